@@ -1,0 +1,58 @@
+// Where every message box goes. The link, transfer and protocol layers have no form, so their
+// AfxMessageBox reaches the running application's sink: the wx front end shows a modal box, the
+// headless front end prints a line, and the tests record the box. Form boxes (CWnd::MessageBox)
+// reach the same sink through the form, so the sink sees every box in the order it was shown.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tq {
+
+// The title that AfxMessageBox boxes carry, the application's own name.
+inline constexpr const char* kAppTitle = "tq9000_config_app";
+
+struct MessageBoxEvent {
+    enum class Kind { Afx, Form };
+    Kind kind;
+    std::string text;
+    std::string caption;
+    unsigned type;
+};
+
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    // Returns once the user (or whoever plays the user) has dismissed the box.
+    virtual void Show(const MessageBoxEvent& box) = 0;
+};
+
+// Installs the application's sink; returns the one it replaces. With no sink installed, boxes are
+// written to standard error so that nothing is ever lost silently.
+MessageSink* SetMessageSink(MessageSink* sink);
+MessageSink* CurrentMessageSink();
+
+// AfxMessageBox(text, 0, 0): modal, owned by the application's main window, captioned with the
+// application's title. Every caller ignores the button returned.
+int AfxMessageBox(const std::string& text, unsigned type = 0, unsigned helpId = 0);
+
+// A sink that keeps every box, for tests and for scripts that inspect what was shown.
+class RecordingSink : public MessageSink {
+public:
+    void Show(const MessageBoxEvent& box) override { boxes.push_back(box); }
+    std::vector<MessageBoxEvent> boxes;
+};
+
+// Installs a sink for the life of a scope and puts the previous one back.
+class ScopedMessageSink {
+public:
+    explicit ScopedMessageSink(MessageSink* sink) : previous_(SetMessageSink(sink)) {}
+    ~ScopedMessageSink() { SetMessageSink(previous_); }
+    ScopedMessageSink(const ScopedMessageSink&) = delete;
+    ScopedMessageSink& operator=(const ScopedMessageSink&) = delete;
+
+private:
+    MessageSink* previous_;
+};
+
+}  // namespace tq

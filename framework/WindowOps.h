@@ -1,0 +1,47 @@
+// The window operations that the link, the protocol and the commands use to talk to the user and
+// to read and fill the main form. One interface serves both front ends: the desktop form (wx) and
+// the headless form of tq9000ctl. Controls are addressed by their numeric identifiers from the
+// dialog template; each control operation is named after the Win32 message it stands for.
+#pragma once
+
+#include <string>
+
+namespace tq {
+
+// Message-box types the system uses.
+inline constexpr unsigned MB_OK = 0x00;
+inline constexpr unsigned MB_ICONINFORMATION = 0x40;
+
+// CB_GETCURSEL's answer when no entry is selected.
+inline constexpr int CB_ERR = -1;
+
+class WindowOps {
+public:
+    virtual ~WindowOps() = default;
+
+    // CWnd::MessageBox on the form: modal, owned by the form; returns once dismissed.
+    virtual void MessageBox(const std::string& text, const std::string& caption, unsigned type) = 0;
+
+    // CWnd::GetDlgItemText / SetDlgItemText. Setting an id the form does not hold does nothing;
+    // reading one gives an empty text.
+    virtual std::string GetDlgItemText(int id) const = 0;
+    virtual void SetDlgItemText(int id, const std::string& text) = 0;
+
+    // Check boxes: BM_GETCHECK (1 when checked), BM_SETCHECK (1 or 0).
+    virtual int GetCheck(int id) const = 0;
+    virtual void SetCheck(int id, int state) = 0;
+
+    // Combo boxes: CB_ADDSTRING appends (the lists are not sorted), CB_GETCURSEL gives the selected
+    // index or CB_ERR, CB_SETCURSEL selects an index (-1 clears the selection).
+    virtual void AddString(int id, const std::string& text) = 0;
+    virtual int GetCurSel(int id) const = 0;
+    virtual void SetCurSel(int id, int index) = 0;
+
+    // Progress bar: PBM_SETRANGE, PBM_SETSTEP, PBM_SETPOS, PBM_STEPIT.
+    virtual void SetRange(int id, int low, int high) = 0;
+    virtual void SetStep(int id, int step) = 0;
+    virtual void SetPos(int id, int pos) = 0;
+    virtual void StepIt(int id) = 0;
+};
+
+}  // namespace tq

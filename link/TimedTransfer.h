@@ -1,0 +1,26 @@
+// Timed transfer: every byte exchanged with the printer goes through TimedWrite and TimedRead on
+// ActiveLink, each against a deadline in milliseconds measured on the wrapping 32-bit tick
+// counter. Each reports its own failure in a message box and returns a TransferStatus: 0, or the
+// negative code of that message. Callers test only zero against non-zero.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Win32Types.h"
+
+namespace tq {
+
+using TransferStatus = std::int32_t;
+
+// Sends count bytes in one write request. timeout 0 waits for completion without a deadline.
+TransferStatus TimedWrite(const void* data, DWORD count, DWORD timeout);
+
+// Collects one reply into destination, 64-byte request after request, until a chunk ends in ETX
+// or exactly `expected` bytes (when not 0) have arrived. No more than `capacity` bytes are stored:
+// the surplus of a longer reply is read and dropped. `received` is kept up to date after every
+// chunk, also when the read fails. The terminator is accepted and ignored: a reply always ends in
+// ETX. timeout 0 means no deadline.
+TransferStatus TimedRead(void* destination, DWORD capacity, DWORD expected,
+                         std::int32_t* received, BYTE terminator, DWORD timeout);
+
+}  // namespace tq

@@ -1,0 +1,139 @@
+// The operating-system seam. Every call that the printer link makes to the system goes through
+// here: the Win32 file, overlapped-I/O, serial-port, timing and device-installation calls, by
+// their Win32 names. One implementation is installed at start-up: the real Win32 API on Windows,
+// our own of the same subset on POSIX (termios, usblp, libudev, the monotonic clock), or the
+// scriptable fake of the unit tests. The free functions below forward to the installed one, so the
+// link code calls CreateFileA or ReadFile exactly as a Win32 program does.
+#pragma once
+
+#include "platform/Win32Types.h"
+
+namespace tq {
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Files, overlapped I/O, events.
+    virtual HANDLE CreateFileA(const char* path, DWORD access, DWORD share, void* security,
+                               DWORD disposition, DWORD flags, HANDLE templateFile) = 0;
+    virtual BOOL ReadFile(HANDLE file, void* buffer, DWORD count, DWORD* read,
+                          OVERLAPPED* overlapped) = 0;
+    virtual BOOL WriteFile(HANDLE file, const void* data, DWORD count, DWORD* written,
+                           OVERLAPPED* overlapped) = 0;
+    virtual BOOL GetOverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWORD* transferred,
+                                     BOOL wait) = 0;
+    // Cancels the request of that record (CancelIoEx). The request still completes, as aborted;
+    // a waiting GetOverlappedResult collects it.
+    virtual BOOL CancelIoEx(HANDLE file, OVERLAPPED* overlapped) = 0;
+    virtual HANDLE CreateEventA(void* security, BOOL manualReset, BOOL initialState,
+                                const char* name) = 0;
+    // Waits for the request whose completion event this is, without using the processor.
+    virtual DWORD WaitForSingleObject(HANDLE event, DWORD milliseconds) = 0;
+    virtual BOOL CloseHandle(HANDLE handle) = 0;
+    virtual DWORD GetLastError() = 0;
+
+    // Serial ports.
+    virtual BOOL GetCommState(HANDLE file, DCB* dcb) = 0;
+    virtual BOOL SetCommState(HANDLE file, DCB* dcb) = 0;
+    virtual BOOL GetCommTimeouts(HANDLE file, COMMTIMEOUTS* timeouts) = 0;
+    virtual BOOL SetCommTimeouts(HANDLE file, COMMTIMEOUTS* timeouts) = 0;
+
+    // Time.
+    virtual DWORD GetTickCount() = 0;
+    virtual void Sleep(DWORD milliseconds) = 0;
+
+    // Device installation services: the present interfaces of a device-interface class.
+    virtual HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, const char* enumerator,
+                                          HWND parent, DWORD flags) = 0;
+    virtual BOOL SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device,
+                                             const GUID* classGuid, DWORD index,
+                                             SP_DEVICE_INTERFACE_DATA* interfaceData) = 0;
+    virtual BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO list,
+                                                  SP_DEVICE_INTERFACE_DATA* interfaceData,
+                                                  SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail,
+                                                  DWORD detailSize, DWORD* requiredSize,
+                                                  SP_DEVINFO_DATA* device) = 0;
+    virtual BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO list, SP_DEVINFO_DATA* device,
+                                                   DWORD property, DWORD* dataType, BYTE* buffer,
+                                                   DWORD bufferSize, DWORD* requiredSize) = 0;
+    virtual BOOL SetupDiDestroyDeviceInfoList(HDEVINFO list) = 0;
+};
+
+// The platform in use. Until one is installed, this is the system's own (Win32 on Windows, POSIX
+// elsewhere), created on first use.
+Platform& CurrentPlatform();
+// Installs a platform (the fake, in tests); returns the one it replaces (nullptr: the system's).
+Platform* SetPlatform(Platform* platform);
+
+class ScopedPlatform {
+public:
+    explicit ScopedPlatform(Platform* platform) : previous_(SetPlatform(platform)) {}
+    ~ScopedPlatform() { SetPlatform(previous_); }
+    ScopedPlatform(const ScopedPlatform&) = delete;
+    ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+
+private:
+    Platform* previous_;
+};
+
+// The system's own platform, defined by the one implementation linked in (posix/ or win32/).
+Platform& SystemPlatform();
+
+// The calls by their Win32 names, forwarded to the platform in use.
+inline HANDLE CreateFileA(const char* path, DWORD access, DWORD share, void* security,
+                          DWORD disposition, DWORD flags, HANDLE templateFile) {
+    return CurrentPlatform().CreateFileA(path, access, share, security, disposition, flags,
+                                         templateFile);
+}
+inline BOOL ReadFile(HANDLE f, void* buffer, DWORD count, DWORD* read, OVERLAPPED* ov) {
+    return CurrentPlatform().ReadFile(f, buffer, count, read, ov);
+}
+inline BOOL WriteFile(HANDLE f, const void* data, DWORD count, DWORD* written, OVERLAPPED* ov) {
+    return CurrentPlatform().WriteFile(f, data, count, written, ov);
+}
+inline BOOL GetOverlappedResult(HANDLE f, OVERLAPPED* ov, DWORD* transferred, BOOL wait) {
+    return CurrentPlatform().GetOverlappedResult(f, ov, transferred, wait);
+}
+inline BOOL CancelIoEx(HANDLE f, OVERLAPPED* ov) { return CurrentPlatform().CancelIoEx(f, ov); }
+inline HANDLE CreateEventA(void* security, BOOL manualReset, BOOL initialState, const char* name) {
+    return CurrentPlatform().CreateEventA(security, manualReset, initialState, name);
+}
+inline DWORD WaitForSingleObject(HANDLE event, DWORD ms) {
+    return CurrentPlatform().WaitForSingleObject(event, ms);
+}
+inline BOOL CloseHandle(HANDLE h) { return CurrentPlatform().CloseHandle(h); }
+inline DWORD GetLastError() { return CurrentPlatform().GetLastError(); }
+inline BOOL GetCommState(HANDLE f, DCB* dcb) { return CurrentPlatform().GetCommState(f, dcb); }
+inline BOOL SetCommState(HANDLE f, DCB* dcb) { return CurrentPlatform().SetCommState(f, dcb); }
+inline BOOL GetCommTimeouts(HANDLE f, COMMTIMEOUTS* t) {
+    return CurrentPlatform().GetCommTimeouts(f, t);
+}
+inline BOOL SetCommTimeouts(HANDLE f, COMMTIMEOUTS* t) {
+    return CurrentPlatform().SetCommTimeouts(f, t);
+}
+inline DWORD GetTickCount() { return CurrentPlatform().GetTickCount(); }
+inline void Sleep(DWORD ms) { CurrentPlatform().Sleep(ms); }
+inline HDEVINFO SetupDiGetClassDevsA(const GUID* g, const char* e, HWND p, DWORD flags) {
+    return CurrentPlatform().SetupDiGetClassDevsA(g, e, p, flags);
+}
+inline BOOL SetupDiEnumDeviceInterfaces(HDEVINFO l, SP_DEVINFO_DATA* d, const GUID* g, DWORD i,
+                                        SP_DEVICE_INTERFACE_DATA* data) {
+    return CurrentPlatform().SetupDiEnumDeviceInterfaces(l, d, g, i, data);
+}
+inline BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO l, SP_DEVICE_INTERFACE_DATA* data,
+                                             SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail,
+                                             DWORD size, DWORD* required, SP_DEVINFO_DATA* d) {
+    return CurrentPlatform().SetupDiGetDeviceInterfaceDetailA(l, data, detail, size, required, d);
+}
+inline BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO l, SP_DEVINFO_DATA* d, DWORD property,
+                                              DWORD* type, BYTE* buffer, DWORD size,
+                                              DWORD* required) {
+    return CurrentPlatform().SetupDiGetDeviceRegistryPropertyA(l, d, property, type, buffer, size,
+                                                               required);
+}
+inline BOOL SetupDiDestroyDeviceInfoList(HDEVINFO l) {
+    return CurrentPlatform().SetupDiDestroyDeviceInfoList(l);
+}
+
+}  // namespace tq
