@@ -1,0 +1,57 @@
+#include "protocol/FeatureProtocol.h"
+
+#include "framework/MessageBoxes.h"
+#include "link/ReplyAssembly.h"
+#include "link/TimedTransfer.h"
+#include "platform/Platform.h"
+
+namespace tq {
+
+namespace {
+
+int QueryFeatureAs(FeatureId id, ByteFormat format, char (&text)[kFeatureTextSize]) {
+    const auto frame = BuildQueryFrame(id);
+    if (TimedWrite(frame.data(), static_cast<DWORD>(frame.size()), kWriteTimeoutMs) != 0) {
+        return -1;
+    }
+    // The printer needs the pause to answer, whatever the id; it is not shortened.
+    Sleep(kReplyPauseMs);
+    const ReplyForm form = ReplyFormOf(id);
+    if (form == ReplyForm::None) {
+        text[0] = '\0';
+        return 0;
+    }
+    // A text reply has no length limit of its own: the read keeps what fits the buffer and drops
+    // the rest, so an overlong text arrives cut rather than overrunning anything.
+    std::uint8_t reply[kReplyBufferSize];
+    std::int32_t received = 0;
+    const DWORD expected = form == ReplyForm::Text ? 0 : 1;
+    if (TimedRead(reply, sizeof reply, expected, &received, ETX, kReadTimeoutMs) != 0) {
+        AfxMessageBox("read error", 0, 0);
+        return -1;
+    }
+    DecodeReply(id, format, std::span<const std::uint8_t>(reply, static_cast<std::size_t>(received)),
+                text);
+    return 0;
+}
+
+}  // namespace
+
+int WriteFeature(FeatureId id, std::uint16_t n, const std::uint8_t* data) {
+    WriteFrame frame;
+    if (!BuildWriteFrame(id, std::span<const std::uint8_t>(data, n), frame)) {
+        return -1;
+    }
+    return TimedWrite(frame.bytes.data(), static_cast<DWORD>(frame.size), kWriteTimeoutMs) == 0 ? 0
+                                                                                             : -1;
+}
+
+int QueryFeature(FeatureId id, char (&text)[kFeatureTextSize]) {
+    return QueryFeatureAs(id, ByteFormat::Hex, text);
+}
+
+int QueryFeatureDecimal(FeatureId id, char (&text)[kFeatureTextSize]) {
+    return QueryFeatureAs(id, ByteFormat::Decimal, text);
+}
+
+}  // namespace tq

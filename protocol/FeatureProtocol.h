@@ -1,0 +1,31 @@
+// The host's side of the two feature commands: WriteFeature stores a value in the printer,
+// QueryFeature and QueryFeatureDecimal ask for one and decode the reply into text. They neither
+// open nor close the link: the calling command has made ActiveLink ready and closes it afterwards.
+// Each failure has already been shown in a message box when they return -1.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Win32Types.h"
+#include "protocol/Frames.h"
+
+namespace tq {
+
+// The fixed timing of every exchange with the printer.
+inline constexpr DWORD kWriteTimeoutMs = 100;
+inline constexpr DWORD kReplyPauseMs = 100;  // between a request and the read of its reply
+inline constexpr DWORD kReadTimeoutMs = 10;
+
+// Sends one write-feature frame with n data bytes (every caller sends one). 0 when the whole frame
+// was written; -1 when the transfer failed (its message shown) or when n exceeds the frame's 26.
+int WriteFeature(FeatureId id, std::uint16_t n, const std::uint8_t* data);
+
+// Sends the query, pauses 100 ms, reads the reply its id calls for and decodes it into `text`:
+// a byte feature as two upper-case hexadecimal digits (QueryFeature) or as a decimal number
+// (QueryFeatureDecimal), a text feature as its characters. Ids that get no reply, and text replies
+// without characters, leave the empty text. 0 on success; -1 with `text` untouched when the query
+// could not be written or its reply not read ("read error" shown after the transfer's message).
+int QueryFeature(FeatureId id, char (&text)[kFeatureTextSize]);
+int QueryFeatureDecimal(FeatureId id, char (&text)[kFeatureTextSize]);
+
+}  // namespace tq

@@ -1,0 +1,88 @@
+#include "protocol/Frames.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace tq {
+
+namespace {
+
+void WriteEmpty(std::span<char> text) {
+    if (!text.empty()) {
+        text[0] = '\0';
+    }
+}
+
+// The characters between the three leading bytes and the final byte (the ETX). A reply cut at the
+// buffer's end loses its last stored byte the same way, so a text never exceeds 252 characters.
+void DecodeText(std::span<const std::uint8_t> reply, std::span<char> text) {
+    if (text.empty()) {
+        return;
+    }
+    const std::size_t characters =
+        reply.size() > kTextReplyLead + 1 ? reply.size() - kTextReplyLead - 1 : 0;
+    const std::size_t kept = std::min(characters, text.size() - 1);
+    std::copy_n(reply.begin() + static_cast<std::ptrdiff_t>(kTextReplyLead), kept, text.begin());
+    text[kept] = '\0';
+}
+
+// The printer answers a byte query with one byte. A longer read only ends on a chunk whose last
+// byte is ETX, so that last byte says nothing about the value: the first byte received is the
+// printer's answer to this query.
+void DecodeByte(ByteFormat format, std::span<const std::uint8_t> reply, std::span<char> text) {
+    if (reply.empty() || text.empty()) {
+        WriteEmpty(text);
+        return;
+    }
+    const unsigned value = reply[0];
+    std::snprintf(text.data(), text.size(), format == ByteFormat::Hex ? "%02X" : "%u", value);
+}
+
+}  // namespace
+
+bool BuildWriteFrame(FeatureId id, std::span<const std::uint8_t> data, WriteFrame& frame) {
+    frame = WriteFrame{};
+    if (data.size() > kMaxWriteData) {
+        return false;
+    }
+    const std::size_t length = data.size() + 1;  // the id and the data bytes
+    frame.bytes[0] = ESC;
+    frame.bytes[1] = kWriteFeatureCommand;
+    frame.bytes[2] = static_cast<std::uint8_t>(length & 0xFF);
+    frame.bytes[3] = static_cast<std::uint8_t>(length >> 8);
+    frame.bytes[4] = id;
+    std::copy(data.begin(), data.end(), frame.bytes.begin() + 5);
+    frame.size = data.size() + 5;
+    return true;
+}
+
+std::array<std::uint8_t, 3> BuildQueryFrame(FeatureId id) {
+    return {ESC, kQueryFeatureCommand, id};
+}
+
+ReplyForm ReplyFormOf(FeatureId id) {
+    if (id >= 0x30 && id <= 0x3F) {
+        return ReplyForm::Text;
+    }
+    if (id >= 0x41 && id <= 0x6F) {
+        return ReplyForm::Byte;
+    }
+    return ReplyForm::None;
+}
+
+void DecodeReply(FeatureId id, ByteFormat format, std::span<const std::uint8_t> reply,
+                 std::span<char> text) {
+    switch (ReplyFormOf(id)) {
+        case ReplyForm::Text:
+            DecodeText(reply, text);
+            return;
+        case ReplyForm::Byte:
+            DecodeByte(format, reply, text);
+            return;
+        case ReplyForm::None:
+            WriteEmpty(text);
+            return;
+    }
+}
+
+}  // namespace tq
