@@ -1,0 +1,82 @@
+// The twelve printer features that the main form shows, as one table, and the two conversions
+// between a feature and its controls. The controls are the only store of configuration values:
+// FeatureToForm puts a query's reply text into them, FormToFeature turns them back into the byte
+// that a write sends, or into nothing when the feature is not to be written. Generic code walks
+// the table; nothing here is written per feature.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace tq {
+
+class WindowOps;
+
+enum class FeatureKind {
+    Number,      // one edit holding a decimal number 0..upperBound
+    FontChoice,  // one font list; the byte is the selected entry's font code
+    FlagSet      // check boxes, each owning one bit (ValidationOptions also carries LinesToSkip)
+};
+
+struct FlagBinding {
+    int control;  // the check box
+    std::uint8_t mask;
+};
+
+struct FeatureBinding {
+    std::uint8_t id;
+    const char* name;
+    FeatureKind kind;
+    int control;     // Number: the edit; FontChoice: the combo box; FlagSet: 0
+    int upperBound;  // Number: the largest value written
+    std::span<const FlagBinding> flags;
+    // ValidationOptions only: the LinesToSkip edit (0 for every other feature) and its bound.
+    int linesToSkipControl;
+    int linesToSkipBound;
+};
+
+// In feature-number order: 76, 85, 86, 87, 88, 96..102.
+extern const std::array<FeatureBinding, 12> FeatureMap;
+
+// The name under which the LinesToSkip edit of ValidationOptions is addressed on its own.
+inline constexpr std::string_view kLinesToSkipName = "LinesToSkip";
+
+// The row of a feature by its name ("ClampDelay") or by its id; nullptr when there is none.
+const FeatureBinding* FindFeature(std::string_view name);
+const FeatureBinding* FindFeatureById(std::uint8_t id);
+
+// Puts a successful query's reply text into the feature's controls: the decimal text of
+// QueryFeatureDecimal for a Number feature, the two hexadecimal digits of QueryFeature otherwise.
+// A null text counts as empty.
+void FeatureToForm(WindowOps& form, const FeatureBinding& feature, const char* replyText);
+
+// The byte to write for the feature, or nothing when its controls give none (an empty or
+// out-of-range number, a font list without a selection). A FlagSet always gives a byte.
+std::optional<std::uint8_t> FormToFeature(const WindowOps& form, const FeatureBinding& feature);
+
+// The pieces of the conversions, for the front ends that show and set single features.
+
+// The leading decimal integer of an edit's text, the way the C library's atoi reads it: leading
+// white space skipped, an optional sign, then digits up to the first other character; no digits
+// gives 0. Digits beyond the range of a 32-bit integer saturate at INT32_MAX (INT32_MIN with a
+// minus sign), so an enormous text reads as a number that is out of every feature's range.
+std::int32_t ReadLeadingInteger(std::string_view text);
+
+// An edit's text as a number from 0 to bound: nothing for an empty text or one out of range.
+std::optional<std::uint8_t> ReadBoundedNumber(std::string_view text, int bound);
+
+// A reply's text read as "%02x" reads it: leading white space skipped, then at most two
+// hexadecimal digits of either case. Nothing when no digit follows.
+std::optional<std::uint8_t> ReadHexByte(std::string_view text);
+
+// The bits that the feature's checked boxes give (LinesToSkip not included).
+std::uint8_t CheckedFlagBits(const WindowOps& form, const FeatureBinding& feature);
+// Checks or clears every box of the feature by its mask; LinesToSkip is left alone.
+void SetFlagBoxes(WindowOps& form, const FeatureBinding& feature, std::uint8_t value);
+// The OR of every box's mask: the bits of the byte that the form can show.
+std::uint8_t OwnedFlagBits(const FeatureBinding& feature);
+
+}  // namespace tq
