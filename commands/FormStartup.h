@@ -1,0 +1,14 @@
+// What the main form does as it comes up, shared by the desktop form and the headless form of
+// tq9000ctl: one USB discovery with its notice, the two font lists filled without a selection,
+// and the version field.
+#pragma once
+
+namespace tq {
+
+class WindowOps;
+
+inline constexpr const char* kVersionText = "1.0.0.2";
+
+void StartUpForm(WindowOps& form);
+
+}  // namespace tq
