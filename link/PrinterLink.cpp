@@ -1,5 +1,6 @@
 #include "link/PrinterLink.h"
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
