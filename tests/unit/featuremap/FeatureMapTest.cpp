@@ -9,6 +9,7 @@
 #include "framework/ControlIds.h"
 #include "framework/HeadlessForm.h"
 #include "protocol/FontTable.h"
+#include "tests/unit/featuremap/FeatureForm.h"
 
 namespace tq {
 namespace {
@@ -17,33 +18,7 @@ namespace {
 // them and nothing selected.
 class FeatureMapTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        for (const FeatureBinding& feature : FeatureMap) {
-            AddControls(feature);
-        }
-    }
-
-    void AddControls(const FeatureBinding& feature) {
-        switch (feature.kind) {
-            case FeatureKind::Number:
-                form.AddEdit(feature.control);
-                break;
-            case FeatureKind::FontChoice:
-                form.AddComboBox(feature.control);
-                for (const FontEntry& font : FontTable) {
-                    form.AddString(feature.control, font.displayName);
-                }
-                break;
-            case FeatureKind::FlagSet:
-                for (const FlagBinding& flag : feature.flags) {
-                    form.AddCheckBox(flag.control);
-                }
-                if (feature.linesToSkipControl != 0) {
-                    form.AddEdit(feature.linesToSkipControl);
-                }
-                break;
-        }
-    }
+    void SetUp() override { test::AddFeatureControls(form); }
 
     static const FeatureBinding& Feature(const char* name) {
         const FeatureBinding* feature = FindFeature(name);

@@ -1,0 +1,90 @@
+// "Read All" and "Write All": the twelve features of the feature map fetched into the form, or
+// taken from it and stored in the printer, each in its own fixed order, with the progress bar
+// stepped after every feature. Only the first exchange of a command is tested; a later failure
+// has been shown by the lower layers and the command goes on to its end.
+#include <cstdint>
+#include <optional>
+
+#include "commands/Commands.h"
+#include "framework/ControlIds.h"
+#include "framework/WindowOps.h"
+#include "link/PrinterLink.h"
+#include "protocol/FeatureMap.h"
+#include "protocol/FeatureProtocol.h"
+
+namespace tq {
+
+namespace {
+
+constexpr const char* kCaption = "Caption";
+// Twelve steps of 10 fill the bar exactly.
+constexpr int kProgressHigh = 120;
+constexpr int kProgressStep = 10;
+
+// Not number order: SetupRevision (87) is written last, after 102, while Read All reads it fourth.
+constexpr std::uint8_t kWriteAllOrder[] = {76, 85, 86, 88, 96, 97, 98, 99, 100, 101, 102, 87};
+
+// Opens the link and resets the bar; false, after "error opening printer", when it did not open.
+bool StartBulkCommand(WindowOps& form) {
+    if (OpenPrinterLink() != 0) {
+        form.MessageBox("error opening printer", kCaption, MB_OK);
+        return false;
+    }
+    form.SetRange(IDC_PROGRESS, 0, kProgressHigh);
+    form.SetStep(IDC_PROGRESS, kProgressStep);
+    form.SetPos(IDC_PROGRESS, 0);
+    return true;
+}
+
+void EndWithFatalWriteError(WindowOps& form) {
+    form.MessageBox("fatal write error", kCaption, MB_OK);
+    ClosePrinterLink();
+}
+
+// Number features come back in decimal, the rest as two hexadecimal digits.
+int QueryForForm(const FeatureBinding& feature, char (&text)[kFeatureTextSize]) {
+    return feature.kind == FeatureKind::Number ? QueryFeatureDecimal(feature.id, text)
+                                               : QueryFeature(feature.id, text);
+}
+
+}  // namespace
+
+// A failed query leaves its feature's controls as they were: the reply buffer then still holds
+// the previous feature's text, which read in this feature's form would show a wrong value.
+void OnReadAll(WindowOps& form) {
+    if (!StartBulkCommand(form)) {
+        return;
+    }
+    char text[kFeatureTextSize] = {};
+    for (const FeatureBinding& feature : FeatureMap) {
+        const bool answered = QueryForForm(feature, text) == 0;
+        if (!answered && &feature == &FeatureMap.front()) {
+            EndWithFatalWriteError(form);
+            return;
+        }
+        if (answered) {
+            FeatureToForm(form, feature, text);
+        }
+        form.StepIt(IDC_PROGRESS);
+    }
+    ClosePrinterLink();
+}
+
+// Each feature's controls are read just before its frame goes out. A feature whose controls give
+// nothing is not sent, and then its write is not tested either, even when it is the first.
+void OnWriteAll(WindowOps& form) {
+    if (!StartBulkCommand(form)) {
+        return;
+    }
+    for (const std::uint8_t id : kWriteAllOrder) {
+        const std::optional<std::uint8_t> value = FormToFeature(form, *FindFeatureById(id));
+        if (value && WriteFeature(id, 1, &*value) != 0 && id == kWriteAllOrder[0]) {
+            EndWithFatalWriteError(form);
+            return;
+        }
+        form.StepIt(IDC_PROGRESS);
+    }
+    ClosePrinterLink();
+}
+
+}  // namespace tq
