@@ -1,0 +1,7 @@
+#include "cli/ActionGroups.h"
+
+namespace tq::cli {
+
+void RegisterAllActions(ActionRegistry& registry) { RegisterQueryActions(registry); }
+
+}  // namespace tq::cli

@@ -1,0 +1,67 @@
+// The actions of tq9000ctl as a table: each has a name, the arguments it takes, the flags that may
+// follow them, a line of help, and a handler that presses the form's buttons. The command line is
+// parsed against the table in full before any action runs, so a usage error touches no printer.
+// Each group of actions registers itself (ActionGroups.h).
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "framework/HeadlessForm.h"
+
+namespace tq::cli {
+
+struct ActionContext {
+    HeadlessForm& form;
+    std::ostream& out;  // results, for scripts
+    std::ostream& err;  // message boxes and anything else for the user
+    // Set by a handler for a failure it reports itself rather than through a message box.
+    bool failed = false;
+};
+
+struct ActionSpec;
+
+struct ParsedAction {
+    const ActionSpec* spec = nullptr;
+    std::vector<std::string> arguments;  // exactly as given
+    std::vector<std::string> flags;      // those of the spec's flags that followed
+    bool HasFlag(const std::string& flag) const;
+};
+
+using ActionHandler = std::function<void(ActionContext&, const ParsedAction&)>;
+
+struct ActionSpec {
+    std::string name;
+    std::vector<std::string> arguments;  // their names for the usage text; all are required
+    std::vector<std::string> flags;      // optional, e.g. "--json"
+    std::string summary;
+    ActionHandler run;
+};
+
+class ActionRegistry {
+public:
+    void Add(ActionSpec spec);
+    const ActionSpec* Find(const std::string& name) const;
+    const std::deque<ActionSpec>& All() const { return specs_; }
+
+private:
+    std::deque<ActionSpec> specs_;  // parsed actions point into it: it never moves them
+};
+
+struct CommandLine {
+    bool help = false;
+    std::vector<ParsedAction> actions;
+};
+
+// Parses argv[1..]. An action's arguments are taken verbatim, whatever they look like; "--help" in
+// place of an action asks for the usage text. Nothing on a usage error, with the reason in `error`.
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
+                                            const ActionRegistry& registry, std::string& error);
+
+std::string UsageText(const ActionRegistry& registry);
+
+}  // namespace tq::cli

@@ -1,0 +1,28 @@
+// Message boxes for a program without windows: each box becomes one line "CAPTION: TEXT" on
+// standard error, in the order shown, and the sink remembers whether any of them reported a
+// failure. The status byte's box is a result, so its text also goes to standard output.
+#pragma once
+
+#include <ostream>
+
+#include "framework/MessageBoxes.h"
+
+namespace tq::cli {
+
+// The device notices and the status text are not failures; every other box of the link, the
+// transfer, the protocol and the commands reports one.
+bool ReportsFailure(const MessageBoxEvent& box);
+
+class ConsoleSink : public MessageSink {
+public:
+    ConsoleSink(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+    void Show(const MessageBoxEvent& box) override;
+    bool FailureShown() const { return failureShown_; }
+
+private:
+    std::ostream& out_;
+    std::ostream& err_;
+    bool failureShown_ = false;
+};
+
+}  // namespace tq::cli

@@ -1,0 +1,30 @@
+// The actions that press "Get" and "Status / Test Print".
+#include "cli/ActionGroups.h"
+#include "commands/Commands.h"
+#include "framework/ControlIds.h"
+
+namespace tq::cli {
+
+namespace {
+
+// Field 1071 is printed whatever happened, so each get gives exactly one line: after a failure it
+// still shows what it showed before, as on the form. The exit status tells the two apart.
+void RunGet(ActionContext& context, const ParsedAction& action) {
+    context.form.SetDlgItemText(IDC_FEATURE_ID, action.arguments[0]);
+    OnGetFeature(context.form);
+    context.out << context.form.GetDlgItemText(IDC_FEATURE_VALUE) << std::endl;
+}
+
+void RunStatus(ActionContext& context, const ParsedAction&) { OnStatusTestPrint(context.form); }
+
+}  // namespace
+
+void RegisterQueryActions(ActionRegistry& registry) {
+    registry.Add({"get", {"TEXT"}, {},
+                  "type TEXT into \"Feature ID\", press \"Get\", print the \"Value\" field",
+                  RunGet});
+    registry.Add({"status", {}, {},
+                  "press \"Status / Test Print\"; prints the status text, e.g. <00>", RunStatus});
+}
+
+}  // namespace tq::cli

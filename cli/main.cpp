@@ -1,0 +1,24 @@
+// tq9000ctl: the configuration form without a window, driven by actions on the command line.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/ActionGroups.h"
+#include "cli/Session.h"
+
+int main(int argc, char** argv) {
+    tq::cli::ActionRegistry registry;
+    tq::cli::RegisterAllActions(registry);
+    std::string error;
+    const auto line =
+        tq::cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), registry, error);
+    if (!line) {
+        std::cerr << "tq9000ctl: " << error << '\n' << tq::cli::UsageText(registry);
+        return 2;
+    }
+    if (line->help) {
+        std::cout << tq::cli::UsageText(registry);
+        return 0;
+    }
+    return tq::cli::RunSession(line->actions, std::cout, std::cerr);
+}
