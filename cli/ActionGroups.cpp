@@ -2,6 +2,9 @@
 
 namespace tq::cli {
 
-void RegisterAllActions(ActionRegistry& registry) { RegisterQueryActions(registry); }
+void RegisterAllActions(ActionRegistry& registry) {
+    RegisterQueryActions(registry);
+    RegisterFormActions(registry);
+}
 
 }  // namespace tq::cli

@@ -6,6 +6,7 @@
 namespace tq::cli {
 
 void RegisterQueryActions(ActionRegistry& registry);  // get, status
+void RegisterFormActions(ActionRegistry& registry);   // read-all, write-all, set, show, save, load
 
 void RegisterAllActions(ActionRegistry& registry);
 

@@ -43,6 +43,12 @@ std::optional<ParsedAction> ParseAction(const std::vector<std::string>& args, st
     while (at < args.size() && std::find(flags.begin(), flags.end(), args[at]) != flags.end()) {
         action.flags.push_back(args[at++]);
     }
+    if (action.spec->check) {
+        error = action.spec->check(action);
+        if (!error.empty()) {
+            return std::nullopt;
+        }
+    }
     return action;
 }
 

@@ -21,6 +21,9 @@ struct ActionContext {
     std::ostream& err;  // message boxes and anything else for the user
     // Set by a handler for a failure it reports itself rather than through a message box.
     bool failed = false;
+    // Set by a handler when the actions after it must not run (a profile that did not load must
+    // not be followed by a write-all of whatever the form happened to hold).
+    bool stop = false;
 };
 
 struct ActionSpec;
@@ -40,6 +43,9 @@ struct ActionSpec {
     std::vector<std::string> flags;      // optional, e.g. "--json"
     std::string summary;
     ActionHandler run;
+    // Optional: checks the arguments while the command line is parsed; a non-empty result is a
+    // usage error, so a bad value is refused before any printer is touched.
+    std::function<std::string(const ParsedAction&)> check = nullptr;
 };
 
 class ActionRegistry {

@@ -16,6 +16,9 @@ int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std:
     ActionContext context{form, out, err};
     for (const ParsedAction& action : actions) {
         action.spec->run(context, action);
+        if (context.stop) {
+            break;
+        }
     }
     return sink.FailureShown() || context.failed ? 1 : 0;
 }

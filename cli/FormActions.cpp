@@ -1,0 +1,67 @@
+// The actions that work the form's configuration: press "Read All" and "Write All", change a field
+// as a person would, print the form's state, and save or load it as a profile.
+#include "cli/ActionGroups.h"
+#include "cli/FormState.h"
+#include "cli/Profile.h"
+#include "commands/Commands.h"
+
+namespace tq::cli {
+
+namespace {
+
+void RunReadAll(ActionContext& context, const ParsedAction&) { OnReadAll(context.form); }
+void RunWriteAll(ActionContext& context, const ParsedAction&) { OnWriteAll(context.form); }
+
+// Checked while the command line is parsed, so a bad NAME or VALUE touches nothing.
+std::string CheckSet(const ParsedAction& action) {
+    return ParseSetArgument(action.arguments[0]).error;
+}
+
+void RunSet(ActionContext& context, const ParsedAction& action) {
+    ApplySetting(context.form, *ParseSetArgument(action.arguments[0]).setting);
+}
+
+void RunShow(ActionContext& context, const ParsedAction& action) {
+    const std::vector<ShownField> fields = ShowForm(context.form);
+    context.out << (action.HasFlag("--json") ? FormatShownJson(fields) : FormatShownLines(fields))
+                << std::flush;
+}
+
+// A profile that did not load or save ends the run: what follows (typically write-all) was
+// meant for the profile, not for whatever the form held instead.
+void StopOnError(ActionContext& context, const std::string& error) {
+    if (!error.empty()) {
+        context.err << "tq9000ctl: " << error << std::endl;
+        context.failed = true;
+        context.stop = true;
+    }
+}
+
+void RunSave(ActionContext& context, const ParsedAction& action) {
+    StopOnError(context, SaveProfile(context.form, action.arguments[0]));
+}
+
+void RunLoad(ActionContext& context, const ParsedAction& action) {
+    StopOnError(context, LoadProfile(context.form, action.arguments[0]));
+}
+
+}  // namespace
+
+void RegisterFormActions(ActionRegistry& registry) {
+    registry.Add({"read-all", {}, {}, "press \"Read All\"", RunReadAll});
+    registry.Add({"write-all", {}, {}, "press \"Write All\"", RunWriteAll});
+    registry.Add({"set", {"NAME=VALUE"}, {},
+                  "change one field: a number's new text, a flag set's byte in hex (e.g. 55), a "
+                  "font's name or none, LinesToSkip's text; or a check box by id (1054=1)",
+                  RunSet, CheckSet});
+    registry.Add({"show", {}, {"--json"},
+                  "print 'ID NAME VALUE' for every field (or one JSON object keyed by NAME)",
+                  RunShow});
+    registry.Add({"save", {"FILE"}, {}, "save the form's fields as a JSON profile", RunSave});
+    registry.Add({"load", {"FILE"}, {},
+                  "set the form's fields from a JSON profile; a bad profile changes nothing and "
+                  "ends the run",
+                  RunLoad});
+}
+
+}  // namespace tq::cli

@@ -1,0 +1,69 @@
+// The headless form's configuration as the command line sees it: thirteen named fields (the twelve
+// features of the feature map, and LinesToSkip on its own), each shown as one value and changed as
+// a person would change its controls. `show` prints the values, `set NAME=VALUE` changes one field
+// or one check box, and a profile is the same values saved as JSON.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "protocol/FeatureMap.h"
+
+namespace tq {
+
+class WindowOps;
+
+// One change to the form, checked before anything is touched.
+struct FormSetting {
+    enum class Kind {
+        EditText,       // control gets text
+        FlagByte,       // every box of feature set from the bits of number
+        FontSelection,  // control selects entry number (CB_ERR: no selection)
+        CheckBox        // control gets check state number
+    };
+    Kind kind = Kind::EditText;
+    const FeatureBinding* feature = nullptr;
+    int control = 0;
+    int number = 0;
+    std::string text;
+};
+
+void ApplySetting(WindowOps& form, const FormSetting& setting);
+
+// One shown field: its feature id, its name, its value.
+struct ShownField {
+    int id;
+    std::string name;
+    std::string value;
+};
+
+// In feature-number order, LinesToSkip right after ValidationOptions. A number shows its edit's
+// text, a flag set the byte its boxes give ("%02X", for ValidationOptions the boxes' bits only),
+// a font its selected display name or "none".
+std::vector<ShownField> ShowForm(const WindowOps& form);
+// "ID NAME VALUE" lines, and the same as one JSON object keyed by name.
+std::string FormatShownLines(const std::vector<ShownField>& fields);
+std::string FormatShownJson(const std::vector<ShownField>& fields);
+
+// How strictly a value is read. A `set` takes a number's text as it stands and any byte for a flag
+// set (bits that no box owns are dropped, as the form drops them); a profile is a document and
+// takes only clean values: a number's text empty or digits within the field's range, and no bit
+// that no box owns.
+enum class ValueRules { AsTyped, Profile };
+
+// The setting for NAME and VALUE, or an error text saying what is wrong with it. NAME is a field's
+// name or, for `set` only, a check box's control id (VALUE 0 or 1).
+struct SettingResult {
+    std::optional<FormSetting> setting;
+    std::string error;
+};
+SettingResult ParseSetting(std::string_view name, std::string_view value, ValueRules rules);
+// "NAME=VALUE" as `set` is given it.
+SettingResult ParseSetArgument(std::string_view argument);
+
+// The thirteen names, in the order shown.
+std::vector<std::string> FieldNames();
+
+}  // namespace tq

@@ -1,0 +1,36 @@
+// Profiles: the form's thirteen fields saved as a readable JSON object, one field to a line in the
+// order the form shows them, so that a technician can back up a printer, restore it, compare two
+// printers with diff, or apply one profile to many printers. A profile is all or nothing: loading
+// checks every field first and changes no control unless the whole file is good.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/FormState.h"
+
+namespace tq {
+
+class WindowOps;
+
+// Profiles larger than this are refused unread; a real one is well under a kilobyte.
+inline constexpr std::size_t kMaxProfileSize = 64 * 1024;
+
+// The form's fields as a profile, the same text as `show --json`.
+std::string FormatProfile(const WindowOps& form);
+
+// The settings a profile's text makes, or an error naming the field (or the line) that is wrong.
+// Every field must be present exactly once, and nothing else.
+struct ProfileResult {
+    std::vector<FormSetting> settings;
+    std::string error;
+};
+ProfileResult ParseProfile(std::string_view text);
+
+// Empty on success; otherwise "PATH: what is wrong". Loading changes no control on an error;
+// saving replaces the file only once the whole profile has been written beside it.
+std::string LoadProfile(WindowOps& form, const std::string& path);
+std::string SaveProfile(const WindowOps& form, const std::string& path);
+
+}  // namespace tq
