@@ -1,0 +1,159 @@
+// tq9000ctl end to end: the real POSIX platform, COM1: mapped to tq9000-sim's pseudo-terminal.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/integration/cli/RunProcess.h"
+
+namespace tq::test {
+namespace {
+
+using Args = std::vector<std::string>;
+
+const std::string kNotice = "BRENLOW: Usb offline, assuming COM1:\n";
+
+// tq9000-sim [simArgs] -- tq9000ctl [ctlArgs]
+ProcessResult RunAgainstSim(const Args& simArgs, const Args& ctlArgs) {
+    Args argv = {TQ9000_SIM};
+    argv.insert(argv.end(), simArgs.begin(), simArgs.end());
+    argv.push_back("--");
+    argv.push_back(TQ9000_CTL);
+    argv.insert(argv.end(), ctlArgs.begin(), ctlArgs.end());
+    return RunProcess(argv);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string TempPath(const std::string& name) {
+    return ::testing::TempDir() + "tq9000ctl_" + name + "_" + std::to_string(getpid());
+}
+
+TEST(CtlAgainstSimTest, GetOfAByteFeaturePrintsItsTwoHexDigits) {
+    const ProcessResult r = RunAgainstSim({"--set", "88=0x5a"}, {"get", "88"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "5A\n");
+    EXPECT_EQ(r.err, kNotice);
+}
+
+TEST(CtlAgainstSimTest, GetOfATextFeaturePrintsItsText) {
+    const ProcessResult r = RunAgainstSim({"--text", "0x31=hello world"}, {"get", "49", "get", "48"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "hello world\n1.0\n");
+}
+
+// On the real line the reply comes in pieces a millisecond apart and is gathered whole; an
+// oversized one is cut at the reply buffer.
+TEST(CtlAgainstSimTest, SplitAndOversizedTextReplies) {
+    ProcessResult r = RunAgainstSim({"--chunk", "2"}, {"get", "48"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "1.0\n");
+    r = RunAgainstSim({"--oversized-text"}, {"get", "50"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.out.size(), 253u);
+    EXPECT_EQ(r.out.substr(0, 5), "ABCDE");
+}
+
+TEST(CtlAgainstSimTest, ARefusedNumberIsAFailure) {
+    const ProcessResult r = RunAgainstSim({}, {"get", "112"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, kNotice + "tq9000_config_app: Enter a value between 30H and 6FH\n");
+    EXPECT_EQ(r.out, "\n");  // field 1071 as it was: empty
+}
+
+TEST(CtlAgainstSimTest, StatusPrintsTheTestTextAndShowsTheStatusByte) {
+    const std::string log = TempPath("printlog");
+    const ProcessResult r =
+        RunAgainstSim({"--status", "0xA5", "--print-log", log}, {"status"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "<a5>\n");
+    EXPECT_EQ(r.err, kNotice + "Printer Status Byte: <a5>\n");
+    EXPECT_EQ(ReadFile(log), "testing\n\n");
+    std::remove(log.c_str());
+}
+
+TEST(CtlAgainstSimTest, ASilentPrinterEndsInFatalError) {
+    const ProcessResult r = RunAgainstSim({"--silent"}, {"get", "88"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, kNotice +
+                         "tq9000_config_app: read timed out -9\n"
+                         "tq9000_config_app: read error\n"
+                         "tq9000_config_app: fatal error\n");
+}
+
+// Both commands open and close COM1: in turn within one process.
+TEST(CtlAgainstSimTest, ActionsRunInOrderInOneProcess) {
+    const ProcessResult r = RunAgainstSim({}, {"get", "88", "status"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "30\n<00>\n");
+    EXPECT_EQ(r.err, kNotice + "Printer Status Byte: <00>\n");
+}
+
+TEST(CtlAgainstSimTest, AUsageErrorTouchesNoPrinter) {
+    const std::string log = TempPath("usage");
+    const ProcessResult r = RunAgainstSim({"--print-log", log}, {"status", "bogus"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("tq9000ctl: unknown action 'bogus'\nusage: tq9000ctl", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.find("BRENLOW"), std::string::npos);
+    EXPECT_EQ(ReadFile(log), "");
+    std::remove(log.c_str());
+
+    const ProcessResult help = RunProcess({TQ9000_CTL, "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: tq9000ctl", 0), 0u);
+}
+
+// Without a command the simulator prints its terminal's path and serves until told to stop.
+TEST(SimServerTest, ServesThePathItPrints) {
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    const std::string state = TempPath("state");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        execl(TQ9000_SIM, TQ9000_SIM, "--state-file", state.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(out[1]);
+    FILE* lines = fdopen(out[0], "r");
+    char path[256] = {};
+    ASSERT_NE(std::fgets(path, sizeof path, lines), nullptr);
+    std::string port(path);
+    port.pop_back();
+
+    const int fd = open(port.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0) << port;
+    const unsigned char write[] = {0x1B, 0x28, 0x02, 0x00, 0x41, 0x77, 0x1B, 0x3F, 0x41};
+    ASSERT_EQ(::write(fd, write, sizeof write), static_cast<ssize_t>(sizeof write));
+    pollfd ready{fd, POLLIN, 0};
+    ASSERT_EQ(poll(&ready, 1, 2000), 1);
+    unsigned char reply = 0;
+    ASSERT_EQ(read(fd, &reply, 1), 1);
+    EXPECT_EQ(reply, 0x77);
+    close(fd);
+
+    kill(pid, SIGTERM);
+    int raw = 0;
+    waitpid(pid, &raw, 0);
+    std::fclose(lines);
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0);
+    EXPECT_NE(ReadFile(state).find("\n65 119\n"), std::string::npos);
+    std::remove(state.c_str());
+}
+
+}  // namespace
+}  // namespace tq::test

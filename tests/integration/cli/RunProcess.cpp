@@ -1,0 +1,88 @@
+#include "tests/integration/cli/RunProcess.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+namespace tq::test {
+
+namespace {
+
+long long NowMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
+}
+
+pid_t Spawn(const std::vector<std::string>& argv, int outPipe[2], int errPipe[2]) {
+    const pid_t pid = fork();
+    if (pid != 0) {
+        return pid;
+    }
+    dup2(outPipe[1], STDOUT_FILENO);
+    dup2(errPipe[1], STDERR_FILENO);
+    close(outPipe[0]);
+    close(errPipe[0]);
+    std::vector<char*> args;
+    for (const std::string& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+}
+
+// Reads both pipes until both are closed or the deadline passes.
+bool Collect(int outFd, int errFd, ProcessResult& result, long long deadline) {
+    pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
+    std::string* sinks[2] = {&result.out, &result.err};
+    int open = 2;
+    while (open > 0) {
+        const long long left = deadline - NowMs();
+        if (left <= 0 || poll(fds, 2, static_cast<int>(left)) <= 0) {
+            return false;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0) {
+                continue;
+            }
+            char buffer[4096];
+            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                sinks[i]->append(buffer, static_cast<std::size_t>(n));
+            } else {
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutMs) {
+    ProcessResult result;
+    int outPipe[2];
+    int errPipe[2];
+    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
+        return result;
+    }
+    const pid_t pid = Spawn(argv, outPipe, errPipe);
+    close(outPipe[1]);
+    close(errPipe[1]);
+    result.timedOut = !Collect(outPipe[0], errPipe[0], result, NowMs() + timeoutMs);
+    if (result.timedOut) {
+        kill(pid, SIGKILL);
+    }
+    int raw = 0;
+    waitpid(pid, &raw, 0);
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    close(outPipe[0]);
+    close(errPipe[0]);
+    return result;
+}
+
+}  // namespace tq::test

@@ -1,0 +1,97 @@
+#include "cli/Actions.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/ActionGroups.h"
+#include "cli/ConsoleSink.h"
+
+namespace tq::cli {
+namespace {
+
+using Args = std::vector<std::string>;
+
+class ActionsTest : public ::testing::Test {
+protected:
+    ActionsTest() {
+        RegisterAllActions(registry);
+        // A stand-in of the shape "show [--json]" to exercise flags.
+        registry.Add({"probe", {}, {"--json"}, "test only", [](ActionContext&, const ParsedAction&) {}});
+    }
+    std::optional<CommandLine> Parse(const Args& args) { return ParseCommandLine(args, registry, error); }
+
+    ActionRegistry registry;
+    std::string error;
+};
+
+TEST_F(ActionsTest, ActionsInOrderWithTheirArgumentsVerbatim) {
+    const auto line = Parse({"get", "88", "status", "get", " 0x30 ", "get", "--help", "probe",
+                             "--json", "status"});
+    ASSERT_TRUE(line) << error;
+    ASSERT_EQ(line->actions.size(), 6u);
+    const char* const names[] = {"get", "status", "get", "get", "probe", "status"};
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(line->actions[i].spec->name, names[i]);
+    }
+    EXPECT_EQ(line->actions[0].arguments, Args{"88"});
+    EXPECT_EQ(line->actions[2].arguments, Args{" 0x30 "});
+    EXPECT_EQ(line->actions[3].arguments, Args{"--help"});
+    EXPECT_TRUE(line->actions[4].HasFlag("--json"));
+    EXPECT_FALSE(line->help);
+}
+
+TEST_F(ActionsTest, UsageErrorsNameTheirCause) {
+    const std::pair<Args, std::string> cases[] = {
+        {{}, "no action given"},
+        {{"fetch"}, "unknown action 'fetch'"},
+        {{"status", "get"}, "'get' needs TEXT"},
+        {{"status", "--json"}, "unknown action '--json'"},
+        {{"get", "88", "88"}, "unknown action '88'"},
+    };
+    for (const auto& [args, why] : cases) {
+        error.clear();
+        EXPECT_FALSE(Parse(args));
+        EXPECT_EQ(error, why);
+    }
+}
+
+TEST_F(ActionsTest, HelpInPlaceOfAnAction) {
+    const auto line = Parse({"status", "--help", "bogus"});
+    ASSERT_TRUE(line);
+    EXPECT_TRUE(line->help);
+    const std::string usage = UsageText(registry);
+    EXPECT_NE(usage.find("  get TEXT"), std::string::npos);
+    EXPECT_NE(usage.find("  probe [--json]"), std::string::npos);
+}
+
+TEST(ConsoleSinkTest, EveryBoxIsALineAndOnlyNoticesAndStatusAreNotFailures) {
+    using Kind = MessageBoxEvent::Kind;
+    const std::pair<MessageBoxEvent, bool> cases[] = {
+        {{Kind::Form, "Usb offline, assuming COM1:", "BRENLOW", 0x40}, false},
+        {{Kind::Form, "Device Online", "WM_DEVICECHANGE", 0x40}, false},
+        {{Kind::Form, "<00>", "Printer Status Byte", 0}, false},
+        {{Kind::Afx, "Enter a value between 30H and 6FH", kAppTitle, 0}, true},
+        {{Kind::Form, "error opening printer", "Caption", 0}, true},
+        {{Kind::Afx, "read error", kAppTitle, 0}, true},
+    };
+    for (const auto& [box, failure] : cases) {
+        EXPECT_EQ(ReportsFailure(box), failure) << box.text;
+    }
+    std::ostringstream out, err;
+    ConsoleSink sink(out, err);
+    sink.Show(cases[0].first);
+    sink.Show(cases[2].first);
+    EXPECT_FALSE(sink.FailureShown());
+    sink.Show(cases[5].first);
+    EXPECT_TRUE(sink.FailureShown());
+    EXPECT_EQ(err.str(),
+              "BRENLOW: Usb offline, assuming COM1:\nPrinter Status Byte: <00>\n"
+              "tq9000_config_app: read error\n");
+    EXPECT_EQ(out.str(), "<00>\n");
+}
+
+}  // namespace
+}  // namespace tq::cli
