@@ -124,16 +124,34 @@ bool Reader::ReadEscape(std::string& out) {
         return Fail("unterminated string");
     }
     switch (Next()) {
-        case '"': out += '"'; return true;
-        case '\\': out += '\\'; return true;
-        case '/': out += '/'; return true;
-        case 'b': out += '\b'; return true;
-        case 'f': out += '\f'; return true;
-        case 'n': out += '\n'; return true;
-        case 'r': out += '\r'; return true;
-        case 't': out += '\t'; return true;
-        case 'u': break;
-        default: return Fail("unknown escape in a string");
+        case '"':
+            out += '"';
+            return true;
+        case '\\':
+            out += '\\';
+            return true;
+        case '/':
+            out += '/';
+            return true;
+        case 'b':
+            out += '\b';
+            return true;
+        case 'f':
+            out += '\f';
+            return true;
+        case 'n':
+            out += '\n';
+            return true;
+        case 'r':
+            out += '\r';
+            return true;
+        case 't':
+            out += '\t';
+            return true;
+        case 'u':
+            break;
+        default:
+            return Fail("unknown escape in a string");
     }
     const std::optional<unsigned> high = ReadHex4();
     if (!high) {
@@ -271,7 +289,9 @@ JsonReadResult Reader::ReadObject() {
 
 }  // namespace
 
-JsonReadResult ReadFlatJsonObject(std::string_view text) { return Reader(text).ReadObject(); }
+JsonReadResult ReadFlatJsonObject(std::string_view text) {
+    return Reader(text).ReadObject();
+}
 
 std::string JsonQuote(std::string_view text) {
     std::string out = "\"";

@@ -9,8 +9,12 @@ namespace tq::cli {
 
 namespace {
 
-void RunReadAll(ActionContext& context, const ParsedAction&) { OnReadAll(context.form); }
-void RunWriteAll(ActionContext& context, const ParsedAction&) { OnWriteAll(context.form); }
+void RunReadAll(ActionContext& context, const ParsedAction&) {
+    OnReadAll(context.form);
+}
+void RunWriteAll(ActionContext& context, const ParsedAction&) {
+    OnWriteAll(context.form);
+}
 
 // Checked while the command line is parsed, so a bad NAME or VALUE touches nothing.
 std::string CheckSet(const ParsedAction& action) {
@@ -50,17 +54,22 @@ void RunLoad(ActionContext& context, const ParsedAction& action) {
 void RegisterFormActions(ActionRegistry& registry) {
     registry.Add({"read-all", {}, {}, "press \"Read All\"", RunReadAll});
     registry.Add({"write-all", {}, {}, "press \"Write All\"", RunWriteAll});
-    registry.Add({"set", {"NAME=VALUE"}, {},
-                  "change one field: a number's new text, a flag set's byte in hex (e.g. 55), a "
-                  "font's name or none, LinesToSkip's text; or a check box by id (1054=1)",
-                  RunSet, CheckSet});
-    registry.Add({"show", {}, {"--json"},
-                  "print 'ID NAME VALUE' for every field (or one JSON object keyed by NAME)",
+    registry.Add({"set",
+                  {"NAME=VALUE"},
+                  {},
+                  "change a field or a check box: ClampDelay=12, PrinterOptions=55, 1054=1",
+                  RunSet,
+                  CheckSet});
+    registry.Add({"show",
+                  {},
+                  {"--json"},
+                  "print 'ID NAME VALUE' for every field, or one JSON object keyed by NAME",
                   RunShow});
     registry.Add({"save", {"FILE"}, {}, "save the form's fields as a JSON profile", RunSave});
-    registry.Add({"load", {"FILE"}, {},
-                  "set the form's fields from a JSON profile; a bad profile changes nothing and "
-                  "ends the run",
+    registry.Add({"load",
+                  {"FILE"},
+                  {},
+                  "set the fields from a JSON profile; a bad one changes none and ends the run",
                   RunLoad});
 }
 

@@ -18,7 +18,8 @@ bool IsDigits(std::string_view text) {
 }
 
 bool IsHexDigits(std::string_view text) {
-    return !text.empty() && text.find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
+    return !text.empty() &&
+           text.find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
 }
 
 std::string Hex2(int byte) {
@@ -60,8 +61,8 @@ SettingResult NumberText(std::string_view name, int control, int bound, std::str
 
 SettingResult FlagByte(const FeatureBinding& feature, std::string_view value, ValueRules rules) {
     if (value.size() > 2 || !IsHexDigits(value)) {
-        return Error(feature.name, "\"" + std::string(value) +
-                                       "\" is not a byte in hexadecimal (00 to FF)");
+        return Error(feature.name,
+                     "\"" + std::string(value) + "\" is not a byte in hexadecimal (00 to FF)");
     }
     const int byte = *ReadHexByte(value);
     const int stray = byte & ~OwnedFlagBits(feature);
@@ -88,8 +89,8 @@ SettingResult FontSelection(const FeatureBinding& feature, std::string_view valu
         }
     }
     if (setting.number == CB_ERR && value != kNoFont) {
-        return Error(feature.name, "\"" + std::string(value) + "\" is not a font; use one of " +
-                                       FontNames());
+        return Error(feature.name,
+                     "\"" + std::string(value) + "\" is not a font; use one of " + FontNames());
     }
     return {setting, {}};
 }

@@ -12,28 +12,18 @@ namespace tq {
 
 namespace {
 
-bool IsIntegerToken(std::string_view number) {
-    return number.find_first_of(".eE") == std::string_view::npos;
-}
-
-// Numbers and LinesToSkip may also be written as JSON numbers; flag bytes and fonts only as
-// strings, since 55 could be meant as decimal or as hexadecimal.
+// Numbers and LinesToSkip may also be written as JSON numbers, read by the same rule as their text;
+// flag bytes and fonts only as strings, since 55 could be meant as decimal or as hexadecimal.
 SettingResult ParseMember(const JsonMember& member) {
     const FeatureBinding* feature = FindFeature(member.key);
-    const bool known = feature || member.key == kLinesToSkipName;
-    if (member.type == JsonMember::Type::String || !known) {
-        return ParseSetting(member.key, member.value, ValueRules::Profile);
+    if (member.type == JsonMember::Type::Number && feature &&
+        feature->kind != FeatureKind::Number) {
+        return {std::nullopt, member.key +
+                                  ": write the value as a string, such as \"55\" or "
+                                  "\"Standard\", not as the number " +
+                                  member.value};
     }
-    if (feature && feature->kind != FeatureKind::Number) {
-        return {std::nullopt, member.key + ": write the value as a string, such as \"55\" or "
-                                           "\"Standard\", not as the number " + member.value};
-    }
-    if (!IsIntegerToken(member.value) || member.value.front() == '-') {
-        return {std::nullopt, member.key + ": " + member.value + " is not a whole number from 0"};
-    }
-    // Saturates like the form's own reading, so a huge number stays out of range.
-    const std::string digits = std::to_string(ReadLeadingInteger(member.value));
-    return ParseSetting(member.key, digits, ValueRules::Profile);
+    return ParseSetting(member.key, member.value, ValueRules::Profile);
 }
 
 std::string Where(const JsonMember& member) {
@@ -66,8 +56,8 @@ bool ReadWholeFile(const std::string& path, std::string& text, std::string& erro
     }
     text.resize(static_cast<std::size_t>(file.gcount()));
     if (text.size() > kMaxProfileSize) {
-        error = path + ": larger than a profile can be (" + std::to_string(kMaxProfileSize) +
-                " bytes)";
+        error =
+            path + ": larger than a profile can be (" + std::to_string(kMaxProfileSize) + " bytes)";
         return false;
     }
     return true;
@@ -75,7 +65,9 @@ bool ReadWholeFile(const std::string& path, std::string& text, std::string& erro
 
 }  // namespace
 
-std::string FormatProfile(const WindowOps& form) { return FormatShownJson(ShowForm(form)); }
+std::string FormatProfile(const WindowOps& form) {
+    return FormatShownJson(ShowForm(form));
+}
 
 ProfileResult ParseProfile(std::string_view text) {
     const JsonReadResult json = ReadFlatJsonObject(text);

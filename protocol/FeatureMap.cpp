@@ -21,17 +21,27 @@ constexpr FlagBinding kFontOptions[] = {
     {1043, 0x01}, {1044, 0x02}, {1045, 0x04}, {1046, 0x08}, {1047, 0x10}, {1048, 0x80},
 };
 constexpr FlagBinding kEmulationOptions[] = {
-    {1055, 0x01}, {1056, 0x02}, {1057, 0x04}, {1058, 0x08},
+    {1055, 0x01},
+    {1056, 0x02},
+    {1057, 0x04},
+    {1058, 0x08},
 };
 // Bits 0..3 carry LinesToSkip, not boxes.
 constexpr FlagBinding kValidationOptions[] = {
-    {IDC_REDUCED_SPACING, 0x20}, {1042, 0x40}, {1041, 0x80},
+    {IDC_REDUCED_SPACING, 0x20},
+    {1042, 0x40},
+    {1041, 0x80},
 };
 constexpr FlagBinding kTestModeOptions[] = {
-    {1039, 0x01}, {1038, 0x02}, {1037, 0x04},
+    {1039, 0x01},
+    {1038, 0x02},
+    {1037, 0x04},
 };
 constexpr FlagBinding kMiscellaneousOptions[] = {
-    {1040, 0x01}, {IDC_AUTO_HEADER, 0x02}, {IDC_AUTO_FOOTER, 0x04}, {IDC_TEXT_COMMANDS, 0x10},
+    {1040, 0x01},
+    {IDC_AUTO_HEADER, 0x02},
+    {IDC_AUTO_FOOTER, 0x04},
+    {IDC_TEXT_COMMANDS, 0x10},
 };
 
 // LinesToSkip is written 0..8 in bits 0..3 but shown as the byte AND 7: the printer's 8 reads
