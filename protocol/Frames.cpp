@@ -22,7 +22,9 @@ void DecodeText(std::span<const std::uint8_t> reply, std::span<char> text) {
     const std::size_t characters =
         reply.size() > kTextReplyLead + 1 ? reply.size() - kTextReplyLead - 1 : 0;
     const std::size_t kept = std::min(characters, text.size() - 1);
-    std::copy_n(reply.begin() + static_cast<std::ptrdiff_t>(kTextReplyLead), kept, text.begin());
+    if (kept > 0) {  // a shorter reply has no offset 3 to start from
+        std::copy_n(reply.subspan(kTextReplyLead).begin(), kept, text.begin());
+    }
     text[kept] = '\0';
 }
 
