@@ -1,0 +1,177 @@
+// tq9000ctl's Read All, Write All, show, set and profiles end to end: the real POSIX platform with
+// COM1: mapped to tq9000-sim's pseudo-terminal, the printer's store checked through its state file.
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/integration/cli/RunProcess.h"
+
+namespace tq::test {
+namespace {
+
+using Args = std::vector<std::string>;
+
+const std::string kNotice = "BRENLOW: Usb offline, assuming COM1:\n";
+
+// The printer used throughout: every form feature set, with bits that no box owns in some.
+const Args kPrinter = {"--set", "76=12",   "--set", "85=200",  "--set", "86=3",
+                       "--set", "87=4",    "--set", "88=0xDD", "--set", "96=0x1F",
+                       "--set", "97=0x1B", "--set", "98=0x81", "--set", "99=0x0A",
+                       "--set", "100=0xB8", "--set", "101=0x0A", "--set", "102=0x11"};
+
+const char* const kPrinterShown =
+    "76 ClampDelay 12\n"
+    "85 CustomerSpecialVersion 200\n"
+    "86 SetupVersion 3\n"
+    "87 SetupRevision 4\n"
+    "88 PrinterOptions 55\n"
+    "96 JournalDefaultFont Standard Bold\n"
+    "97 ValidationDefaultFont none\n"
+    "98 FontOptions 81\n"
+    "99 EmulationOptions 0A\n"
+    "100 ValidationOptions A0\n"
+    "100 LinesToSkip 0\n"
+    "101 TestModeOptions 02\n"
+    "102 MiscellaneousOptions 11\n";
+
+class CliFormTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        for (const std::string& path : paths_) {
+            std::remove(path.c_str());
+        }
+    }
+
+    std::string TempPath(const std::string& name) {
+        paths_.push_back(::testing::TempDir() + "tq9000ctl_form_" + name + "_" +
+                         std::to_string(getpid()));
+        return paths_.back();
+    }
+
+    // tq9000-sim [simArgs] --state-file STATE -- tq9000ctl [ctlArgs]; the store lands in `store`.
+    ProcessResult Run(Args simArgs, const Args& ctlArgs) {
+        const std::string state = TempPath("state");
+        simArgs.insert(simArgs.end(), {"--state-file", state, "--", TQ9000_CTL});
+        simArgs.insert(simArgs.begin(), TQ9000_SIM);
+        simArgs.insert(simArgs.end(), ctlArgs.begin(), ctlArgs.end());
+        ProcessResult result = RunProcess(simArgs);
+        store = ReadStore(state);
+        return result;
+    }
+
+    static std::map<int, int> ReadStore(const std::string& path) {
+        std::map<int, int> features;
+        std::ifstream in(path);
+        for (int id = 0, value = 0; in >> id >> value;) {
+            features[id] = value;
+        }
+        return features;
+    }
+
+    static std::string ReadText(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    static void WriteText(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+
+    std::map<int, int> store;
+
+private:
+    std::vector<std::string> paths_;
+};
+
+TEST_F(CliFormTest, ReadAllShowPrintsTheFormFilledFromThePrinter) {
+    const ProcessResult r = Run(kPrinter, {"read-all", "show"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, kNotice);
+    EXPECT_EQ(r.out, kPrinterShown);
+    EXPECT_EQ(store.at(88), 0xDD);  // reading changes nothing in the printer
+}
+
+TEST_F(CliFormTest, SetThenWriteAllStoresTheFormInThePrinter) {
+    const ProcessResult r =
+        Run(kPrinter, {"read-all", "set", "ClampDelay=40", "set", "PrinterOptions=ff", "set",
+                       "ValidationDefaultFont=Large Italic", "set", "LinesToSkip=8", "set",
+                       "1037=1", "set", "SetupRevision=", "write-all"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, kNotice);
+    const std::map<int, int> expected = {
+        {76, 40},   {85, 200},  {86, 3},    {87, 4},     {88, 0x77},  {96, 0x1F},
+        {97, 0x14}, {98, 0x81}, {99, 0x0A}, {100, 0xA8}, {101, 0x06}, {102, 0x11},
+    };
+    for (const auto& [id, value] : expected) {
+        EXPECT_EQ(store.at(id), value) << "feature " << id;
+    }
+}
+
+TEST_F(CliFormTest, ASavedProfileRestoresAnotherPrinter) {
+    const std::string profile = TempPath("profile.json");
+    ProcessResult r = Run(kPrinter, {"read-all", "save", profile, "show", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadText(profile), r.out);
+    EXPECT_NE(r.out.find("\n  \"PrinterOptions\": \"55\",\n"), std::string::npos) << r.out;
+
+    // A printer holding other values everywhere gets the profile's: what the form owns.
+    r = Run({"--set", "76=1", "--set", "88=0", "--set", "96=0", "--set", "97=0x18"},
+            {"load", profile, "write-all", "read-all", "show"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string shown = kPrinterShown;
+    shown.replace(shown.find("none"), 4, "OCR");  // the profile leaves feature 97 unwritten
+    EXPECT_EQ(r.out, shown);
+    EXPECT_EQ(store.at(88), 0x55);
+    EXPECT_EQ(store.at(100), 0xA0);
+    EXPECT_EQ(store.at(97), 0x18);
+}
+
+// A bad profile changes no control and ends the run, so the write-all after it sends nothing.
+TEST_F(CliFormTest, AMalformedProfileEndsTheRunBeforeAnythingIsWritten) {
+    const std::string profile = TempPath("bad.json");
+    WriteText(profile, "{\n  \"ClampDelay\": \"41\"\n}\n");
+    ProcessResult r = Run(kPrinter, {"load", profile, "write-all", "show"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, kNotice + "tq9000ctl: " + profile +
+                         ": line 2: ClampDelay: \"41\" is not a whole number from 0 to 40 (or "
+                         "empty, for not written)\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(store.at(88), 0xDD);
+    EXPECT_EQ(store.at(100), 0xB8);
+
+    WriteText(profile, "{ \"ClampDelay\": \"4\",");
+    r = Run(kPrinter, {"load", profile, "write-all"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(profile + ": line 1, column 21: expected a string after member "
+                                   "\"ClampDelay\""),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(store.at(88), 0xDD);
+}
+
+TEST_F(CliFormTest, ABadSetIsAUsageErrorThatTouchesNoPrinter) {
+    const ProcessResult r = Run(kPrinter, {"set", "ClampDelay=1", "write-all", "set", "Foo=1"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.rfind("tq9000ctl: Foo: is not a field of the form\nusage:", 0), 0u) << r.err;
+    EXPECT_EQ(store.at(76), 12);
+}
+
+TEST_F(CliFormTest, ASilentPrinterFailsReadAllAtItsFirstFeature) {
+    const ProcessResult r = Run({"--silent"}, {"read-all", "show"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, kNotice +
+                         "tq9000_config_app: read timed out -9\n"
+                         "tq9000_config_app: read error\n"
+                         "Caption: fatal write error\n");
+    EXPECT_NE(r.out.find("76 ClampDelay \n"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace tq::test
