@@ -1,0 +1,145 @@
+#include "app/ConfigForm.h"
+
+#include <cstdio>
+
+#include <wx/button.h>
+#include <wx/stattext.h>
+#include <wx/xrc/xmlres.h>
+
+#include "app/AboutBox.h"
+#include "app/LinkCalls.h"
+#include "app/NativeLook.h"
+#include "app/Resources.h"
+#include "commands/Commands.h"
+#include "commands/FormStartup.h"
+#include "framework/ControlIds.h"
+#include "res/Strings.h"
+
+namespace tq {
+
+namespace {
+
+// The two cells the template centres vertically: the version label and the notice beside it.
+void CentreBottomLabels(wxDialog& form) {
+    for (wxWindow* cell : {form.FindWindow(IDC_VERSION_LABEL), form.FindWindow(XRCID("notice"))}) {
+        if (auto* label = dynamic_cast<wxStaticText*>(cell)) {
+            CentreLabelVertically(*label);
+        }
+    }
+}
+
+}  // namespace
+
+// clang-format off
+wxBEGIN_EVENT_TABLE(CConfigForm, wxDialog)
+    EVT_INIT_DIALOG(CConfigForm::OnInitDialog)
+    EVT_CHAR_HOOK(CConfigForm::OnCharHook)
+    EVT_CONTEXT_MENU(CConfigForm::OnContextMenu)
+    EVT_MENU(IDM_ABOUTBOX, CConfigForm::OnSysCommand)
+    EVT_MENU(wxID_CLOSE, CConfigForm::OnCloseCommand)
+    EVT_BUTTON(IDC_GET, CConfigForm::OnGetFeature)
+    EVT_BUTTON(IDC_READ_ALL, CConfigForm::OnReadAll)
+    EVT_BUTTON(IDC_STATUS_TEST_PRINT, CConfigForm::OnStatusTestPrint)
+    EVT_BUTTON(IDC_WRITE_ALL, CConfigForm::OnWriteAll)
+wxEND_EVENT_TABLE()
+// clang-format on
+
+CConfigForm::CConfigForm() : m_formIcon(AppIcons()) {
+    if (!wxXmlResource::Get()->LoadDialog(this, nullptr, kConfigFormTemplate)) {
+        std::fprintf(stderr, "tq9000_config_app: template %s is missing\n", kConfigFormTemplate);
+        return;
+    }
+    loaded_ = true;
+    SetClientSize(ConvertDialogToPixels(TemplateSizeInDialogUnits(kConfigFormTemplate)));
+    Centre();
+    FitTemplateLook(*this);
+    CentreBottomLabels(*this);
+    if (wxWindow* featureId = FindWindow(IDC_FEATURE_ID)) {
+        featureId->DisableFocusFromKeyboard();  // not a tab stop, yet it takes a click
+    }
+    // "EXIT" is IDCANCEL (2), not wx's own cancel: Escape and the close box press it.
+    SetEscapeId(IDCANCEL);
+}
+
+// The watch goes before the window operations it delivers to.
+CConfigForm::~CConfigForm() { deviceWatch_.reset(); }
+
+void CConfigForm::WatchDeviceNotices(NoticeSource source) {
+    deviceWatch_ = std::make_unique<DeviceNoticeWatch>(std::move(source), [this] { OnDeviceChange(); });
+}
+
+bool CConfigForm::WatchingDeviceNotices() const { return deviceWatch_ && deviceWatch_->Watching(); }
+
+bool CConfigForm::Show(bool show) {
+    if (show && !initialised_) {
+        InitDialog();
+    }
+    return wxDialog::Show(show);
+}
+
+void CConfigForm::OnDeviceChange() { PollPrinterOnDeviceChange(ops_); }
+
+void CConfigForm::OnInitDialog(wxInitDialogEvent& event) {
+    if (initialised_) {
+        return;  // wxGTK sends it again as the window appears
+    }
+    initialised_ = true;
+    wxDialog::OnInitDialog(event);
+    AddAboutEntry();
+    SetIcons(m_formIcon);
+    StartUpForm(ops_);
+}
+
+// GTK offers no system menu to extend; the form's window menu (right click, the Menu key or
+// Shift+F10) holds what the system menu would: Close, and the About entry.
+void CConfigForm::AddAboutEntry() {
+    if (!HasFlag(wxSYSTEM_MENU) || windowMenu_.GetMenuItemCount() != 0) {
+        return;
+    }
+    windowMenu_.Append(wxID_CLOSE, "&Close\tAlt+F4");
+    const std::string about = LoadResourceString(IDS_ABOUTBOX);
+    if (!about.empty()) {
+        windowMenu_.AppendSeparator();
+        windowMenu_.Append(IDM_ABOUTBOX, wxString::FromUTF8(about.c_str()));
+    }
+}
+
+// Enter would otherwise reach GTK's default-button handling and end the form. It still presses a
+// button that has the focus, as on Windows.
+void CConfigForm::OnCharHook(wxKeyEvent& event) {
+    const int key = event.GetKeyCode();
+    const bool enter = key == WXK_RETURN || key == WXK_NUMPAD_ENTER;
+    if (enter && dynamic_cast<wxButton*>(FindFocus()) == nullptr) {
+        OnOK();
+        return;
+    }
+    event.Skip();
+}
+
+void CConfigForm::OnOK() {}
+
+void CConfigForm::OnContextMenu(wxContextMenuEvent& /*event*/) {
+    if (windowMenu_.GetMenuItemCount() != 0) {
+        PopupMenu(&windowMenu_);
+    }
+}
+
+void CConfigForm::OnSysCommand(wxCommandEvent& event) {
+    if ((event.GetId() & 0xFFF0) != IDM_ABOUTBOX) {
+        event.Skip();
+        return;
+    }
+    CAboutBox about;
+    if (about.Loaded()) {
+        about.ShowModal();
+    }
+}
+
+void CConfigForm::OnCloseCommand(wxCommandEvent& /*event*/) { Close(); }
+
+void CConfigForm::OnGetFeature(wxCommandEvent& /*event*/) { tq::OnGetFeature(ops_); }
+void CConfigForm::OnReadAll(wxCommandEvent& /*event*/) { tq::OnReadAll(ops_); }
+void CConfigForm::OnStatusTestPrint(wxCommandEvent& /*event*/) { tq::OnStatusTestPrint(ops_); }
+void CConfigForm::OnWriteAll(wxCommandEvent& /*event*/) { tq::OnWriteAll(ops_); }
+
+}  // namespace tq
