@@ -1,10 +1,8 @@
 // "Get" and "Status / Test Print": the two commands that make one short exchange each.
 #include <cstdint>
 #include <cstdio>
-#include <limits>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "commands/Commands.h"
 #include "framework/ControlIds.h"
@@ -13,6 +11,7 @@
 #include "link/PrinterLink.h"
 #include "link/TimedTransfer.h"
 #include "platform/Platform.h"
+#include "protocol/FeatureMap.h"
 #include "protocol/FeatureProtocol.h"
 
 namespace tq {
@@ -28,47 +27,17 @@ constexpr BYTE kTestText[] = {0x74, 0x65, 0x73, 0x74, 0x69, 0x6E, 0x67, 0x0A, 0x
 constexpr BYTE kEnq = 0x05;
 constexpr DWORD kStatusBufferSize = 64;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// Reads the leading decimal integer the way atoi does: blanks skipped, an optional sign, the digits
-// up to the first other character; no digits give 0. A number beyond 32 bits gives nothing, where
-// atoi's result would be undefined.
-std::optional<std::int32_t> LeadingInteger(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) {
-        ++i;
-    }
-    const bool negative = i < text.size() && text[i] == '-';
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-        ++i;
-    }
-    std::int64_t magnitude = 0;
-    constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        magnitude = magnitude * 10 + (text[i] - '0');
-        if (magnitude > kLimit) {
-            return std::nullopt;
-        }
-    }
-    const std::int64_t value = negative ? -magnitude : magnitude;
-    if (value > std::numeric_limits<std::int32_t>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<std::int32_t>(value);
-}
-
 // The feature number typed into field 1070, or nothing when the range notice is due.
 std::optional<FeatureId> TypedFeatureNumber(const std::string& typed) {
     if (typed.empty()) {
         return std::nullopt;
     }
-    const std::optional<std::int32_t> number = LeadingInteger(typed);
-    if (!number || *number < kFirstUserFeature || *number > kLastUserFeature) {
+    // Read as atoi reads it; a number beyond 32 bits saturates and so gets the notice too.
+    const std::int32_t number = ReadLeadingInteger(typed);
+    if (number < kFirstUserFeature || number > kLastUserFeature) {
         return std::nullopt;
     }
-    return static_cast<FeatureId>(*number);
+    return static_cast<FeatureId>(number);
 }
 
 // Every command's bracket: open the link, run the exchange, close the link on every path on which
