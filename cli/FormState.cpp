@@ -53,7 +53,7 @@ SettingResult NumberText(std::string_view name, int control, int bound, std::str
                          ValueRules rules) {
     if (rules == ValueRules::Profile && !value.empty() &&
         (!IsDigits(value) || ReadLeadingInteger(value) > bound)) {
-        return Error(name, "\"" + std::string(value) + "\" is not a whole number from 0 to " +
+        return Error(name, JsonQuote(value) + " is not a whole number from 0 to " +
                                std::to_string(bound) + " (or empty, for not written)");
     }
     return EditText(control, value);
@@ -61,14 +61,13 @@ SettingResult NumberText(std::string_view name, int control, int bound, std::str
 
 SettingResult FlagByte(const FeatureBinding& feature, std::string_view value, ValueRules rules) {
     if (value.size() > 2 || !IsHexDigits(value)) {
-        return Error(feature.name,
-                     "\"" + std::string(value) + "\" is not a byte in hexadecimal (00 to FF)");
+        return Error(feature.name, JsonQuote(value) + " is not a byte in hexadecimal (00 to FF)");
     }
     const int byte = *ReadHexByte(value);
     const int stray = byte & ~OwnedFlagBits(feature);
     if (rules == ValueRules::Profile && stray != 0) {
-        return Error(feature.name, "bits " + Hex2(stray) + " of \"" + std::string(value) +
-                                       "\" belong to no check box (the boxes hold " +
+        return Error(feature.name, "bits " + Hex2(stray) + " of " + JsonQuote(value) +
+                                       " belong to no check box (the boxes hold " +
                                        Hex2(OwnedFlagBits(feature)) + ")");
     }
     FormSetting setting;
@@ -89,8 +88,7 @@ SettingResult FontSelection(const FeatureBinding& feature, std::string_view valu
         }
     }
     if (setting.number == CB_ERR && value != kNoFont) {
-        return Error(feature.name,
-                     "\"" + std::string(value) + "\" is not a font; use one of " + FontNames());
+        return Error(feature.name, JsonQuote(value) + " is not a font; use one of " + FontNames());
     }
     return {setting, {}};
 }
@@ -112,8 +110,7 @@ SettingResult CheckBox(std::string_view name, std::string_view value) {
         return Error(name, "is neither a field of the form nor one of its check boxes");
     }
     if (value != "0" && value != "1") {
-        return Error(name, "a check box takes 1 (checked) or 0 (cleared), not \"" +
-                               std::string(value) + "\"");
+        return Error(name, "a check box takes 1 (checked) or 0 (cleared), not " + JsonQuote(value));
     }
     FormSetting setting;
     setting.kind = FormSetting::Kind::CheckBox;
@@ -219,7 +216,7 @@ SettingResult ParseSetting(std::string_view name, std::string_view value, ValueR
 SettingResult ParseSetArgument(std::string_view argument) {
     const std::size_t equals = argument.find('=');
     if (equals == std::string_view::npos || equals == 0) {
-        return {std::nullopt, "\"" + std::string(argument) + "\" is not NAME=VALUE"};
+        return {std::nullopt, JsonQuote(argument) + " is not NAME=VALUE"};
     }
     return ParseSetting(argument.substr(0, equals), argument.substr(equals + 1),
                         ValueRules::AsTyped);
