@@ -108,22 +108,5 @@ TEST_F(FormStateTest, SetRefusesUnknownNamesAndMalformedValuesWithoutTouchingThe
     EXPECT_EQ(test::DescribeFeatureControls(form), before);
 }
 
-TEST_F(FormStateTest, EveryShownValueSetsTheSameFormBack) {
-    for (const char* argument :
-         {"ClampDelay=40", "CustomerSpecialVersion=7", "PrinterOptions=55", "FontOptions=9F",
-          "JournalDefaultFont=Large Italic", "ValidationDefaultFont=OCR", "LinesToSkip=5",
-          "ValidationOptions=A0", "TestModeOptions=03", "MiscellaneousOptions=17"}) {
-        ASSERT_TRUE(Set(argument)) << error;
-    }
-    HeadlessForm copy;
-    test::AddFeatureControls(copy);
-    for (const ShownField& field : ShowForm(form)) {
-        const SettingResult result = ParseSetting(field.name, field.value, ValueRules::Profile);
-        ASSERT_TRUE(result.setting) << result.error;
-        ApplySetting(copy, *result.setting);
-    }
-    EXPECT_EQ(test::DescribeFeatureControls(copy), test::DescribeFeatureControls(form));
-}
-
 }  // namespace
 }  // namespace tq
