@@ -96,7 +96,7 @@ void CConfigForm::AddAboutEntry() {
     if (!HasFlag(wxSYSTEM_MENU) || windowMenu_.GetMenuItemCount() != 0) {
         return;
     }
-    windowMenu_.Append(wxID_CLOSE, "&Close\tAlt+F4");
+    windowMenu_.Append(wxID_CLOSE, "&Close");
     const std::string about = LoadResourceString(IDS_ABOUTBOX);
     if (!about.empty()) {
         windowMenu_.AppendSeparator();

@@ -1,0 +1,186 @@
+// The main form shown for real: its start-up, the keys and buttons that end it or must not, the
+// window menu and the About box.
+#include "app/ConfigForm.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <wx/button.h>
+#include <wx/combobox.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+
+#include "app/AboutBox.h"
+#include "tests/window/form/FormFixture.h"
+
+namespace tq {
+namespace {
+
+using Lines = std::vector<std::string>;
+using test::ClickOn;
+using test::PressKey;
+using test::Wait;
+using test::WaitUntil;
+
+class FormStartUpTest : public test::FormFixture {};
+
+// The notice comes before the form appears, as the dialog's initialisation runs before the window
+// is shown. (wx gives a box no owner while the form is still hidden; the form owns every later one.)
+TEST_F(FormStartUpTest, AnnouncesCom1BeforeTheFormAppears) {
+    bool formShownAtNotice = true;
+    dialogs.answer = [&](wxDialog& dialog) {
+        if (&dialog == &form) {
+            return static_cast<int>(wxID_NONE);
+        }
+        formShownAtNotice = form.IsShown();
+        return static_cast<int>(wxID_OK);
+    };
+    RunForm([] {});
+    EXPECT_EQ(dialogs.messages(), (Lines{"form", "BRENLOW: Usb offline, assuming COM1: (i)"}));
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].style & (wxOK | wxCANCEL | wxYES_NO), wxOK);
+    EXPECT_FALSE(formShownAtNotice);
+}
+
+TEST_F(FormStartUpTest, AnnouncesTheUsbPrinterAndFillsTheForm) {
+    printer.PlugInUsb();
+    RunForm([this] {
+        for (int id : {IDC_JOURNAL_FONT, IDC_VALIDATION_FONT}) {
+            auto& list = dynamic_cast<wxComboBox&>(Control(id));
+            ASSERT_EQ(list.GetCount(), 10u);
+            EXPECT_EQ(list.GetString(0), "Standard - Default");
+            EXPECT_EQ(list.GetString(9), "Large Italic");  // in table order: not sorted
+            EXPECT_EQ(list.GetSelection(), wxNOT_FOUND);
+        }
+        EXPECT_EQ(Text(IDC_VERSION), "1.0.0.2");
+        EXPECT_EQ(form.GetTitle(), "tq9000_config_app");
+        EXPECT_TRUE(form.GetIcons().GetIcon(32).IsOk());
+        EXPECT_TRUE(form.GetIcons().GetIcon(16).IsOk());
+    });
+    EXPECT_EQ(dialogs.messages(), (Lines{"form", "BRENLOW: Device Online (i)"}));
+    EXPECT_FALSE(printer.DeviceOnline());  // start-up discovery leaves the state to the first poll
+}
+
+class FormKeysTest : public test::FormFixture {};
+
+// Enter goes nowhere from an edit, an editable combo box or a check box; Escape ends the form.
+TEST_F(FormKeysTest, EnterLeavesTheFormOpenAndEscapeClosesIt) {
+    RunForm([this] {
+        for (int id : {IDC_CLAMP_DELAY, IDC_JOURNAL_FONT, IDC_FIRST_CHECK_BOX}) {
+            ClickOn(Control(id));
+            ASSERT_TRUE(WaitUntil([&] { return wxWindow::FindFocus() != nullptr; })) << id;
+            PressKey(WXK_RETURN);
+            Wait(500);  // GTK presses a default button 200 to 300 ms after the key
+            ASSERT_TRUE(form.IsModal()) << "Enter closed the form from control " << id;
+        }
+        PressKey(WXK_ESCAPE);
+        EXPECT_TRUE(WaitUntil([this] { return !form.IsModal(); })) << "Escape left the form open";
+    });
+}
+
+// GTK would press a default button on Enter and end the form; the form keeps Enter to itself even
+// when a button has become the default.
+TEST_F(FormKeysTest, EnterDoesNotReachADefaultButton) {
+    dynamic_cast<wxButton&>(Control(IDCANCEL)).SetDefault();
+    RunForm([this] {
+        ClickOn(Control(IDC_SETUP_VERSION));
+        PressKey(WXK_RETURN);
+        Wait(500);
+        EXPECT_TRUE(form.IsModal()) << "Enter pressed the default button";
+    });
+}
+
+TEST_F(FormKeysTest, EnterOnAFocusedButtonPressesIt) {
+    RunForm([this] {
+        ClickOn(Control(IDC_CLAMP_DELAY));
+        Control(IDCANCEL).SetFocus();
+        Wait(100);
+        PressKey(WXK_RETURN);
+        EXPECT_TRUE(WaitUntil([this] { return !form.IsModal(); })) << "Enter did not press EXIT";
+    });
+}
+
+TEST_F(FormKeysTest, ExitButtonClosesTheForm) {
+    RunForm([this] {
+        ClickOn(Control(IDCANCEL));
+        EXPECT_TRUE(WaitUntil([this] { return !form.IsModal(); }));
+    });
+}
+
+TEST_F(FormKeysTest, CloseBoxClosesTheForm) {
+    RunForm([this] {
+        test::CloseLikeWindowManager(form);
+        EXPECT_TRUE(WaitUntil([this] { return !form.IsModal(); }));
+    });
+}
+
+class AboutBoxTest : public test::FormFixture {};
+
+TEST_F(AboutBoxTest, WindowMenuHoldsTheAboutEntry) {
+    form.InitDialog();
+    wxMenu& menu = form.WindowMenu();
+    const int about = menu.FindItem("About tq9000_config_app...");
+    ASSERT_EQ(about, IDM_ABOUTBOX);
+    EXPECT_EQ(menu.FindItem(about)->GetItemLabel(), "&About tq9000_config_app...");
+    const std::size_t position = menu.GetMenuItemCount() - 1;
+    EXPECT_EQ(menu.FindItemByPosition(position)->GetId(), IDM_ABOUTBOX);
+    EXPECT_TRUE(menu.FindItemByPosition(position - 1)->IsSeparator());
+}
+
+// The menu entry opens the About box, with its texts, icon and "OK" (id 1) as the default button.
+TEST_F(AboutBoxTest, MenuEntryOpensTheAboutBox) {
+    Lines texts;
+    bool iconShown = false;
+    int okId = 0;
+    dialogs.answer = [&](wxDialog& box) {
+        for (wxWindow* child : box.GetChildren()) {
+            if (auto* label = dynamic_cast<wxStaticText*>(child)) {
+                texts.push_back(label->GetLabel().utf8_string());
+            } else if (auto* picture = dynamic_cast<wxStaticBitmap*>(child)) {
+                iconShown = picture->GetBitmap().GetWidth() == 32;
+            } else if (auto* button = dynamic_cast<wxButton*>(child)) {
+                okId = box.GetDefaultItem() == button ? button->GetId() : -1;
+            }
+        }
+        return IDOK;
+    };
+    wxCommandEvent entry(wxEVT_MENU, IDM_ABOUTBOX);
+    form.GetEventHandler()->ProcessEvent(entry);
+    EXPECT_EQ(dialogs.messages(), Lines{"about"});
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].caption, "About tq9000_config_app");
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0], "tq9000_config_app Version 1.0");
+    EXPECT_EQ(texts[1].find("BRENLOW"), std::string::npos);
+    EXPECT_TRUE(iconShown);
+    EXPECT_EQ(okId, IDOK);
+}
+
+// OK, Escape and the close box each end the About box; the form stays.
+TEST_F(AboutBoxTest, ClosesWithOkEscapeAndTheCloseBox) {
+    const std::vector<std::function<void(CAboutBox&)>> ways = {
+        [](CAboutBox& box) { ClickOn(*box.FindWindow(IDOK)); },
+        [](CAboutBox& box) {
+            ClickOn(box);
+            PressKey(WXK_ESCAPE);
+        },
+        [](CAboutBox& box) { test::CloseLikeWindowManager(box); },
+    };
+    for (std::size_t way = 0; way < ways.size(); ++way) {
+        CAboutBox box;
+        ASSERT_TRUE(box.Loaded());
+        dialogs.answer = [](wxDialog&) { return static_cast<int>(wxID_NONE); };
+        const int result = test::RunModalWith(box, [&] {
+            WaitUntil([&] { return box.IsShownOnScreen(); });
+            Wait(200);
+            ways[way](box);
+            EXPECT_TRUE(WaitUntil([&] { return !box.IsModal(); })) << "way " << way;
+        });
+        EXPECT_EQ(result, IDOK) << "way " << way;
+    }
+}
+
+}  // namespace
+}  // namespace tq
