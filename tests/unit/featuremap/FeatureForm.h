@@ -40,7 +40,7 @@ inline void AddFeatureControls(HeadlessForm& form) {
 }
 
 // "name=state" for every feature: edit texts, the boxes' check states, the list selections.
-inline std::string DescribeFeatureControls(const HeadlessForm& form) {
+inline std::string DescribeFeatureControls(const WindowOps& form) {
     std::string picture;
     for (const FeatureBinding& feature : FeatureMap) {
         picture += std::string(feature.name) + "=";
