@@ -26,8 +26,8 @@ const PrinterInterface* InterfaceAt(const DeviceListObject& list, ULONG_PTR rese
 // The detail record's size for a path: the fixed part, the path and its terminator, and never
 // less than the record itself, so that the caller's block always holds a whole record.
 DWORD DetailSize(const std::string& path) {
-    const std::size_t size = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) +
-                             path.size() + 1;
+    const std::size_t size =
+        offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + path.size() + 1;
     return static_cast<DWORD>(std::max(size, sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)));
 }
 
@@ -38,8 +38,10 @@ void DescribeDevice(const GUID& classGuid, ULONG_PTR position, SP_DEVINFO_DATA* 
 }
 
 const std::string* PropertyText(const PrinterInterface& printer, DWORD property) {
-    if (property == SPDRP_DRIVER) return &printer.driver;
-    if (property == SPDRP_LOCATION_INFORMATION) return &printer.location;
+    if (property == SPDRP_DRIVER)
+        return &printer.driver;
+    if (property == SPDRP_LOCATION_INFORMATION)
+        return &printer.location;
     return nullptr;
 }
 
@@ -82,9 +84,11 @@ BOOL InterfaceDetail(const DeviceListObject& list, const SP_DEVICE_INTERFACE_DAT
                      DWORD* requiredSize, SP_DEVINFO_DATA* device) {
     const PrinterInterface* printer =
         interfaceData != nullptr ? InterfaceAt(list, interfaceData->Reserved) : nullptr;
-    if (printer == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+    if (printer == nullptr)
+        return Fail(ERROR_INVALID_PARAMETER);
     const DWORD needed = DetailSize(printer->devicePath);
-    if (requiredSize != nullptr) *requiredSize = needed;
+    if (requiredSize != nullptr)
+        *requiredSize = needed;
     if (detail == nullptr) {
         return Fail(detailSize == 0 ? ERROR_INSUFFICIENT_BUFFER : ERROR_INVALID_USER_BUFFER);
     }
@@ -94,29 +98,35 @@ BOOL InterfaceDetail(const DeviceListObject& list, const SP_DEVICE_INTERFACE_DAT
     if (device != nullptr && device->cbSize != sizeof(SP_DEVINFO_DATA)) {
         return Fail(ERROR_INVALID_USER_BUFFER);
     }
-    if (detailSize < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    if (detailSize < needed)
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
     // The path runs on past the record's one-character array, into the rest of the block.
-    char* path = reinterpret_cast<char*>(detail) +
-                 offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath);
+    char* path =
+        reinterpret_cast<char*>(detail) + offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath);
     std::memcpy(path, printer->devicePath.c_str(), printer->devicePath.size() + 1);
-    if (device != nullptr) DescribeDevice(list.classGuid, interfaceData->Reserved, device);
+    if (device != nullptr)
+        DescribeDevice(list.classGuid, interfaceData->Reserved, device);
     return TRUE;
 }
 
-BOOL RegistryProperty(const DeviceListObject& list, const SP_DEVINFO_DATA* device,
-                      DWORD property, DWORD* dataType, BYTE* buffer, DWORD bufferSize,
-                      DWORD* requiredSize) {
+BOOL RegistryProperty(const DeviceListObject& list, const SP_DEVINFO_DATA* device, DWORD property,
+                      DWORD* dataType, BYTE* buffer, DWORD bufferSize, DWORD* requiredSize) {
     if (device == nullptr || device->cbSize != sizeof(SP_DEVINFO_DATA)) {
         return Fail(ERROR_INVALID_USER_BUFFER);
     }
     const PrinterInterface* printer = InterfaceAt(list, device->Reserved);
-    if (printer == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+    if (printer == nullptr)
+        return Fail(ERROR_INVALID_PARAMETER);
     const std::string* text = PropertyText(*printer, property);
-    if (text == nullptr) return Fail(ERROR_INVALID_DATA);
+    if (text == nullptr)
+        return Fail(ERROR_INVALID_DATA);
     const DWORD needed = static_cast<DWORD>(text->size() + 1);
-    if (requiredSize != nullptr) *requiredSize = needed;
-    if (dataType != nullptr) *dataType = kRegSz;
-    if (buffer == nullptr || bufferSize < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    if (requiredSize != nullptr)
+        *requiredSize = needed;
+    if (dataType != nullptr)
+        *dataType = kRegSz;
+    if (buffer == nullptr || bufferSize < needed)
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
     std::memcpy(buffer, text->c_str(), needed);
     return TRUE;
 }

@@ -19,8 +19,7 @@ BOOL InterfaceDetail(const DeviceListObject& list, const SP_DEVICE_INTERFACE_DAT
 
 // SPDRP_DRIVER is the interface's kernel driver ("usblp"; empty when none is bound),
 // SPDRP_LOCATION_INFORMATION its USB port path ("1-2:1.0"). Both are REG_SZ.
-BOOL RegistryProperty(const DeviceListObject& list, const SP_DEVINFO_DATA* device,
-                      DWORD property, DWORD* dataType, BYTE* buffer, DWORD bufferSize,
-                      DWORD* requiredSize);
+BOOL RegistryProperty(const DeviceListObject& list, const SP_DEVINFO_DATA* device, DWORD property,
+                      DWORD* dataType, BYTE* buffer, DWORD bufferSize, DWORD* requiredSize);
 
 }  // namespace tq::posix

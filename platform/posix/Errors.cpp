@@ -45,9 +45,13 @@ DWORD ErrorFromErrno(int error) {
     }
 }
 
-void SetLastErrorCode(DWORD error) { t_lastError = error; }
+void SetLastErrorCode(DWORD error) {
+    t_lastError = error;
+}
 
-DWORD LastErrorCode() { return t_lastError; }
+DWORD LastErrorCode() {
+    return t_lastError;
+}
 
 BOOL Fail(DWORD error) {
     t_lastError = error;

@@ -44,14 +44,15 @@ int ComPortNumber(const char* name) {
 int AccessMode(DWORD access) {
     const bool read = (access & GENERIC_READ) != 0;
     const bool write = (access & GENERIC_WRITE) != 0;
-    if (read && write) return O_RDWR;
+    if (read && write)
+        return O_RDWR;
     return write ? O_WRONLY : O_RDONLY;
 }
 
 // The group whose members may open the node: its owning group when that is not root's,
 // otherwise the usual one (systemd gives usblp nodes to `lp`, serial ports to `dialout`).
 std::string GroupToJoin(const std::string& path, FileKind kind) {
-    struct stat status{};
+    struct stat status {};
     if (::stat(path.c_str(), &status) == 0 && status.st_gid != 0) {
         if (const group* owner = ::getgrgid(status.st_gid)) {
             return owner->gr_name;

@@ -58,8 +58,10 @@ Progress AdvanceWrite(int fd, PendingRequest& request) {
     while (request.offset < request.unwritten.size()) {
         const ssize_t n = ::write(fd, request.unwritten.data() + request.offset,
                                   request.unwritten.size() - request.offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno == EAGAIN) return Progress::Pending;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN)
+            return Progress::Pending;
         if (n < 0) {
             Finish(request.record, ErrorFromErrno(errno), request.transferred);
             return Progress::Finished;
@@ -89,12 +91,13 @@ Progress AdvanceRead(int fd, PendingRequest& request) {
 
 Progress Advance(int fd, PendingRequest& request) {
     return request.direction == PendingRequest::Direction::Write ? AdvanceWrite(fd, request)
-                                                                   : AdvanceRead(fd, request);
+                                                                 : AdvanceRead(fd, request);
 }
 
 PendingRequest* FindRequest(FileObject& file, const OVERLAPPED* record) {
     for (PendingRequest& request : file.pending) {
-        if (request.record == record) return &request;
+        if (request.record == record)
+            return &request;
     }
     return nullptr;
 }
@@ -186,6 +189,18 @@ BOOL StartWrite(FileObject& file, const void* data, DWORD count, DWORD* written,
     return Pend(file, std::move(request));
 }
 
+// A handle opened without FILE_FLAG_OVERLAPPED, or a call without a record: the request runs on a
+// record of its own and the call waits for it.
+template <class Start>
+BOOL Synchronously(FileObject& file, DWORD* count, Start start) {
+    OVERLAPPED local{};
+    if (start(&local))
+        return TRUE;
+    if (LastErrorCode() != ERROR_IO_PENDING)
+        return FALSE;
+    return CollectResult(file, &local, count, TRUE);
+}
+
 int TimeoutMs(DWORD milliseconds) {
     return milliseconds == INFINITE ? -1 : static_cast<int>(std::min<DWORD>(milliseconds, INT_MAX));
 }
@@ -196,21 +211,17 @@ BOOL ReadOn(FileObject& file, void* buffer, DWORD size, DWORD* read, OVERLAPPED*
     if (file.overlapped && record != nullptr) {
         return StartRead(file, buffer, size, read, record);
     }
-    OVERLAPPED local{};
-    if (StartRead(file, buffer, size, read, &local)) return TRUE;
-    if (LastErrorCode() != ERROR_IO_PENDING) return FALSE;
-    return CollectResult(file, &local, read, TRUE);
+    return Synchronously(
+        file, read, [&](OVERLAPPED* local) { return StartRead(file, buffer, size, read, local); });
 }
 
-BOOL WriteOn(FileObject& file, const void* data, DWORD count, DWORD* written,
-             OVERLAPPED* record) {
+BOOL WriteOn(FileObject& file, const void* data, DWORD count, DWORD* written, OVERLAPPED* record) {
     if (file.overlapped && record != nullptr) {
         return StartWrite(file, data, count, written, record);
     }
-    OVERLAPPED local{};
-    if (StartWrite(file, data, count, written, &local)) return TRUE;
-    if (LastErrorCode() != ERROR_IO_PENDING) return FALSE;
-    return CollectResult(file, &local, written, TRUE);
+    return Synchronously(file, written, [&](OVERLAPPED* local) {
+        return StartWrite(file, data, count, written, local);
+    });
 }
 
 BOOL CollectResult(FileObject& file, OVERLAPPED* record, DWORD* transferred, BOOL wait) {
@@ -243,7 +254,8 @@ BOOL CancelRequests(FileObject& file, OVERLAPPED* record) {
 DWORD WaitForEventRequest(const HandleTable& table, HANDLE event, DWORD milliseconds) {
     for (const auto& file : table.Files()) {
         for (const PendingRequest& request : file->pending) {
-            if (request.record->hEvent != event) continue;
+            if (request.record->hEvent != event)
+                continue;
             const int ready = AwaitReady(file->fd, request, TimeoutMs(milliseconds));
             if (ready < 0) {
                 Fail(ErrorFromErrno(errno));

@@ -11,8 +11,7 @@ namespace tq::posix {
 // ReadFile and WriteFile. A handle opened without FILE_FLAG_OVERLAPPED, or a call without a
 // record, waits for completion.
 BOOL ReadOn(FileObject& file, void* buffer, DWORD size, DWORD* read, OVERLAPPED* record);
-BOOL WriteOn(FileObject& file, const void* data, DWORD count, DWORD* written,
-             OVERLAPPED* record);
+BOOL WriteOn(FileObject& file, const void* data, DWORD count, DWORD* written, OVERLAPPED* record);
 
 BOOL CollectResult(FileObject& file, OVERLAPPED* record, DWORD* transferred, BOOL wait);
 

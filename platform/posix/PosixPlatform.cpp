@@ -14,6 +14,18 @@ namespace tq {
 
 using namespace posix;
 
+namespace {
+
+// Runs a call on the object behind a handle, or fails as Win32 does for a handle of another kind
+// or one already closed.
+template <class T, class Call>
+BOOL OnObject(const HandleTable& handles, HANDLE handle, Call call) {
+    const auto object = handles.FindAs<T>(handle);
+    return object != nullptr ? call(*object) : Fail(ERROR_INVALID_HANDLE);
+}
+
+}  // namespace
+
 // Files, overlapped I/O, events.
 
 HANDLE PosixPlatform::CreateFileA(const char* path, DWORD access, DWORD share, void* /*security*/,
@@ -25,37 +37,36 @@ HANDLE PosixPlatform::CreateFileA(const char* path, DWORD access, DWORD share, v
 BOOL PosixPlatform::ReadFile(HANDLE file, void* buffer, DWORD count, DWORD* read,
                              OVERLAPPED* overlapped) {
     // Complete at once with what the device has, else leave the request pending.
-    const auto object = handles_.FindAs<FileObject>(file);
-    if (object == nullptr) return Fail(ERROR_INVALID_HANDLE);
-    return ReadOn(*object, buffer, count, read, overlapped);
+    return OnObject<FileObject>(handles_, file, [&](FileObject& object) {
+        return ReadOn(object, buffer, count, read, overlapped);
+    });
 }
 
 BOOL PosixPlatform::WriteFile(HANDLE file, const void* data, DWORD count, DWORD* written,
                               OVERLAPPED* overlapped) {
     // Write what the device takes now; keep a copy of the rest in a pending request.
-    const auto object = handles_.FindAs<FileObject>(file);
-    if (object == nullptr) return Fail(ERROR_INVALID_HANDLE);
-    return WriteOn(*object, data, count, written, overlapped);
+    return OnObject<FileObject>(handles_, file, [&](FileObject& object) {
+        return WriteOn(object, data, count, written, overlapped);
+    });
 }
 
 BOOL PosixPlatform::GetOverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWORD* transferred,
                                         BOOL wait) {
     // Try the pending request again (waiting for the descriptor when asked), then report it.
-    const auto object = handles_.FindAs<FileObject>(file);
-    if (object == nullptr) return Fail(ERROR_INVALID_HANDLE);
-    return CollectResult(*object, overlapped, transferred, wait);
+    return OnObject<FileObject>(handles_, file, [&](FileObject& object) {
+        return CollectResult(object, overlapped, transferred, wait);
+    });
 }
 
 BOOL PosixPlatform::CancelIoEx(HANDLE file, OVERLAPPED* overlapped) {
     // Drop the request; it completes as aborted and none of its bytes move afterwards.
-    const auto object = handles_.FindAs<FileObject>(file);
-    if (object == nullptr) return Fail(ERROR_INVALID_HANDLE);
-    return CancelRequests(*object, overlapped);
+    return OnObject<FileObject>(
+        handles_, file, [&](FileObject& object) { return CancelRequests(object, overlapped); });
 }
 
 // The event is a name for "the request whose record carries it": waits look the request up.
-HANDLE PosixPlatform::CreateEventA(void* /*security*/, BOOL /*manualReset*/,
-                                   BOOL /*initialState*/, const char* /*name*/) {
+HANDLE PosixPlatform::CreateEventA(void* /*security*/, BOOL /*manualReset*/, BOOL /*initialState*/,
+                                   const char* /*name*/) {
     return handles_.Add(std::make_shared<EventObject>());
 }
 
@@ -71,45 +82,40 @@ DWORD PosixPlatform::WaitForSingleObject(HANDLE event, DWORD milliseconds) {
 BOOL PosixPlatform::CloseHandle(HANDLE handle) {
     // Requests still pending on a file complete as aborted; the descriptor closes with the object.
     const auto object = handles_.Remove(handle);
-    if (object == nullptr) return Fail(ERROR_INVALID_HANDLE);
+    if (object == nullptr)
+        return Fail(ERROR_INVALID_HANDLE);
     if (auto file = std::dynamic_pointer_cast<FileObject>(object)) {
         CancelRequests(*file, nullptr);
     }
     return TRUE;
 }
 
-DWORD PosixPlatform::GetLastError() { return LastErrorCode(); }
+DWORD PosixPlatform::GetLastError() {
+    return LastErrorCode();
+}
 
 // Serial ports.
 
 BOOL PosixPlatform::GetCommState(HANDLE file, DCB* dcb) {
     // termios for what it holds, the handle's copy of the last DCB for the rest.
-    const auto object = handles_.FindAs<FileObject>(file);
-    if (object == nullptr) return Fail(ERROR_INVALID_HANDLE);
-    if (dcb == nullptr) return Fail(ERROR_INVALID_PARAMETER);
-    return ReadCommState(*object, dcb);
+    return OnObject<FileObject>(handles_, file,
+                                [&](FileObject& object) { return ReadCommState(object, dcb); });
 }
 
 BOOL PosixPlatform::SetCommState(HANDLE file, DCB* dcb) {
     // Translate to termios, apply, set the modem lines, keep the DCB.
-    const auto object = handles_.FindAs<FileObject>(file);
-    if (object == nullptr) return Fail(ERROR_INVALID_HANDLE);
-    if (dcb == nullptr) return Fail(ERROR_INVALID_PARAMETER);
-    return WriteCommState(*object, *dcb);
+    return OnObject<FileObject>(handles_, file,
+                                [&](FileObject& object) { return WriteCommState(object, dcb); });
 }
 
 BOOL PosixPlatform::GetCommTimeouts(HANDLE file, COMMTIMEOUTS* timeouts) {
-    const auto object = handles_.FindAs<FileObject>(file);
-    if (object == nullptr) return Fail(ERROR_INVALID_HANDLE);
-    if (timeouts == nullptr) return Fail(ERROR_INVALID_PARAMETER);
-    return ReadCommTimeouts(*object, timeouts);
+    return OnObject<FileObject>(
+        handles_, file, [&](FileObject& object) { return ReadCommTimeouts(object, timeouts); });
 }
 
 BOOL PosixPlatform::SetCommTimeouts(HANDLE file, COMMTIMEOUTS* timeouts) {
-    const auto object = handles_.FindAs<FileObject>(file);
-    if (object == nullptr) return Fail(ERROR_INVALID_HANDLE);
-    if (timeouts == nullptr) return Fail(ERROR_INVALID_PARAMETER);
-    return WriteCommTimeouts(*object, *timeouts);
+    return OnObject<FileObject>(
+        handles_, file, [&](FileObject& object) { return WriteCommTimeouts(object, timeouts); });
 }
 
 // Time.
@@ -142,9 +148,9 @@ HDEVINFO PosixPlatform::SetupDiGetClassDevsA(const GUID* classGuid, const char* 
 BOOL PosixPlatform::SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* /*device*/,
                                                 const GUID* classGuid, DWORD index,
                                                 SP_DEVICE_INTERFACE_DATA* interfaceData) {
-    const auto object = handles_.FindAs<DeviceListObject>(list);
-    if (object == nullptr) return Fail(ERROR_INVALID_HANDLE);
-    return EnumInterface(*object, classGuid, index, interfaceData);
+    return OnObject<DeviceListObject>(handles_, list, [&](DeviceListObject& object) {
+        return EnumInterface(object, classGuid, index, interfaceData);
+    });
 }
 
 BOOL PosixPlatform::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list,
@@ -152,23 +158,23 @@ BOOL PosixPlatform::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list,
                                                      SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail,
                                                      DWORD detailSize, DWORD* requiredSize,
                                                      SP_DEVINFO_DATA* device) {
-    const auto object = handles_.FindAs<DeviceListObject>(list);
-    if (object == nullptr) return Fail(ERROR_INVALID_HANDLE);
-    return InterfaceDetail(*object, interfaceData, detail, detailSize, requiredSize, device);
+    return OnObject<DeviceListObject>(handles_, list, [&](DeviceListObject& object) {
+        return InterfaceDetail(object, interfaceData, detail, detailSize, requiredSize, device);
+    });
 }
 
 BOOL PosixPlatform::SetupDiGetDeviceRegistryPropertyA(HDEVINFO list, SP_DEVINFO_DATA* device,
-                                                      DWORD property, DWORD* dataType,
-                                                      BYTE* buffer, DWORD bufferSize,
-                                                      DWORD* requiredSize) {
-    const auto object = handles_.FindAs<DeviceListObject>(list);
-    if (object == nullptr) return Fail(ERROR_INVALID_HANDLE);
-    return RegistryProperty(*object, device, property, dataType, buffer, bufferSize,
-                            requiredSize);
+                                                      DWORD property, DWORD* dataType, BYTE* buffer,
+                                                      DWORD bufferSize, DWORD* requiredSize) {
+    return OnObject<DeviceListObject>(handles_, list, [&](DeviceListObject& object) {
+        return RegistryProperty(object, device, property, dataType, buffer, bufferSize,
+                                requiredSize);
+    });
 }
 
 BOOL PosixPlatform::SetupDiDestroyDeviceInfoList(HDEVINFO list) {
-    if (handles_.FindAs<DeviceListObject>(list) == nullptr) return Fail(ERROR_INVALID_HANDLE);
+    if (handles_.FindAs<DeviceListObject>(list) == nullptr)
+        return Fail(ERROR_INVALID_HANDLE);
     handles_.Remove(list);
     return TRUE;
 }

@@ -33,70 +33,91 @@ struct BaudRate {
 };
 
 constexpr BaudRate kBaudRates[] = {
-    {50, B50},         {75, B75},         {110, B110},       {134, B134},
-    {150, B150},       {200, B200},       {300, B300},       {600, B600},
-    {1200, B1200},     {1800, B1800},     {2400, B2400},     {4800, B4800},
-    {9600, B9600},     {19200, B19200},   {38400, B38400},   {57600, B57600},
-    {115200, B115200}, {230400, B230400}, {460800, B460800}, {500000, B500000},
-    {576000, B576000}, {921600, B921600}, {1000000, B1000000}, {1152000, B1152000},
+    {50, B50},           {75, B75},           {110, B110},         {134, B134},
+    {150, B150},         {200, B200},         {300, B300},         {600, B600},
+    {1200, B1200},       {1800, B1800},       {2400, B2400},       {4800, B4800},
+    {9600, B9600},       {19200, B19200},     {38400, B38400},     {57600, B57600},
+    {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
+    {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000},
     {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
     {3500000, B3500000}, {4000000, B4000000}};
 
 std::optional<speed_t> SpeedCode(DWORD rate) {
     for (const BaudRate& entry : kBaudRates) {
-        if (entry.rate == rate) return entry.code;
+        if (entry.rate == rate)
+            return entry.code;
     }
     return std::nullopt;
 }
 
 DWORD RateOf(speed_t code) {
     for (const BaudRate& entry : kBaudRates) {
-        if (entry.code == code) return entry.rate;
+        if (entry.code == code)
+            return entry.rate;
     }
     return 0;
 }
 
 std::optional<tcflag_t> SizeFlag(BYTE byteSize) {
     switch (byteSize) {
-        case 5: return CS5;
-        case 6: return CS6;
-        case 7: return CS7;
-        case 8: return CS8;
-        default: return std::nullopt;
+        case 5:
+            return CS5;
+        case 6:
+            return CS6;
+        case 7:
+            return CS7;
+        case 8:
+            return CS8;
+        default:
+            return std::nullopt;
     }
 }
 
 BYTE ByteSizeOf(tcflag_t cflag) {
     switch (cflag & CSIZE) {
-        case CS5: return 5;
-        case CS6: return 6;
-        case CS7: return 7;
-        default: return 8;
+        case CS5:
+            return 5;
+        case CS6:
+            return 6;
+        case CS7:
+            return 7;
+        default:
+            return 8;
     }
 }
 
 std::optional<tcflag_t> ParityFlags(BYTE parity) {
     switch (parity) {
-        case NOPARITY: return tcflag_t{0};
-        case kOddParity: return tcflag_t{PARENB | PARODD};
-        case kEvenParity: return tcflag_t{PARENB};
-        case kMarkParity: return tcflag_t{PARENB | CMSPAR | PARODD};
-        case kSpaceParity: return tcflag_t{PARENB | CMSPAR};
-        default: return std::nullopt;
+        case NOPARITY:
+            return tcflag_t{0};
+        case kOddParity:
+            return tcflag_t{PARENB | PARODD};
+        case kEvenParity:
+            return tcflag_t{PARENB};
+        case kMarkParity:
+            return tcflag_t{PARENB | CMSPAR | PARODD};
+        case kSpaceParity:
+            return tcflag_t{PARENB | CMSPAR};
+        default:
+            return std::nullopt;
     }
 }
 
 BYTE ParityOf(tcflag_t cflag) {
-    if ((cflag & PARENB) == 0) return NOPARITY;
+    if ((cflag & PARENB) == 0)
+        return NOPARITY;
     const bool odd = (cflag & PARODD) != 0;
-    if ((cflag & CMSPAR) != 0) return odd ? kMarkParity : kSpaceParity;
+    if ((cflag & CMSPAR) != 0)
+        return odd ? kMarkParity : kSpaceParity;
     return odd ? kOddParity : kEvenParity;
 }
 
 // One and a half stop bits (StopBits 1) has no termios form.
 std::optional<tcflag_t> StopFlag(BYTE stopBits) {
-    if (stopBits == ONESTOPBIT) return tcflag_t{0};
-    if (stopBits == kTwoStopBits) return tcflag_t{CSTOPB};
+    if (stopBits == ONESTOPBIT)
+        return tcflag_t{0};
+    if (stopBits == kTwoStopBits)
+        return tcflag_t{CSTOPB};
     return std::nullopt;
 }
 
@@ -106,8 +127,8 @@ bool WantsHardwareHandshake(const DCB& dcb) {
 
 // Raw bytes both ways, as cfmakeraw, with the receiver on and modem control lines ignored.
 void MakeRaw(termios& t) {
-    t.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF |
-                   IXANY | INPCK);
+    t.c_iflag &=
+        ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY | INPCK);
     t.c_oflag &= ~OPOST;
     t.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
@@ -155,8 +176,10 @@ bool SameLine(const termios& wanted, const termios& actual) {
 // that a refused DCB changes nothing, as on Windows.
 bool ApplyAll(int fd, const termios& before, const termios& wanted) {
     termios actual{};
-    if (::tcsetattr(fd, TCSANOW, &wanted) != 0) return false;
-    if (::tcgetattr(fd, &actual) == 0 && SameLine(wanted, actual)) return true;
+    if (::tcsetattr(fd, TCSANOW, &wanted) != 0)
+        return false;
+    if (::tcgetattr(fd, &actual) == 0 && SameLine(wanted, actual))
+        return true;
     ::tcsetattr(fd, TCSANOW, &before);
     errno = EINVAL;
     return false;
@@ -174,10 +197,14 @@ bool DcbToTermios(const DCB& dcb, termios& t) {
     }
     MakeRaw(t);
     t.c_cflag |= *size | *parity | *stop;
-    if (WantsHardwareHandshake(dcb)) t.c_cflag |= CRTSCTS;
-    if (dcb.fOutX) t.c_iflag |= IXON;
-    if (dcb.fInX) t.c_iflag |= IXOFF;
-    if (dcb.fParity) t.c_iflag |= INPCK;
+    if (WantsHardwareHandshake(dcb))
+        t.c_cflag |= CRTSCTS;
+    if (dcb.fOutX)
+        t.c_iflag |= IXON;
+    if (dcb.fInX)
+        t.c_iflag |= IXOFF;
+    if (dcb.fParity)
+        t.c_iflag |= INPCK;
     t.c_cc[VSTART] = static_cast<cc_t>(dcb.XonChar);
     t.c_cc[VSTOP] = static_cast<cc_t>(dcb.XoffChar);
     return ::cfsetispeed(&t, *speed) == 0 && ::cfsetospeed(&t, *speed) == 0;
@@ -215,35 +242,51 @@ DCB InitialSettings() {
 
 BOOL ReadCommState(FileObject& file, DCB* dcb) {
     termios t{};
-    if (file.kind != FileKind::Serial) return Fail(ERROR_NOT_SUPPORTED);
-    if (::tcgetattr(file.fd, &t) != 0) return Fail(ErrorFromErrno(errno));
+    if (dcb == nullptr)
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (file.kind != FileKind::Serial)
+        return Fail(ERROR_NOT_SUPPORTED);
+    if (::tcgetattr(file.fd, &t) != 0)
+        return Fail(ErrorFromErrno(errno));
     *dcb = TermiosToDcb(t, file.settings);
     return TRUE;
 }
 
-BOOL WriteCommState(FileObject& file, const DCB& dcb) {
+BOOL WriteCommState(FileObject& file, const DCB* dcb) {
     termios before{};
-    if (file.kind != FileKind::Serial) return Fail(ERROR_NOT_SUPPORTED);
-    if (::tcgetattr(file.fd, &before) != 0) return Fail(ErrorFromErrno(errno));
+    if (dcb == nullptr)
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (file.kind != FileKind::Serial)
+        return Fail(ERROR_NOT_SUPPORTED);
+    if (::tcgetattr(file.fd, &before) != 0)
+        return Fail(ErrorFromErrno(errno));
     termios wanted = before;
-    if (!DcbToTermios(dcb, wanted)) return Fail(ERROR_INVALID_PARAMETER);
-    if (!ApplyAll(file.fd, before, wanted)) return Fail(ErrorFromErrno(errno));
-    ApplyModemLines(file.fd, dcb);
-    file.settings = dcb;
+    if (!DcbToTermios(*dcb, wanted))
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (!ApplyAll(file.fd, before, wanted))
+        return Fail(ErrorFromErrno(errno));
+    ApplyModemLines(file.fd, *dcb);
+    file.settings = *dcb;
     return TRUE;
 }
 
 BOOL ReadCommTimeouts(const FileObject& file, COMMTIMEOUTS* timeouts) {
-    if (file.kind != FileKind::Serial) return Fail(ERROR_NOT_SUPPORTED);
+    if (timeouts == nullptr)
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (file.kind != FileKind::Serial)
+        return Fail(ERROR_NOT_SUPPORTED);
     *timeouts = file.timeouts;
     return TRUE;
 }
 
 // The time-outs are kept with the handle; ReadFile applies the read-at-once combination (see
 // OverlappedIo.cpp). The write time-outs are kept only: every write is bounded by its caller.
-BOOL WriteCommTimeouts(FileObject& file, const COMMTIMEOUTS& timeouts) {
-    if (file.kind != FileKind::Serial) return Fail(ERROR_NOT_SUPPORTED);
-    file.timeouts = timeouts;
+BOOL WriteCommTimeouts(FileObject& file, const COMMTIMEOUTS* timeouts) {
+    if (timeouts == nullptr)
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (file.kind != FileKind::Serial)
+        return Fail(ERROR_NOT_SUPPORTED);
+    file.timeouts = *timeouts;
     return TRUE;
 }
 

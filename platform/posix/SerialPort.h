@@ -23,9 +23,9 @@ DCB TermiosToDcb(const termios& t, const DCB& lastSet);
 BOOL ReadCommState(FileObject& file, DCB* dcb);
 // Fails, leaving the port as it was, for a rate, byte size, parity or stop-bit setting that
 // termios cannot express.
-BOOL WriteCommState(FileObject& file, const DCB& dcb);
+BOOL WriteCommState(FileObject& file, const DCB* dcb);
 
 BOOL ReadCommTimeouts(const FileObject& file, COMMTIMEOUTS* timeouts);
-BOOL WriteCommTimeouts(FileObject& file, const COMMTIMEOUTS& timeouts);
+BOOL WriteCommTimeouts(FileObject& file, const COMMTIMEOUTS* timeouts);
 
 }  // namespace tq::posix

@@ -12,8 +12,10 @@ struct DeviceNotifications::Monitor {
     udev* context = nullptr;
     udev_monitor* monitor = nullptr;
     ~Monitor() {
-        if (monitor != nullptr) udev_monitor_unref(monitor);
-        if (context != nullptr) udev_unref(context);
+        if (monitor != nullptr)
+            udev_monitor_unref(monitor);
+        if (context != nullptr)
+            udev_unref(context);
     }
 };
 

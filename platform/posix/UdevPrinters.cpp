@@ -57,7 +57,8 @@ std::vector<PrinterInterface> DescribeAll(udev* context, udev_enumerate* enumera
         // A node that vanished since the scan has no device any more: it is simply not listed.
         UdevPtr<udev_device> node(
             udev_device_new_from_syspath(context, udev_list_entry_get_name(entry)));
-        if (node == nullptr) continue;
+        if (node == nullptr)
+            continue;
         if (auto printer = DescribePrinter(node.get())) {
             printers.push_back(std::move(*printer));
         }

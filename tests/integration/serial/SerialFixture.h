@@ -25,7 +25,8 @@ inline HANDLE OpenCom1(DWORD share = 0) {
 inline bool UsbPrinterAttached() {
     HDEVINFO list = SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USBPRINT, nullptr, nullptr,
                                          DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-    if (list == INVALID_HANDLE_VALUE) return false;
+    if (list == INVALID_HANDLE_VALUE)
+        return false;
     SP_DEVICE_INTERFACE_DATA data{};
     data.cbSize = sizeof data;
     const bool attached =
@@ -46,7 +47,8 @@ protected:
     }
 
     void TearDown() override {
-        if (ComOpened()) ClosePrinterLink();
+        if (ComOpened())
+            ClosePrinterLink();
         ResetPrinterLinkForTest();
         ::unsetenv("TQ9000_COM1");
     }

@@ -4,8 +4,8 @@
 #include <termios.h>
 
 #include <chrono>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "link/TimedTransfer.h"

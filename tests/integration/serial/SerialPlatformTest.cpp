@@ -25,8 +25,10 @@ protected:
         ASSERT_NE(record.hEvent, nullptr);
     }
     void TearDown() override {
-        if (port != INVALID_HANDLE_VALUE) CloseHandle(port);
-        if (record.hEvent != nullptr) CloseHandle(record.hEvent);
+        if (port != INVALID_HANDLE_VALUE)
+            CloseHandle(port);
+        if (record.hEvent != nullptr)
+            CloseHandle(record.hEvent);
         SerialFixture::TearDown();
     }
 
@@ -147,8 +149,8 @@ TEST_F(SerialPlatformTest, PendingWriteKeepsItsOwnCopyAndCompletesOnceTheLineDra
 TEST_F(SerialPlatformTest, CancelledWriteReportsAbortedAndNeverSendsItsRest) {
     const Bytes flood(1 << 20, 'x');
     DWORD written = 0;
-    ASSERT_FALSE(WriteFile(port, flood.data(), static_cast<DWORD>(flood.size()), &written,
-                           &record));
+    ASSERT_FALSE(
+        WriteFile(port, flood.data(), static_cast<DWORD>(flood.size()), &written, &record));
     ASSERT_EQ(GetLastError(), ERROR_IO_PENDING);
     ASSERT_TRUE(CancelIoEx(port, &record));
     EXPECT_FALSE(GetOverlappedResult(port, &record, &written, TRUE));

@@ -21,7 +21,8 @@ public:
     PtyPeer() {
         fd_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd_ >= 0 && ::grantpt(fd_) == 0 && ::unlockpt(fd_) == 0) {
-            if (const char* name = ::ptsname(fd_)) slavePath_ = name;
+            if (const char* name = ::ptsname(fd_))
+                slavePath_ = name;
         }
     }
     ~PtyPeer() { Close(); }
@@ -36,7 +37,8 @@ public:
     // itself; a usblp node stand-in does not).
     bool MakeRaw() {
         termios t{};
-        if (::tcgetattr(fd_, &t) != 0) return false;
+        if (::tcgetattr(fd_, &t) != 0)
+            return false;
         ::cfmakeraw(&t);
         return ::tcsetattr(fd_, TCSANOW, &t) == 0;
     }
@@ -54,7 +56,8 @@ public:
     std::vector<std::uint8_t> ReadUntilQuiet(int quietMs) {
         std::vector<std::uint8_t> bytes;
         while (Await(quietMs)) {
-            if (!AppendAvailable(bytes, 65536)) break;
+            if (!AppendAvailable(bytes, 65536))
+                break;
         }
         return bytes;
     }
@@ -64,7 +67,8 @@ public:
     }
 
     void Close() {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0)
+            ::close(fd_);
         fd_ = -1;
     }
 
@@ -77,7 +81,8 @@ private:
     bool AppendAvailable(std::vector<std::uint8_t>& bytes, std::size_t limit) {
         std::uint8_t chunk[4096];
         const ssize_t n = ::read(fd_, chunk, std::min(sizeof chunk, limit));
-        if (n <= 0) return false;
+        if (n <= 0)
+            return false;
         bytes.insert(bytes.end(), chunk, chunk + n);
         return true;
     }

@@ -14,7 +14,8 @@ namespace {
 class UsbDiscoveryTest : public UsbFixture {
 protected:
     void TearDown() override {
-        if (list != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(list);
+        if (list != INVALID_HANDLE_VALUE)
+            SetupDiDestroyDeviceInfoList(list);
         UsbFixture::TearDown();
     }
 
@@ -71,11 +72,11 @@ TEST_F(UsbDiscoveryTest, DetailRecordFollowsTheTwoCallSizeProtocol) {
     ASSERT_TRUE(Enumerate(0));
 
     DWORD required = 0;
-    EXPECT_FALSE(SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, nullptr, 0, &required,
-                                                  nullptr));
+    EXPECT_FALSE(
+        SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, nullptr, 0, &required, nullptr));
     EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
-    const DWORD expected = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) +
-                           sizeof "/dev/usb/lp0";
+    const DWORD expected =
+        offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + sizeof "/dev/usb/lp0";
     ASSERT_EQ(required, expected);
 
     std::vector<std::byte> block(required);
@@ -83,15 +84,15 @@ TEST_F(UsbDiscoveryTest, DetailRecordFollowsTheTwoCallSizeProtocol) {
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof device;
     detail->cbSize = required;  // the whole block's size is a classic mistake: refused
-    EXPECT_FALSE(SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required, nullptr,
-                                                  &device));
+    EXPECT_FALSE(
+        SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required, nullptr, &device));
     EXPECT_EQ(GetLastError(), posix::ERROR_INVALID_USER_BUFFER);
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
     EXPECT_FALSE(SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required - 1,
                                                   nullptr, &device));
     EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
-    ASSERT_TRUE(SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required, nullptr,
-                                                 &device));
+    ASSERT_TRUE(
+        SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required, nullptr, &device));
     EXPECT_STREQ(detail->DevicePath, "/dev/usb/lp0");
 }
 
@@ -106,24 +107,22 @@ TEST_F(UsbDiscoveryTest, PropertiesAreTheInterfaceDriverAndItsPortPath) {
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof device;
-    ASSERT_TRUE(SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required, nullptr,
-                                                 &device));
+    ASSERT_TRUE(
+        SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required, nullptr, &device));
 
     char text[64] = {};
     DWORD type = 0;
-    ASSERT_TRUE(SetupDiGetDeviceRegistryPropertyA(list, &device, SPDRP_DRIVER, &type,
+    ASSERT_TRUE(SetupDiGetDeviceRegistryPropertyA(
+        list, &device, SPDRP_DRIVER, &type, reinterpret_cast<BYTE*>(text), sizeof text, nullptr));
+    EXPECT_STREQ(text, "usblp");
+    ASSERT_TRUE(SetupDiGetDeviceRegistryPropertyA(list, &device, SPDRP_LOCATION_INFORMATION, &type,
                                                   reinterpret_cast<BYTE*>(text), sizeof text,
                                                   nullptr));
-    EXPECT_STREQ(text, "usblp");
-    ASSERT_TRUE(SetupDiGetDeviceRegistryPropertyA(list, &device, SPDRP_LOCATION_INFORMATION,
-                                                  &type, reinterpret_cast<BYTE*>(text),
-                                                  sizeof text, nullptr));
     EXPECT_STREQ(text, "1-2:1.0");
 
     DWORD needed = 0;
-    EXPECT_FALSE(SetupDiGetDeviceRegistryPropertyA(list, &device, SPDRP_LOCATION_INFORMATION,
-                                                   &type, reinterpret_cast<BYTE*>(text), 7,
-                                                   &needed));
+    EXPECT_FALSE(SetupDiGetDeviceRegistryPropertyA(list, &device, SPDRP_LOCATION_INFORMATION, &type,
+                                                   reinterpret_cast<BYTE*>(text), 7, &needed));
     EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(needed, sizeof "1-2:1.0");
 }

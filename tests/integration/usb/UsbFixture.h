@@ -22,11 +22,11 @@
 namespace tq::test {
 
 struct MockPrinter {
-    std::string device;         // syspaths
+    std::string device;  // syspaths
     std::string usbInterface;
     std::string node;
-    std::string devicePath;     // /dev/usb/lpN
-    std::string nodeLink;       // the test bed's entry for devicePath
+    std::string devicePath;  // /dev/usb/lpN
+    std::string nodeLink;    // the test bed's entry for devicePath
     PtyPeer printer;
 };
 
@@ -46,11 +46,13 @@ protected:
     }
 
     void TearDown() override {
-        if (ComOpened()) ClosePrinterLink();
+        if (ComOpened())
+            ClosePrinterLink();
         CloseUsbHandle();
         ResetPrinterLinkForTest();
         printers_.clear();
-        if (testbed_ != nullptr) g_object_unref(testbed_);
+        if (testbed_ != nullptr)
+            g_object_unref(testbed_);
     }
 
     // A printer-class interface on USB port `port` (such as "1-2") with the node
@@ -84,8 +86,8 @@ protected:
 
     // A serial port's device: an event of a subsystem that the notices leave out.
     void AddSerialDevice(const std::string& name) {
-        Take(umockdev_testbed_add_device(testbed_, "tty", name.c_str(), nullptr, nullptr,
-                                         "DEVNAME", name.c_str(), nullptr));
+        Take(umockdev_testbed_add_device(testbed_, "tty", name.c_str(), nullptr, nullptr, "DEVNAME",
+                                         name.c_str(), nullptr));
     }
 
     // As the kernel does it: remove events children first, the entries and the node gone, and
@@ -120,9 +122,9 @@ private:
     }
 
     std::string AddUsbDevice(const std::string& port) {
-        return Take(umockdev_testbed_add_device(testbed_, "usb", port.c_str(), nullptr,
-                                                "idVendor", "1d90", "idProduct", "2060", nullptr,
-                                                "DEVTYPE", "usb_device", nullptr));
+        return Take(umockdev_testbed_add_device(testbed_, "usb", port.c_str(), nullptr, "idVendor",
+                                                "1d90", "idProduct", "2060", nullptr, "DEVTYPE",
+                                                "usb_device", nullptr));
     }
 
     std::string AddInterface(const std::string& device, const std::string& name,

@@ -1,11 +1,11 @@
 // The DCB <-> termios translation of the POSIX serial port, on termios records alone: the byte
 // sizes and parities that a pseudo-terminal cannot hold, the settings with no termios form, the
 // RTS/CTS handshake both ways, and the raw line every setting produces.
-#include "platform/posix/SerialPort.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
+
+#include "platform/posix/SerialPort.h"
 
 namespace tq::posix {
 namespace {
@@ -52,15 +52,16 @@ TEST(TermiosTranslation, EveryByteSizeParityAndStopBitSettingRoundTrips) {
                 EXPECT_EQ(cfgetospeed(&t), B115200);
                 const DCB back = TermiosToDcb(t, dcb);
                 EXPECT_EQ(std::memcmp(&back, &dcb, sizeof dcb), 0)
-                    << int(size) << " bits, parity " << int(parity.parity) << ", stop " << int(stop);
+                    << int(size) << " bits, parity " << int(parity.parity) << ", stop "
+                    << int(stop);
             }
         }
     }
 }
 
 TEST(TermiosTranslation, SettingsWithoutATermiosFormAreRefused) {
-    const DCB refused[] = {Line(0, 8, 0, 0),     Line(12345, 8, 0, 0), Line(9600, 4, 0, 0),
-                           Line(9600, 9, 0, 0),  Line(9600, 8, 5, 0),  Line(9600, 8, 0, 1),
+    const DCB refused[] = {Line(0, 8, 0, 0),    Line(12345, 8, 0, 0), Line(9600, 4, 0, 0),
+                           Line(9600, 9, 0, 0), Line(9600, 8, 5, 0),  Line(9600, 8, 0, 1),
                            Line(9600, 8, 0, 3)};
     for (const DCB& dcb : refused) {
         termios t = Cooked();
@@ -81,8 +82,8 @@ TEST(TermiosTranslation, EverySettingGivesARawLineThatReturnsAtOnce) {
 }
 
 TEST(TermiosTranslation, EitherHalfOfTheHardwareHandshakeTurnsOnRtsCts) {
-    for (const auto& [cts, rts, expected] : {std::tuple{1u, 0u, true}, std::tuple{0u, 2u, true},
-                                             std::tuple{0u, 1u, false}}) {
+    for (const auto& [cts, rts, expected] :
+         {std::tuple{1u, 0u, true}, std::tuple{0u, 2u, true}, std::tuple{0u, 1u, false}}) {
         DCB dcb = Line(9600, 8, 0, 0);
         dcb.fOutxCtsFlow = cts;
         dcb.fRtsControl = rts;
