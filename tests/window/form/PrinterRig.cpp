@@ -39,6 +39,13 @@ void PrinterRig::PlugInUsb() {
     impl_->platform.usbInterfaces.push_back(usb);
 }
 
+void PrinterRig::UnplugUsb() {
+    impl_->platform.usbInterfaces.clear();
+    if (FakeDevice* usb = impl_->platform.Device(kUsbPath)) {
+        usb->unplugged = true;
+    }
+}
+
 void PrinterRig::RemoveCom() { impl_->platform.openFailures["COM1:"] = ERROR_FILE_NOT_FOUND; }
 
 int PrinterRig::Feature(int id) const { return impl_->printer.Feature(static_cast<std::uint8_t>(id)); }

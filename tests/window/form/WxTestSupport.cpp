@@ -126,6 +126,16 @@ void CloseLikeWindowManager(wxTopLevelWindow& window) {
 
 void DismissNativeBox(wxDialog& box) { gtk_dialog_response(GTK_DIALOG(box.GetHandle()), GTK_RESPONSE_OK); }
 
+Watchdog::Watchdog(int ms, std::function<void()> rescue) : rescue_(std::move(rescue)) {
+    timer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+        ADD_FAILURE() << "the watchdog fired: something waited for ever";
+        rescue_();
+    });
+    timer_.StartOnce(ms);
+}
+
+Watchdog::~Watchdog() { timer_.Stop(); }
+
 int RunModalWith(wxDialog& dialog, const std::function<void()>& script) {
     dialog.CallAfter([&dialog, script] {
         script();

@@ -9,6 +9,7 @@
 
 #include <wx/dialog.h>
 #include <wx/modalhook.h>
+#include <wx/timer.h>
 #include <wx/toplevel.h>
 
 namespace tq::test {
@@ -64,6 +65,20 @@ int ToolkitMinimumHeight(wxWindow& control);
 // The close box, as the window manager presses it; and a native box dismissed with OK.
 void CloseLikeWindowManager(wxTopLevelWindow& window);
 void DismissNativeBox(wxDialog& box);
+
+// Fails the test and runs `rescue` (which closes whatever would otherwise wait for ever) if it is
+// still alive after `ms` milliseconds of event-loop time, nested loops included.
+class Watchdog {
+public:
+    Watchdog(int ms, std::function<void()> rescue);
+    ~Watchdog();
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+private:
+    wxTimer timer_;
+    std::function<void()> rescue_;
+};
 
 // Runs `script` once the dialog's modal loop is running, then shows it modally; if the script
 // leaves it open, it is ended after the script and the test fails.
