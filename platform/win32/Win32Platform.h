@@ -1,0 +1,51 @@
+// The system platform on Windows: every call goes straight to the Win32 API of the same name
+// (kernel32 for files, overlapped I/O, events, serial ports and time; setupapi for the device
+// lists). Nothing is emulated: the system maps COMn:, enforces the share mode and completes the
+// overlapped requests itself.
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace tq {
+
+class Win32Platform final : public Platform {
+public:
+    HANDLE CreateFileA(const char* path, DWORD access, DWORD share, void* security,
+                       DWORD disposition, DWORD flags, HANDLE templateFile) override;
+    BOOL ReadFile(HANDLE file, void* buffer, DWORD count, DWORD* read,
+                  OVERLAPPED* overlapped) override;
+    BOOL WriteFile(HANDLE file, const void* data, DWORD count, DWORD* written,
+                   OVERLAPPED* overlapped) override;
+    BOOL GetOverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWORD* transferred,
+                             BOOL wait) override;
+    BOOL CancelIoEx(HANDLE file, OVERLAPPED* overlapped) override;
+    HANDLE CreateEventA(void* security, BOOL manualReset, BOOL initialState,
+                        const char* name) override;
+    DWORD WaitForSingleObject(HANDLE event, DWORD milliseconds) override;
+    BOOL CloseHandle(HANDLE handle) override;
+    DWORD GetLastError() override;
+
+    BOOL GetCommState(HANDLE file, DCB* dcb) override;
+    BOOL SetCommState(HANDLE file, DCB* dcb) override;
+    BOOL GetCommTimeouts(HANDLE file, COMMTIMEOUTS* timeouts) override;
+    BOOL SetCommTimeouts(HANDLE file, COMMTIMEOUTS* timeouts) override;
+
+    DWORD GetTickCount() override;
+    void Sleep(DWORD milliseconds) override;
+
+    HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, const char* enumerator, HWND parent,
+                                  DWORD flags) override;
+    BOOL SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device,
+                                     const GUID* classGuid, DWORD index,
+                                     SP_DEVICE_INTERFACE_DATA* interfaceData) override;
+    BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData,
+                                          SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail,
+                                          DWORD detailSize, DWORD* requiredSize,
+                                          SP_DEVINFO_DATA* device) override;
+    BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO list, SP_DEVINFO_DATA* device, DWORD property,
+                                           DWORD* dataType, BYTE* buffer, DWORD bufferSize,
+                                           DWORD* requiredSize) override;
+    BOOL SetupDiDestroyDeviceInfoList(HDEVINFO list) override;
+};
+
+}  // namespace tq
