@@ -9,8 +9,12 @@ struct DeviceNotifications::Monitor {};
 DeviceNotifications::DeviceNotifications() = default;
 DeviceNotifications::~DeviceNotifications() = default;
 
-int DeviceNotifications::Descriptor() const { return -1; }
+int DeviceNotifications::Descriptor() const {
+    return -1;
+}
 
-int DeviceNotifications::Drain() { return 0; }
+int DeviceNotifications::Drain() {
+    return 0;
+}
 
 }  // namespace tq

@@ -36,8 +36,8 @@ BOOL Win32Platform::CancelIoEx(HANDLE file, OVERLAPPED* overlapped) {
 
 HANDLE Win32Platform::CreateEventA(void* security, BOOL manualReset, BOOL initialState,
                                    const char* name) {
-    return ::CreateEventA(static_cast<LPSECURITY_ATTRIBUTES>(security), manualReset,
-                          initialState, name);
+    return ::CreateEventA(static_cast<LPSECURITY_ATTRIBUTES>(security), manualReset, initialState,
+                          name);
 }
 
 DWORD Win32Platform::WaitForSingleObject(HANDLE event, DWORD milliseconds) {
@@ -50,7 +50,9 @@ BOOL Win32Platform::CloseHandle(HANDLE handle) {
     return ::CloseHandle(handle);
 }
 
-DWORD Win32Platform::GetLastError() { return ::GetLastError(); }
+DWORD Win32Platform::GetLastError() {
+    return ::GetLastError();
+}
 
 // Serial ports.
 
@@ -76,9 +78,13 @@ BOOL Win32Platform::SetCommTimeouts(HANDLE file, COMMTIMEOUTS* timeouts) {
 
 // Milliseconds since start-up in 32 bits: wraps after 49.7 days, and the link's deadline rule is
 // written for that.
-DWORD Win32Platform::GetTickCount() { return ::GetTickCount(); }
+DWORD Win32Platform::GetTickCount() {
+    return ::GetTickCount();
+}
 
-void Win32Platform::Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
+void Win32Platform::Sleep(DWORD milliseconds) {
+    ::Sleep(milliseconds);
+}
 
 // Device installation services.
 
@@ -99,16 +105,15 @@ BOOL Win32Platform::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list,
                                                      SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail,
                                                      DWORD detailSize, DWORD* requiredSize,
                                                      SP_DEVINFO_DATA* device) {
-    return ::SetupDiGetDeviceInterfaceDetailA(list, interfaceData, detail, detailSize,
-                                              requiredSize, device);
+    return ::SetupDiGetDeviceInterfaceDetailA(list, interfaceData, detail, detailSize, requiredSize,
+                                              device);
 }
 
 BOOL Win32Platform::SetupDiGetDeviceRegistryPropertyA(HDEVINFO list, SP_DEVINFO_DATA* device,
-                                                      DWORD property, DWORD* dataType,
-                                                      BYTE* buffer, DWORD bufferSize,
-                                                      DWORD* requiredSize) {
-    return ::SetupDiGetDeviceRegistryPropertyA(list, device, property, dataType, buffer,
-                                               bufferSize, requiredSize);
+                                                      DWORD property, DWORD* dataType, BYTE* buffer,
+                                                      DWORD bufferSize, DWORD* requiredSize) {
+    return ::SetupDiGetDeviceRegistryPropertyA(list, device, property, dataType, buffer, bufferSize,
+                                               requiredSize);
 }
 
 BOOL Win32Platform::SetupDiDestroyDeviceInfoList(HDEVINFO list) {

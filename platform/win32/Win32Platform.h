@@ -35,9 +35,8 @@ public:
 
     HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, const char* enumerator, HWND parent,
                                   DWORD flags) override;
-    BOOL SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device,
-                                     const GUID* classGuid, DWORD index,
-                                     SP_DEVICE_INTERFACE_DATA* interfaceData) override;
+    BOOL SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device, const GUID* classGuid,
+                                     DWORD index, SP_DEVICE_INTERFACE_DATA* interfaceData) override;
     BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData,
                                           SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail,
                                           DWORD detailSize, DWORD* requiredSize,
