@@ -1,10 +1,15 @@
 // The POSIX platform's own contract on a serial port, below the link: the DCB both ways through
 // termios, the overlapped emulation of reads and writes (immediate completion, pending requests,
 // cancellation, waits on the completion event), and the millisecond counter.
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <termios.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -173,6 +178,42 @@ TEST_F(SerialPlatformTest, ClosedHandlesAreRefused) {
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
     EXPECT_FALSE(CloseHandle(port));
     port = INVALID_HANDLE_VALUE;
+}
+
+// Run in a child without root's privileges, where a node of mode 000 is refused: the user is told
+// once, on standard error, which group to join, however often discovery tries again.
+TEST(PosixOpen, PermissionDeniedTellsTheUserOnceWhichGroupToJoin) {
+    char path[] = "/tmp/tq9000-ttyXXXXXX";
+    const int node = ::mkstemp(path);
+    ASSERT_GE(node, 0);
+    ::close(node);
+    ASSERT_EQ(::chmod(path, 0), 0);
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::dup2(pipeEnds[1], STDERR_FILENO);
+        if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(99);
+        ::setenv("TQ9000_COM1", path, 1);
+        const bool refused =
+            OpenCom1() == INVALID_HANDLE_VALUE && OpenCom1() == INVALID_HANDLE_VALUE;
+        ::_exit(refused && GetLastError() == ERROR_ACCESS_DENIED ? 0 : 1);
+    }
+    ::close(pipeEnds[1]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    std::string told;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;) told.append(buffer, n);
+    ::close(pipeEnds[0]);
+    ::unlink(path);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0) << told;
+    EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
+    EXPECT_NE(told.find(path), std::string::npos) << told;
+    EXPECT_NE(told.find("'dialout'"), std::string::npos) << told;
 }
 
 TEST(PosixClock, TickCountAdvancesAtLeastBySleep) {
