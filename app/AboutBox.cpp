@@ -1,9 +1,9 @@
 #include "app/AboutBox.h"
 
-#include <cstdio>
-
 #include <wx/statbmp.h>
 #include <wx/xrc/xmlres.h>
+
+#include <cstdio>
 
 #include "app/NativeLook.h"
 #include "app/Resources.h"

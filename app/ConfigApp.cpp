@@ -1,9 +1,9 @@
 #include "app/ConfigApp.h"
 
-#include <cstdio>
-
 #include <wx/init.h>
 #include <wx/log.h>
+
+#include <cstdio>
 
 #include "app/ConfigForm.h"
 #include "app/NativeLook.h"
@@ -16,8 +16,8 @@ namespace tq {
 
 void SendDiagnosticsToStderr() {
     delete wxLog::SetActiveTarget(new wxLogStderr);
-    wxSetAssertHandler([](const wxString& file, int line, const wxString& func, const wxString& cond,
-                          const wxString& msg) {
+    wxSetAssertHandler([](const wxString& file, int line, const wxString& func,
+                          const wxString& cond, const wxString& msg) {
         std::fprintf(stderr, "tq9000_config_app: %s:%d %s: %s %s\n", file.utf8_str().data(), line,
                      func.utf8_str().data(), cond.utf8_str().data(), msg.utf8_str().data());
     });

@@ -1,10 +1,10 @@
 #include "app/ConfigForm.h"
 
-#include <cstdio>
-
 #include <wx/button.h>
 #include <wx/stattext.h>
 #include <wx/xrc/xmlres.h>
+
+#include <cstdio>
 
 #include "app/AboutBox.h"
 #include "app/LinkCalls.h"
@@ -30,20 +30,6 @@ void CentreBottomLabels(wxDialog& form) {
 
 }  // namespace
 
-// clang-format off
-wxBEGIN_EVENT_TABLE(CConfigForm, wxDialog)
-    EVT_INIT_DIALOG(CConfigForm::OnInitDialog)
-    EVT_CHAR_HOOK(CConfigForm::OnCharHook)
-    EVT_CONTEXT_MENU(CConfigForm::OnContextMenu)
-    EVT_MENU(IDM_ABOUTBOX, CConfigForm::OnSysCommand)
-    EVT_MENU(wxID_CLOSE, CConfigForm::OnCloseCommand)
-    EVT_BUTTON(IDC_GET, CConfigForm::OnGetFeature)
-    EVT_BUTTON(IDC_READ_ALL, CConfigForm::OnReadAll)
-    EVT_BUTTON(IDC_STATUS_TEST_PRINT, CConfigForm::OnStatusTestPrint)
-    EVT_BUTTON(IDC_WRITE_ALL, CConfigForm::OnWriteAll)
-wxEND_EVENT_TABLE()
-// clang-format on
-
 CConfigForm::CConfigForm() : m_formIcon(AppIcons()) {
     if (!wxXmlResource::Get()->LoadDialog(this, nullptr, kConfigFormTemplate)) {
         std::fprintf(stderr, "tq9000_config_app: template %s is missing\n", kConfigFormTemplate);
@@ -62,13 +48,18 @@ CConfigForm::CConfigForm() : m_formIcon(AppIcons()) {
 }
 
 // The watch goes before the window operations it delivers to.
-CConfigForm::~CConfigForm() { deviceWatch_.reset(); }
-
-void CConfigForm::WatchDeviceNotices(NoticeSource source) {
-    deviceWatch_ = std::make_unique<DeviceNoticeWatch>(std::move(source), [this] { OnDeviceChange(); });
+CConfigForm::~CConfigForm() {
+    deviceWatch_.reset();
 }
 
-bool CConfigForm::WatchingDeviceNotices() const { return deviceWatch_ && deviceWatch_->Watching(); }
+void CConfigForm::WatchDeviceNotices(NoticeSource source) {
+    deviceWatch_ =
+        std::make_unique<DeviceNoticeWatch>(std::move(source), [this] { OnDeviceChange(); });
+}
+
+bool CConfigForm::WatchingDeviceNotices() const {
+    return deviceWatch_ && deviceWatch_->Watching();
+}
 
 bool CConfigForm::Show(bool show) {
     if (show && !initialised_) {
@@ -77,7 +68,9 @@ bool CConfigForm::Show(bool show) {
     return wxDialog::Show(show);
 }
 
-void CConfigForm::OnDeviceChange() { PollPrinterOnDeviceChange(ops_); }
+void CConfigForm::OnDeviceChange() {
+    PollPrinterOnDeviceChange(ops_);
+}
 
 void CConfigForm::OnInitDialog(wxInitDialogEvent& event) {
     if (initialised_) {
@@ -135,11 +128,36 @@ void CConfigForm::OnSysCommand(wxCommandEvent& event) {
     }
 }
 
-void CConfigForm::OnCloseCommand(wxCommandEvent& /*event*/) { Close(); }
+void CConfigForm::OnCloseCommand(wxCommandEvent& /*event*/) {
+    Close();
+}
 
-void CConfigForm::OnGetFeature(wxCommandEvent& /*event*/) { tq::OnGetFeature(ops_); }
-void CConfigForm::OnReadAll(wxCommandEvent& /*event*/) { tq::OnReadAll(ops_); }
-void CConfigForm::OnStatusTestPrint(wxCommandEvent& /*event*/) { tq::OnStatusTestPrint(ops_); }
-void CConfigForm::OnWriteAll(wxCommandEvent& /*event*/) { tq::OnWriteAll(ops_); }
+void CConfigForm::OnGetFeature(wxCommandEvent& /*event*/) {
+    tq::OnGetFeature(ops_);
+}
+void CConfigForm::OnReadAll(wxCommandEvent& /*event*/) {
+    tq::OnReadAll(ops_);
+}
+void CConfigForm::OnStatusTestPrint(wxCommandEvent& /*event*/) {
+    tq::OnStatusTestPrint(ops_);
+}
+void CConfigForm::OnWriteAll(wxCommandEvent& /*event*/) {
+    tq::OnWriteAll(ops_);
+}
+
+// The form's message map: the four command buttons, the window menu, and the keys.
+// clang-format off
+wxBEGIN_EVENT_TABLE(CConfigForm, wxDialog)
+    EVT_INIT_DIALOG(CConfigForm::OnInitDialog)
+    EVT_CHAR_HOOK(CConfigForm::OnCharHook)
+    EVT_CONTEXT_MENU(CConfigForm::OnContextMenu)
+    EVT_MENU(IDM_ABOUTBOX, CConfigForm::OnSysCommand)
+    EVT_MENU(wxID_CLOSE, CConfigForm::OnCloseCommand)
+    EVT_BUTTON(IDC_GET, CConfigForm::OnGetFeature)
+    EVT_BUTTON(IDC_READ_ALL, CConfigForm::OnReadAll)
+    EVT_BUTTON(IDC_STATUS_TEST_PRINT, CConfigForm::OnStatusTestPrint)
+    EVT_BUTTON(IDC_WRITE_ALL, CConfigForm::OnWriteAll)
+wxEND_EVENT_TABLE()
+// clang-format on
 
 }  // namespace tq

@@ -4,11 +4,11 @@
 // end it; Enter never does.
 #pragma once
 
-#include <memory>
-
 #include <wx/dialog.h>
 #include <wx/iconbndl.h>
 #include <wx/menu.h>
+
+#include <memory>
 
 #include "app/DeviceNoticeWatch.h"
 #include "app/WxWindowOps.h"

@@ -1,9 +1,9 @@
 #include "app/DeviceNoticeWatch.h"
 
+#include <wx/evtloop.h>
+
 #include <cstdio>
 #include <utility>
-
-#include <wx/evtloop.h>
 
 namespace tq {
 
@@ -18,7 +18,9 @@ DeviceNoticeWatch::DeviceNoticeWatch(NoticeSource source, std::function<void()> 
     }
 }
 
-DeviceNoticeWatch::~DeviceNoticeWatch() { StopWatching(); }
+DeviceNoticeWatch::~DeviceNoticeWatch() {
+    StopWatching();
+}
 
 // The watch is level-triggered: drain before the handler runs, because the handler may open a
 // message box whose loop would otherwise find the same notice waiting and re-enter at once.

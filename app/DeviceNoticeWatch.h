@@ -1,13 +1,13 @@
 // Delivers the system's device-change notices to the form on the GUI thread. The notice source is a
-// descriptor that becomes readable when devices change (the platform's libudev monitor, or a pipe in
-// tests) and a drain that consumes what is waiting. The descriptor is watched by the toolkit's
+// descriptor that becomes readable when devices change (the platform's libudev monitor, or a pipe
+// in tests) and a drain that consumes what is waiting. The descriptor is watched by the toolkit's
 // event loop, so a notice also arrives inside the nested loop of a modal message box, as the
 // system's device-change message does on Windows.
 #pragma once
 
-#include <functional>
-
 #include <wx/evtloopsrc.h>
+
+#include <functional>
 
 namespace tq {
 

@@ -4,6 +4,8 @@
 
 namespace tq {
 
-void PollPrinterOnDeviceChange(WindowOps& form) { HandleDeviceChange(form); }
+void PollPrinterOnDeviceChange(WindowOps& form) {
+    HandleDeviceChange(form);
+}
 
 }  // namespace tq

@@ -1,13 +1,13 @@
 #include "app/Resources.h"
 
-#include <cstdio>
-#include <memory>
-#include <string>
-
 #include <wx/icon.h>
 #include <wx/mstream.h>
 #include <wx/xml/xml.h>
 #include <wx/xrc/xmlres.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
 
 namespace tq {
 
@@ -27,7 +27,8 @@ bool LoadDialogTemplates() {
         return true;
     }
     wxXmlResource::Get()->InitAllHandlers();
-    wxMemoryInputStream stream(kDialogTemplatesXrc, std::char_traits<char>::length(kDialogTemplatesXrc));
+    wxMemoryInputStream stream(kDialogTemplatesXrc,
+                               std::char_traits<char>::length(kDialogTemplatesXrc));
     auto document = std::make_unique<wxXmlDocument>();
     if (!document->Load(stream) || !document->IsOk()) {
         std::fprintf(stderr, "tq9000_config_app: the compiled-in dialog templates do not parse\n");
@@ -51,7 +52,8 @@ wxSize TemplateSizeInDialogUnits(const wxString& templateName) {
         long height = 0;
         const wxString text = child->GetNodeContent().Trim().Trim(false);
         if (child->GetName() == "size" && text.EndsWith("d") &&
-            text.BeforeFirst(',').ToLong(&width) && text.AfterFirst(',').RemoveLast().ToLong(&height)) {
+            text.BeforeFirst(',').ToLong(&width) &&
+            text.AfterFirst(',').RemoveLast().ToLong(&height)) {
             return wxSize(static_cast<int>(width), static_cast<int>(height));
         }
     }
@@ -65,6 +67,8 @@ wxIconBundle AppIcons() {
     return icons;
 }
 
-wxIcon AppIcon32() { return wxIcon(tq_icon_32_xpm); }
+wxIcon AppIcon32() {
+    return wxIcon(tq_icon_32_xpm);
+}
 
 }  // namespace tq

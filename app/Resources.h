@@ -3,8 +3,8 @@
 // icon in its two sizes.
 #pragma once
 
-#include <wx/iconbndl.h>
 #include <wx/gdicmn.h>
+#include <wx/iconbndl.h>
 #include <wx/string.h>
 
 namespace tq {

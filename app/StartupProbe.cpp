@@ -1,10 +1,10 @@
 #include "app/StartupProbe.h"
 
-#include <chrono>
-#include <cstdio>
-
 #include <wx/msgdlg.h>
 #include <wx/utils.h>
+
+#include <chrono>
+#include <cstdio>
 
 namespace tq {
 
@@ -37,8 +37,9 @@ void StartupProbe::OnPaint(wxPaintEvent& event) {
     }
     painted_ = true;
     const auto now = std::chrono::system_clock::now().time_since_epoch();
-    std::printf("first-paint %lld\n",
-                static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+    std::printf(
+        "first-paint %lld\n",
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
     std::fflush(stdout);
     if (closeAfterPaint_) {
         form_.CallAfter([this] { form_.Close(); });

@@ -1,7 +1,5 @@
 #include "app/WxWindowOps.h"
 
-#include <algorithm>
-
 #include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
@@ -9,12 +7,18 @@
 #include <wx/msgdlg.h>
 #include <wx/textentry.h>
 
+#include <algorithm>
+
 namespace tq {
 
 namespace {
 
-wxString FromUtf8(const std::string& text) { return wxString::FromUTF8(text.c_str()); }
-std::string ToUtf8(const wxString& text) { return std::string(text.utf8_str()); }
+wxString FromUtf8(const std::string& text) {
+    return wxString::FromUTF8(text.c_str());
+}
+std::string ToUtf8(const wxString& text) {
+    return std::string(text.utf8_str());
+}
 
 }  // namespace
 

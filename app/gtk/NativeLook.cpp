@@ -1,7 +1,6 @@
 #include "app/NativeLook.h"
 
 #include <gtk/gtk.h>
-
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/window.h>
@@ -31,7 +30,9 @@ combobox button, combobox entry {
 #tq-template progressbar trough, #tq-template progressbar progress { min-height: 0; }
 )css";
 
-GtkWidget* Native(wxWindow& window) { return GTK_WIDGET(window.GetHandle()); }
+GtkWidget* Native(wxWindow& window) {
+    return GTK_WIDGET(window.GetHandle());
+}
 
 }  // namespace
 

@@ -1,8 +1,6 @@
 // Device-change notices: a descriptor watched by the event loop (here a pipe the test writes to)
 // reaches the device tracking on the GUI thread, also inside the loop of an open message box, and
 // never changes the running command's link. The watch goes with its form.
-#include "app/DeviceNoticeWatch.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -11,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DeviceNoticeWatch.h"
 #include "tests/window/form/FormFixture.h"
 
 namespace tq {
@@ -95,9 +94,9 @@ TEST_F(DeviceNoticeTest, ArrivesInsideAnOpenMessageBoxAndLeavesTheCommandsLink) 
         });
         test::ClickOn(Control(IDC_STATUS_TEST_PRINT));
     });
-    EXPECT_EQ(dialogs.messages(), (Lines{"form", "BRENLOW: Usb offline, assuming COM1: (i)",
-                                         "Printer Status Byte: <00>",
-                                         "WM_DEVICECHANGE: Device Online (i)"}));
+    EXPECT_EQ(dialogs.messages(),
+              (Lines{"form", "BRENLOW: Usb offline, assuming COM1: (i)",
+                     "Printer Status Byte: <00>", "WM_DEVICECHANGE: Device Online (i)"}));
     ASSERT_EQ(dialogs.shown.size(), 4u);
     EXPECT_EQ(dialogs.shown[3].openBefore, 2);  // the form and the status box
     EXPECT_EQ(dialogs.shown[3].owner, &form);

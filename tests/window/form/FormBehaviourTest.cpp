@@ -1,18 +1,16 @@
 // The main form shown for real: its start-up, the keys and buttons that end it or must not, the
 // window menu and the About box.
-#include "app/ConfigForm.h"
-
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include <wx/button.h>
 #include <wx/combobox.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
+#include <string>
+#include <vector>
+
 #include "app/AboutBox.h"
+#include "app/ConfigForm.h"
 #include "tests/window/form/FormFixture.h"
 
 namespace tq {
@@ -27,7 +25,8 @@ using test::WaitUntil;
 class FormStartUpTest : public test::FormFixture {};
 
 // The notice comes before the form appears, as the dialog's initialisation runs before the window
-// is shown. (wx gives a box no owner while the form is still hidden; the form owns every later one.)
+// is shown. (wx gives a box no owner while the form is still hidden; the form owns every later
+// one.)
 TEST_F(FormStartUpTest, AnnouncesCom1BeforeTheFormAppears) {
     bool formShownAtNotice = true;
     dialogs.answer = [&](wxDialog& dialog) {

@@ -1,18 +1,16 @@
 // The four buttons, clicked for real, each reaching its command with the simulated printer behind
 // the fake platform: the controls end as the headless form's do after the same command, and the
 // message boxes come as real wx dialogs, each once, in the headless form's order.
-#include "app/ConfigForm.h"
-
 #include <gtest/gtest.h>
+#include <wx/checkbox.h>
+#include <wx/gauge.h>
+#include <wx/uiaction.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
-#include <wx/checkbox.h>
-#include <wx/gauge.h>
-#include <wx/uiaction.h>
-
+#include "app/ConfigForm.h"
 #include "commands/Commands.h"
 #include "commands/FormStartup.h"
 #include "framework/HeadlessForm.h"
@@ -57,7 +55,8 @@ protected:
         command(headless);
         HeadlessRun run{test::DescribeFeatureControls(headless), {}};
         for (const MessageBoxEvent& box : recorded.boxes) {
-            run.boxes.push_back(box.caption + ": " + box.text + (box.type == MB_ICONINFORMATION ? " (i)" : ""));
+            run.boxes.push_back(box.caption + ": " + box.text +
+                                (box.type == MB_ICONINFORMATION ? " (i)" : ""));
         }
         return run;
     }
@@ -137,8 +136,10 @@ TEST_F(FormCommandsTest, StatusTestPrintPrintsAndShowsTheStatusByte) {
 TEST_F(FormCommandsTest, WithoutAPrinterEachButtonShowsTheHeadlessBoxesOnce) {
     printer.RemoveCom();
     const std::pair<int, std::function<void(WindowOps&)>> buttons[] = {
-        {IDC_READ_ALL, OnReadAll}, {IDC_WRITE_ALL, OnWriteAll},
-        {IDC_GET, OnGetFeature},   {IDC_STATUS_TEST_PRINT, OnStatusTestPrint},
+        {IDC_READ_ALL, OnReadAll},
+        {IDC_WRITE_ALL, OnWriteAll},
+        {IDC_GET, OnGetFeature},
+        {IDC_STATUS_TEST_PRINT, OnStatusTestPrint},
     };
     for (const auto& [button, command] : buttons) {
         SCOPED_TRACE("button " + std::to_string(button));

@@ -4,11 +4,10 @@
 #pragma once
 
 #include <gtest/gtest.h>
-
-#include <string>
-
 #include <wx/app.h>
 #include <wx/window.h>
+
+#include <string>
 
 #include "app/ConfigForm.h"
 #include "app/WxWindowOps.h"

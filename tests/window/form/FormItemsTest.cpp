@@ -1,14 +1,7 @@
 // The main form's 79 items as the template gives them: order (the tab order), ids, kinds, texts,
 // states and cells in dialog units; and, as GTK draws them at the templates' font, no control
 // reaching into another's cell.
-#include "app/ConfigForm.h"
-
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <string>
-#include <vector>
-
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
@@ -17,6 +10,11 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/ConfigForm.h"
 #include "framework/ControlIds.h"
 #include "tests/window/form/PrinterRig.h"
 #include "tests/window/form/WxTestSupport.h"
@@ -31,7 +29,7 @@ constexpr unsigned kNoTab = 4;
 constexpr unsigned kRight = 8;
 
 struct Item {
-    int id;            // -1: a label without an id of its own
+    int id;  // -1: a label without an id of its own
     Kind kind;
     const char* text;  // nullptr: not compared
     wxRect cell;       // dialog units
@@ -125,14 +123,22 @@ const Item kItems[] = {
 bool IsKind(const wxWindow& w, Kind kind) {
     const auto* combo = dynamic_cast<const wxComboBox*>(&w);
     switch (kind) {
-        case Kind::Button: return dynamic_cast<const wxButton*>(&w) != nullptr;
-        case Kind::Edit: return dynamic_cast<const wxTextCtrl*>(&w) != nullptr;
-        case Kind::Label: return dynamic_cast<const wxStaticText*>(&w) != nullptr;
-        case Kind::CheckBox: return dynamic_cast<const wxCheckBox*>(&w) != nullptr;
-        case Kind::GroupBox: return dynamic_cast<const wxStaticBox*>(&w) != nullptr;
-        case Kind::Progress: return dynamic_cast<const wxGauge*>(&w) != nullptr;
-        case Kind::DropDownList: return combo != nullptr && combo->HasFlag(wxCB_READONLY);
-        case Kind::EditableCombo: return combo != nullptr && !combo->HasFlag(wxCB_READONLY);
+        case Kind::Button:
+            return dynamic_cast<const wxButton*>(&w) != nullptr;
+        case Kind::Edit:
+            return dynamic_cast<const wxTextCtrl*>(&w) != nullptr;
+        case Kind::Label:
+            return dynamic_cast<const wxStaticText*>(&w) != nullptr;
+        case Kind::CheckBox:
+            return dynamic_cast<const wxCheckBox*>(&w) != nullptr;
+        case Kind::GroupBox:
+            return dynamic_cast<const wxStaticBox*>(&w) != nullptr;
+        case Kind::Progress:
+            return dynamic_cast<const wxGauge*>(&w) != nullptr;
+        case Kind::DropDownList:
+            return combo != nullptr && combo->HasFlag(wxCB_READONLY);
+        case Kind::EditableCombo:
+            return combo != nullptr && !combo->HasFlag(wxCB_READONLY);
     }
     return false;
 }
@@ -150,7 +156,8 @@ protected:
         return {form.GetChildren().begin(), form.GetChildren().end()};
     }
     wxRect CellInPixels(const wxRect& cell) const {
-        return {form.ConvertDialogToPixels(cell.GetPosition()), form.ConvertDialogToPixels(cell.GetSize())};
+        return {form.ConvertDialogToPixels(cell.GetPosition()),
+                form.ConvertDialogToPixels(cell.GetSize())};
     }
 
     test::PrinterRig printer;
@@ -188,7 +195,8 @@ TEST_F(FormItemsTest, TabStopsAndBorders) {
     EXPECT_TRUE(form.FindWindow(IDC_FEATURE_ID)->CanAcceptFocus());  // takes a click, not a Tab
     EXPECT_TRUE(form.FindWindow(IDC_VERSION)->HasFlag(wxBORDER_NONE));
     EXPECT_FALSE(form.FindWindow(IDC_FEATURE_VALUE)->HasFlag(wxBORDER_NONE));
-    for (int id : {IDC_CLAMP_DELAY, IDC_LINES_TO_SKIP, IDC_FIRST_CHECK_BOX, IDC_READ_ALL, IDCANCEL}) {
+    for (int id :
+         {IDC_CLAMP_DELAY, IDC_LINES_TO_SKIP, IDC_FIRST_CHECK_BOX, IDC_READ_ALL, IDCANCEL}) {
         EXPECT_TRUE(form.FindWindow(id)->CanAcceptFocusFromKeyboard()) << id;
     }
     EXPECT_EQ(form.FindWindow(IDOK), nullptr);  // the form has no OK button
@@ -207,7 +215,8 @@ TEST_F(FormItemsTest, CellsInDialogUnits) {
         EXPECT_LE(std::abs(at.x - cell.x), 1);
         EXPECT_LE(std::abs(at.y - cell.y), 1);
         EXPECT_LE(std::abs(size.x - cell.width), 1);
-        const bool combo = kItems[i].kind == Kind::DropDownList || kItems[i].kind == Kind::EditableCombo;
+        const bool combo =
+            kItems[i].kind == Kind::DropDownList || kItems[i].kind == Kind::EditableCombo;
         if (!combo) {
             EXPECT_LE(std::abs(size.y - cell.height), 1);
         }
@@ -237,7 +246,8 @@ TEST_F(FormItemsTest, NoControlReachesIntoAnother) {
     };
     auto cell = [&](std::size_t i) {
         wxRect rect = kItems[i].cell;
-        const bool combo = kItems[i].kind == Kind::DropDownList || kItems[i].kind == Kind::EditableCombo;
+        const bool combo =
+            kItems[i].kind == Kind::DropDownList || kItems[i].kind == Kind::EditableCombo;
         rect.height = combo ? 12 : rect.height;
         return rect;
     };
@@ -248,8 +258,8 @@ TEST_F(FormItemsTest, NoControlReachesIntoAnother) {
             if (!cell(i).Intersects(cell(j))) {
                 const wxRect shared = drawn(i).Intersect(drawn(j));
                 EXPECT_FALSE(shared.width > 1 && shared.height > 1)
-                    << "items " << i + 1 << " and " << j + 1 << ": " << TextOf(*children[i]) << " / "
-                    << TextOf(*children[j]);
+                    << "items " << i + 1 << " and " << j + 1 << ": " << TextOf(*children[i])
+                    << " / " << TextOf(*children[j]);
             }
         }
     }

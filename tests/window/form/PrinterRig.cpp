@@ -46,9 +46,13 @@ void PrinterRig::UnplugUsb() {
     }
 }
 
-void PrinterRig::RemoveCom() { impl_->platform.openFailures["COM1:"] = ERROR_FILE_NOT_FOUND; }
+void PrinterRig::RemoveCom() {
+    impl_->platform.openFailures["COM1:"] = ERROR_FILE_NOT_FOUND;
+}
 
-int PrinterRig::Feature(int id) const { return impl_->printer.Feature(static_cast<std::uint8_t>(id)); }
+int PrinterRig::Feature(int id) const {
+    return impl_->printer.Feature(static_cast<std::uint8_t>(id));
+}
 
 void PrinterRig::SetFeature(int id, int value) {
     impl_->printer.SetFeature(static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(value));
@@ -65,11 +69,16 @@ int PrinterRig::TestPrints() const {
     return count;
 }
 
-bool PrinterRig::DeviceOnline() const { return CurrentDeviceState() == DeviceState::Online; }
-bool PrinterRig::ActiveLinkIsCom() const {
-    return ActiveLink() != INVALID_HANDLE_VALUE && ActiveLink() == impl_->platform.HandleOf("COM1:");
+bool PrinterRig::DeviceOnline() const {
+    return CurrentDeviceState() == DeviceState::Online;
 }
-bool PrinterRig::ComOpen() const { return impl_->com.open; }
+bool PrinterRig::ActiveLinkIsCom() const {
+    return ActiveLink() != INVALID_HANDLE_VALUE &&
+           ActiveLink() == impl_->platform.HandleOf("COM1:");
+}
+bool PrinterRig::ComOpen() const {
+    return impl_->com.open;
+}
 bool PrinterRig::UsbOpen() const {
     const FakeDevice* usb = impl_->platform.Device(kUsbPath);
     return usb != nullptr && usb->open;

@@ -14,8 +14,8 @@ public:
     PrinterRig(const PrinterRig&) = delete;
     PrinterRig& operator=(const PrinterRig&) = delete;
 
-    void PlugInUsb();   // discovery finds the printer on USB from now on
-    void UnplugUsb();   // gone from discovery, and its open handle fails every request
+    void PlugInUsb();  // discovery finds the printer on USB from now on
+    void UnplugUsb();  // gone from discovery, and its open handle fails every request
     void RemoveCom();  // opening COM1: fails from now on
 
     int Feature(int id) const;

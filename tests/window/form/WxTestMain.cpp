@@ -1,12 +1,11 @@
 // The window tests' main: GoogleTest inside a running wx application, with the form's templates and
 // style loaded as the program loads them. A wx assertion fails the test instead of opening a box.
 #include <gtest/gtest.h>
-
-#include <cstdio>
-
 #include <wx/app.h>
 #include <wx/init.h>
 #include <wx/utils.h>
+
+#include <cstdio>
 
 #include "app/ConfigApp.h"
 #include "app/NativeLook.h"
@@ -23,8 +22,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     tq::SendDiagnosticsToStderr();
-    wxSetAssertHandler([](const wxString& file, int line, const wxString& func, const wxString& cond,
-                          const wxString& msg) {
+    wxSetAssertHandler([](const wxString& file, int line, const wxString& func,
+                          const wxString& cond, const wxString& msg) {
         ADD_FAILURE_AT(file.utf8_str().data(), line)
             << "wx assertion in " << func.utf8_string() << ": " << cond.utf8_string() << " "
             << msg.utf8_string();

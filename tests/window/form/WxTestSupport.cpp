@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
-
-#include <chrono>
-
 #include <wx/app.h>
 #include <wx/msgdlg.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
+
+#include <chrono>
 
 #include "app/AboutBox.h"
 #include "app/ConfigForm.h"
@@ -45,8 +44,12 @@ std::string KindOf(wxDialog& dialog) {
 
 }  // namespace
 
-DialogRecorder::DialogRecorder() { Register(); }
-DialogRecorder::~DialogRecorder() { Unregister(); }
+DialogRecorder::DialogRecorder() {
+    Register();
+}
+DialogRecorder::~DialogRecorder() {
+    Unregister();
+}
 
 int DialogRecorder::Enter(wxDialog* dialog) {
     ShownDialog record;
@@ -81,7 +84,9 @@ int DialogRecorder::DefaultAnswer(wxDialog& dialog) const {
     return wxID_CANCEL;
 }
 
-void DialogRecorder::Exit(wxDialog* /*dialog*/) { --open_; }
+void DialogRecorder::Exit(wxDialog* /*dialog*/) {
+    --open_;
+}
 
 void Wait(int ms) {
     WaitUntil([] { return false; }, ms);
@@ -124,7 +129,9 @@ void CloseLikeWindowManager(wxTopLevelWindow& window) {
     Wait(100);
 }
 
-void DismissNativeBox(wxDialog& box) { gtk_dialog_response(GTK_DIALOG(box.GetHandle()), GTK_RESPONSE_OK); }
+void DismissNativeBox(wxDialog& box) {
+    gtk_dialog_response(GTK_DIALOG(box.GetHandle()), GTK_RESPONSE_OK);
+}
 
 Watchdog::Watchdog(int ms, std::function<void()> rescue) : rescue_(std::move(rescue)) {
     timer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
@@ -134,7 +141,9 @@ Watchdog::Watchdog(int ms, std::function<void()> rescue) : rescue_(std::move(res
     timer_.StartOnce(ms);
 }
 
-Watchdog::~Watchdog() { timer_.Stop(); }
+Watchdog::~Watchdog() {
+    timer_.Stop();
+}
 
 int RunModalWith(wxDialog& dialog, const std::function<void()>& script) {
     dialog.CallAfter([&dialog, script] {

@@ -3,14 +3,14 @@
 // real input through the X test extension; and the ways a window manager closes a window.
 #pragma once
 
-#include <functional>
-#include <string>
-#include <vector>
-
 #include <wx/dialog.h>
 #include <wx/modalhook.h>
 #include <wx/timer.h>
 #include <wx/toplevel.h>
+
+#include <functional>
+#include <string>
+#include <vector>
 
 namespace tq::test {
 

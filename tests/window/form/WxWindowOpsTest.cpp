@@ -1,14 +1,12 @@
 // The window operations played on the real controls: what the command code relies on from each
 // Win32 control message, including the edges (unknown ids, no selection, a bar stepped past its
 // end) where wx's own behaviour differs from the Win32 control's.
-#include "app/WxWindowOps.h"
-
 #include <gtest/gtest.h>
-
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/gauge.h>
 
+#include "app/WxWindowOps.h"
 #include "tests/window/form/FormFixture.h"
 
 namespace tq {
@@ -61,7 +59,8 @@ TEST_F(WxWindowOpsTest, ComboBoxesAppendSelectAndClear) {
     EXPECT_EQ(ops.GetCurSel(IDC_CLAMP_DELAY), CB_ERR);  // not a combo box
 }
 
-// A drop-down list has no text of its own: a text naming an item selects it, another changes nothing.
+// A drop-down list has no text of its own: a text naming an item selects it, another changes
+// nothing.
 TEST_F(WxWindowOpsTest, TextOfADropDownListSelectsTheItemItNames) {
     for (const char* item : {"b", "a", "c"}) {
         ops.AddString(IDC_VALIDATION_FONT, item);
