@@ -28,6 +28,11 @@ void CentreBottomLabels(wxDialog& form) {
     }
 }
 
+// The window menu's Close: the slot after the About entry's (menu ids must stay below 0x8000, so
+// not the system menu's own SC_CLOSE), and not wx's stock id, whose entry would announce a Ctrl+W
+// that the form does not have.
+constexpr int kCloseCommand = IDM_ABOUTBOX + 0x10;
+
 }  // namespace
 
 CConfigForm::CConfigForm() : m_formIcon(AppIcons()) {
@@ -89,7 +94,7 @@ void CConfigForm::AddAboutEntry() {
     if (!HasFlag(wxSYSTEM_MENU) || windowMenu_.GetMenuItemCount() != 0) {
         return;
     }
-    windowMenu_.Append(wxID_CLOSE, "&Close");
+    windowMenu_.Append(kCloseCommand, "&Close");
     const std::string about = LoadResourceString(IDS_ABOUTBOX);
     if (!about.empty()) {
         windowMenu_.AppendSeparator();
@@ -152,7 +157,7 @@ wxBEGIN_EVENT_TABLE(CConfigForm, wxDialog)
     EVT_CHAR_HOOK(CConfigForm::OnCharHook)
     EVT_CONTEXT_MENU(CConfigForm::OnContextMenu)
     EVT_MENU(IDM_ABOUTBOX, CConfigForm::OnSysCommand)
-    EVT_MENU(wxID_CLOSE, CConfigForm::OnCloseCommand)
+    EVT_MENU(kCloseCommand, CConfigForm::OnCloseCommand)
     EVT_BUTTON(IDC_GET, CConfigForm::OnGetFeature)
     EVT_BUTTON(IDC_READ_ALL, CConfigForm::OnReadAll)
     EVT_BUTTON(IDC_STATUS_TEST_PRINT, CConfigForm::OnStatusTestPrint)

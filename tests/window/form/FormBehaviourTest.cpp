@@ -5,6 +5,8 @@
 #include <wx/combobox.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
 
 #include <string>
 #include <vector>
@@ -115,6 +117,16 @@ TEST_F(FormKeysTest, CloseBoxClosesTheForm) {
     });
 }
 
+TEST_F(FormKeysTest, WindowMenuCloseClosesTheForm) {
+    RunForm([this] {
+        const int close = form.WindowMenu().FindItem("Close");
+        ASSERT_NE(close, wxNOT_FOUND);
+        wxCommandEvent entry(wxEVT_MENU, close);
+        form.GetEventHandler()->ProcessEvent(entry);
+        EXPECT_TRUE(WaitUntil([this] { return !form.IsModal(); }));
+    });
+}
+
 class AboutBoxTest : public test::FormFixture {};
 
 TEST_F(AboutBoxTest, WindowMenuHoldsTheAboutEntry) {
@@ -155,6 +167,32 @@ TEST_F(AboutBoxTest, MenuEntryOpensTheAboutBox) {
     EXPECT_EQ(texts[1].find("BRENLOW"), std::string::npos);
     EXPECT_TRUE(iconShown);
     EXPECT_EQ(okId, IDOK);
+}
+
+// A right click on the form opens its window menu; the last entry, chosen from the keyboard, opens
+// the About box.
+TEST_F(AboutBoxTest, RightClickOpensTheWindowMenuWhoseAboutEntryOpensTheAboutBox) {
+    dialogs.answer = [this](wxDialog& dialog) {
+        return &dialog == &form ? static_cast<int>(wxID_NONE) : static_cast<int>(IDOK);
+    };
+    RunForm([this] {
+        wxTimer chooser;
+        chooser.Bind(wxEVT_TIMER, [](wxTimerEvent&) {
+            wxUIActionSimulator keys;
+            keys.Char(WXK_UP);  // from no selection, Up selects the last entry
+            keys.Char(WXK_RETURN);
+        });
+        chooser.StartOnce(400);
+        test::Watchdog watchdog(5000, [] { wxUIActionSimulator().Char(WXK_ESCAPE); });
+        wxUIActionSimulator mouse;
+        const wxRect group = Control(IDC_READ_ALL).GetScreenRect();
+        mouse.MouseMove(group.GetPosition() - wxPoint(0, 20));  // the form's own background
+        Wait(50);
+        mouse.MouseClick(wxMOUSE_BTN_RIGHT);
+        WaitUntil([this] { return dialogs.shown.size() == 3; });
+    });
+    EXPECT_EQ(dialogs.messages(),
+              (Lines{"form", "BRENLOW: Usb offline, assuming COM1: (i)", "about"}));
 }
 
 // OK, Escape and the close box each end the About box; the form stays.
