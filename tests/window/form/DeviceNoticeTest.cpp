@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,40 @@ class DeviceNoticeTest : public test::FormFixture {
 protected:
     DeviceNoticeTest() { form.WatchDeviceNotices(notices.Source()); }
 
+    // Clicks "Status / Test Print" and leaves its "<00>" box open for real; meanwhile `change`
+    // happens and a notice is sent. When the notice's own box (`noticeText`) comes, `atNotice`
+    // looks at the link and the status box is dismissed.
+    void StatusWithNoticeInItsBox(const std::function<void()>& change,
+                                  const std::string& noticeText,
+                                  const std::function<void()>& atNotice) {
+        wxDialog* statusBox = nullptr;
+        dialogs.answer = [&](wxDialog& dialog) {
+            const std::string text = dialogs.shown.back().text;
+            if (&dialog == &form || text == "<00>") {
+                if (&dialog != &form) {
+                    statusBox = &dialog;
+                    change();
+                    notices.Notify();
+                }
+                return static_cast<int>(wxID_NONE);
+            }
+            if (text == noticeText && statusBox != nullptr) {
+                atNotice();
+                test::DismissNativeBox(*statusBox);
+            }
+            return static_cast<int>(wxID_OK);
+        };
+        RunForm([&] {
+            test::Watchdog watchdog(5000, [&] {
+                if (statusBox != nullptr) {
+                    test::DismissNativeBox(*statusBox);
+                }
+            });
+            test::ClickOn(Control(IDC_STATUS_TEST_PRINT));
+        });
+        dialogs.answer = nullptr;
+    }
+
     NoticePipe notices;
 };
 
@@ -67,33 +102,10 @@ protected:
 // command's link until the command closes it.
 TEST_F(DeviceNoticeTest, ArrivesInsideAnOpenMessageBoxAndLeavesTheCommandsLink) {
     ASSERT_TRUE(form.WatchingDeviceNotices());
-    wxDialog* statusBox = nullptr;
     bool comWasTheLink = false;
-    dialogs.answer = [&](wxDialog& dialog) {
-        const std::string text = dialogs.shown.back().text;
-        if (&dialog == &form) {
-            return static_cast<int>(wxID_NONE);
-        }
-        if (text == "<00>") {  // left open for real; the printer arrives meanwhile
-            statusBox = &dialog;
-            printer.PlugInUsb();
-            notices.Notify();
-            return static_cast<int>(wxID_NONE);
-        }
-        if (text == "Device Online") {
-            comWasTheLink = printer.ActiveLinkIsCom() && printer.ComOpen();
-            test::DismissNativeBox(*statusBox);
-        }
-        return static_cast<int>(wxID_OK);
-    };
-    RunForm([&] {
-        test::Watchdog watchdog(5000, [&] {
-            if (statusBox != nullptr) {
-                test::DismissNativeBox(*statusBox);
-            }
-        });
-        test::ClickOn(Control(IDC_STATUS_TEST_PRINT));
-    });
+    StatusWithNoticeInItsBox(
+        [this] { printer.PlugInUsb(); }, "Device Online",
+        [&] { comWasTheLink = printer.ActiveLinkIsCom() && printer.ComOpen(); });
     EXPECT_EQ(dialogs.messages(),
               (Lines{"form", "BRENLOW: Usb offline, assuming COM1: (i)",
                      "Printer Status Byte: <00>", "WM_DEVICECHANGE: Device Online (i)"}));
@@ -104,6 +116,22 @@ TEST_F(DeviceNoticeTest, ArrivesInsideAnOpenMessageBoxAndLeavesTheCommandsLink) 
     EXPECT_FALSE(printer.ComOpen());  // closed by the command as it ended
     EXPECT_TRUE(printer.UsbOpen());   // kept by the device tracking
     EXPECT_TRUE(printer.DeviceOnline());
+}
+
+// The printer is unplugged while the status box of a command over USB is open: the notice says so,
+// and the handle the command is using stays open until the command ends.
+TEST_F(DeviceNoticeTest, UnpluggedInsideAnOpenMessageBoxLeavesTheCommandsHandleUntilItEnds) {
+    printer.PlugInUsb();
+    bool usbWasTheOpenLink = false;
+    StatusWithNoticeInItsBox(
+        [this] { printer.UnplugUsb(); }, "Usb offline, assuming COM1:",
+        [&] { usbWasTheOpenLink = printer.ActiveLinkIsUsb() && printer.UsbOpen(); });
+    EXPECT_EQ(dialogs.messages(),
+              (Lines{"form", "BRENLOW: Device Online (i)", "Printer Status Byte: <00>",
+                     "WM_DEVICECHANGE: Usb offline, assuming COM1: (i)"}));
+    EXPECT_TRUE(usbWasTheOpenLink);
+    EXPECT_FALSE(printer.UsbOpen());  // closed as the command ended
+    EXPECT_EQ(printer.TestPrints(), 1);
 }
 
 // Start-up discovery leaves the state unknown, so the first notice with the printer still attached

@@ -76,6 +76,10 @@ bool PrinterRig::ActiveLinkIsCom() const {
     return ActiveLink() != INVALID_HANDLE_VALUE &&
            ActiveLink() == impl_->platform.HandleOf("COM1:");
 }
+bool PrinterRig::ActiveLinkIsUsb() const {
+    return ActiveLink() != INVALID_HANDLE_VALUE &&
+           ActiveLink() == impl_->platform.HandleOf(kUsbPath);
+}
 bool PrinterRig::ComOpen() const {
     return impl_->com.open;
 }

@@ -24,6 +24,7 @@ public:
 
     bool DeviceOnline() const;
     bool ActiveLinkIsCom() const;
+    bool ActiveLinkIsUsb() const;
     bool ComOpen() const;
     bool UsbOpen() const;
 
