@@ -7,12 +7,12 @@
 #include <cstdio>
 
 #include "app/AboutBox.h"
-#include "app/LinkCalls.h"
 #include "app/NativeLook.h"
 #include "app/Resources.h"
 #include "commands/Commands.h"
 #include "commands/FormStartup.h"
 #include "framework/ControlIds.h"
+#include "link/PrinterLink.h"
 #include "res/Strings.h"
 
 namespace tq {
@@ -74,7 +74,7 @@ bool CConfigForm::Show(bool show) {
 }
 
 void CConfigForm::OnDeviceChange() {
-    PollPrinterOnDeviceChange(ops_);
+    HandleDeviceChange(ops_);
 }
 
 void CConfigForm::OnInitDialog(wxInitDialogEvent& event) {

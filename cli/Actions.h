@@ -31,7 +31,7 @@ struct ActionSpec;
 struct ParsedAction {
     const ActionSpec* spec = nullptr;
     std::vector<std::string> arguments;  // exactly as given
-    std::vector<std::string> flags;      // those of the spec's flags that followed
+    std::vector<std::string> flags;      // the flags that followed, of those the action takes
     bool HasFlag(const std::string& flag) const;
 };
 

@@ -76,7 +76,7 @@ void PrintTestAndShowStatus(WindowOps& form) {
         AfxMessageBox("write error", 0, 0);
         return;
     }
-    Sleep(kReplyPauseMs);
+    os::Sleep(kReplyPauseMs);
     ReadAndShowStatus(form);
 }
 

@@ -2,6 +2,8 @@
 // headless form and the commands all address the controls by these numbers.
 #pragma once
 
+#include "platform/Win32Types.h"
+
 namespace tq {
 
 inline constexpr int IDD_ABOUTBOX = 100;
@@ -10,8 +12,7 @@ inline constexpr int IDR_MAINFRAME = 128;
 inline constexpr int IDS_ABOUTBOX = 101;
 inline constexpr int IDM_ABOUTBOX = 0x0010;
 
-inline constexpr int IDOK = 1;
-inline constexpr int IDCANCEL = 2;  // "EXIT"
+// IDOK (1) and IDCANCEL (2, "EXIT") are Win32's own.
 
 // SETUP ID
 inline constexpr int IDC_CLAMP_DELAY = 1000;

@@ -6,10 +6,16 @@
 
 namespace tq {
 
-void HeadlessForm::AddEdit(int id) { controls_[id] = Control{Kind::Edit}; }
-void HeadlessForm::AddCheckBox(int id) { controls_[id] = Control{Kind::CheckBox}; }
-void HeadlessForm::AddComboBox(int id) { controls_[id] = Control{Kind::ComboBox}; }
-void HeadlessForm::AddProgressBar(int id) { controls_[id] = Control{Kind::ProgressBar}; }
+void HeadlessForm::Add(int id, Kind kind) {
+    Control control;
+    control.kind = kind;
+    controls_[id] = control;
+}
+
+void HeadlessForm::AddEdit(int id) { Add(id, Kind::Edit); }
+void HeadlessForm::AddCheckBox(int id) { Add(id, Kind::CheckBox); }
+void HeadlessForm::AddComboBox(int id) { Add(id, Kind::ComboBox); }
+void HeadlessForm::AddProgressBar(int id) { Add(id, Kind::ProgressBar); }
 bool HeadlessForm::Holds(int id) const { return controls_.count(id) != 0; }
 
 HeadlessForm::Control* HeadlessForm::Find(int id, Kind kind) {

@@ -47,13 +47,14 @@ public:
 private:
     enum class Kind { Edit, CheckBox, ComboBox, ProgressBar };
     struct Control {
-        Kind kind;
+        Kind kind = Kind::Edit;
         std::string text;
         int check = 0;
         std::vector<std::string> items;
         int selection = CB_ERR;
         Progress progress;
     };
+    void Add(int id, Kind kind);
     Control* Find(int id, Kind kind);
     const Control* Find(int id, Kind kind) const;
 

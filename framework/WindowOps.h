@@ -6,14 +6,10 @@
 
 #include <string>
 
+// MB_OK, MB_ICONINFORMATION and CB_ERR, the Win32 names the operations are given and answer in.
+#include "platform/Win32Types.h"
+
 namespace tq {
-
-// Message-box types the system uses.
-inline constexpr unsigned MB_OK = 0x00;
-inline constexpr unsigned MB_ICONINFORMATION = 0x40;
-
-// CB_GETCURSEL's answer when no entry is selected.
-inline constexpr int CB_ERR = -1;
 
 class WindowOps {
 public:

@@ -50,7 +50,7 @@ bool CopyPath(char* buffer, const char* path, std::size_t available) {
 bool ReadProperty(HDEVINFO list, SP_DEVINFO_DATA* device, DWORD property, char* buffer) {
     buffer[0] = '\0';
     DWORD dataType = 0;
-    return SetupDiGetDeviceRegistryPropertyA(list, device, property, &dataType,
+    return os::SetupDiGetDeviceRegistryPropertyA(list, device, property, &dataType,
                                              reinterpret_cast<BYTE*>(buffer), kPropertySize - 1,
                                              nullptr) != FALSE;
 }
@@ -60,7 +60,7 @@ bool ReadProperty(HDEVINFO list, SP_DEVINFO_DATA* device, DWORD property, char* 
 bool ReadDevicePath(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData,
                     SP_DEVINFO_DATA* device, bool& allocated) {
     DWORD requiredSize = 0;
-    SetupDiGetDeviceInterfaceDetailA(list, interfaceData, nullptr, 0, &requiredSize, nullptr);
+    os::SetupDiGetDeviceInterfaceDetailA(list, interfaceData, nullptr, 0, &requiredSize, nullptr);
     // A size too small for the record's fixed part (0 when the interface vanished since it was
     // enumerated) would have cbSize written past the block.
     constexpr DWORD kFixedPart = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + 1;
@@ -76,7 +76,7 @@ bool ReadDevicePath(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData,
     auto* detail = static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(block);
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
     device->cbSize = sizeof(SP_DEVINFO_DATA);
-    bool ok = SetupDiGetDeviceInterfaceDetailA(list, interfaceData, detail, requiredSize, nullptr,
+    bool ok = os::SetupDiGetDeviceInterfaceDetailA(list, interfaceData, detail, requiredSize, nullptr,
                                                device) != FALSE;
     if (ok) {
         // A path longer than the buffer counts as not found rather than overrunning it.
@@ -102,7 +102,7 @@ bool KeepHeldUsbHandle() {
     if (inUse) {
         g_link.retiredHandles.push_back(g_link.usbHandle);
     } else {
-        CloseHandle(g_link.usbHandle);
+        os::CloseHandle(g_link.usbHandle);
     }
     g_link.usbHandle = INVALID_HANDLE_VALUE;
     return false;
@@ -113,7 +113,7 @@ bool OpenUsbInterface() {
     if (KeepHeldUsbHandle()) {
         return true;
     }
-    g_link.usbHandle = CreateFileA(
+    g_link.usbHandle = os::CreateFileA(
         g_link.devicePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
         FILE_FLAG_OVERLAPPED | FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL, nullptr);
     if (g_link.usbHandle == INVALID_HANDLE_VALUE) {
@@ -125,7 +125,7 @@ bool OpenUsbInterface() {
 
 void CloseRetiredHandles() {
     for (HANDLE handle : g_link.retiredHandles) {
-        CloseHandle(handle);
+        os::CloseHandle(handle);
     }
     g_link.retiredHandles.clear();
 }
@@ -172,7 +172,7 @@ void ApplyImmediateTimeouts(COMMTIMEOUTS& timeouts) {
 
 int FailComSetup(const char* message) {
     AfxMessageBox(message, 0, 0);
-    CloseHandle(g_link.comHandle);
+    os::CloseHandle(g_link.comHandle);
     g_link.comHandle = INVALID_HANDLE_VALUE;
     return -1;
 }
@@ -180,7 +180,7 @@ int FailComSetup(const char* message) {
 }  // namespace
 
 int FindUsbPrinter() {
-    HDEVINFO list = SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USBPRINT, nullptr, nullptr,
+    HDEVINFO list = os::SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USBPRINT, nullptr, nullptr,
                                          DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     if (list == INVALID_HANDLE_VALUE) {
         return 0;
@@ -189,7 +189,7 @@ int FindUsbPrinter() {
     interfaceData.cbSize = sizeof(SP_DEVICE_INTERFACE_DATA);
     bool found = false;
     for (DWORD index = 0;
-         SetupDiEnumDeviceInterfaces(list, nullptr, &GUID_DEVINTERFACE_USBPRINT, index,
+         os::SetupDiEnumDeviceInterfaces(list, nullptr, &GUID_DEVINTERFACE_USBPRINT, index,
                                      &interfaceData);) {
         ++index;
         SP_DEVINFO_DATA device{};
@@ -200,13 +200,13 @@ int FindUsbPrinter() {
         }
         if (!pathRead || !ReadProperty(list, &device, SPDRP_DRIVER, g_link.driverProperty) ||
             !ReadProperty(list, &device, SPDRP_LOCATION_INFORMATION, g_link.locationProperty)) {
-            SetupDiDestroyDeviceInfoList(list);
+            os::SetupDiDestroyDeviceInfoList(list);
             return 0;
         }
         found = OpenUsbInterface();
         break;  // only the first interface that could be examined counts
     }
-    SetupDiDestroyDeviceInfoList(list);
+    os::SetupDiDestroyDeviceInfoList(list);
     return found ? 1 : 0;
 }
 
@@ -216,7 +216,7 @@ void CloseUsbHandle() {
         if (g_link.commandRunning && g_link.usbHandle == g_link.activeLink) {
             g_link.retiredHandles.push_back(g_link.usbHandle);
         } else {
-            CloseHandle(g_link.usbHandle);
+            os::CloseHandle(g_link.usbHandle);
         }
     }
     g_link.usbHandle = INVALID_HANDLE_VALUE;
@@ -233,26 +233,26 @@ DeviceEvent PollUsbPrinter() {
 }
 
 int OpenComPort() {
-    g_link.comHandle = CreateFileA("COM1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    g_link.comHandle = os::CreateFileA("COM1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                    OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (g_link.comHandle == INVALID_HANDLE_VALUE) {
         AfxMessageBox("Error opening printer", 0, 0);
         return -1;
     }
-    if (!GetCommState(g_link.comHandle, &g_link.serialSettings)) {
+    if (!os::GetCommState(g_link.comHandle, &g_link.serialSettings)) {
         return FailComSetup("error getting DCB");
     }
     ApplyLineSettings(g_link.serialSettings);
     // Not tested: a port that refuses the settings still opens with whatever it keeps.
-    SetCommState(g_link.comHandle, &g_link.serialSettings);
-    if (!GetCommState(g_link.comHandle, &g_link.serialSettings)) {
+    os::SetCommState(g_link.comHandle, &g_link.serialSettings);
+    if (!os::GetCommState(g_link.comHandle, &g_link.serialSettings)) {
         return FailComSetup("error getting DCB after set");
     }
-    if (!GetCommTimeouts(g_link.comHandle, &g_link.serialTimeouts)) {
+    if (!os::GetCommTimeouts(g_link.comHandle, &g_link.serialTimeouts)) {
         return FailComSetup("GetCommTimeouts failed");
     }
     ApplyImmediateTimeouts(g_link.serialTimeouts);
-    if (!SetCommTimeouts(g_link.comHandle, &g_link.serialTimeouts)) {
+    if (!os::SetCommTimeouts(g_link.comHandle, &g_link.serialTimeouts)) {
         return FailComSetup("SetCommTimeouts failed");
     }
     return 0;
@@ -283,7 +283,7 @@ void ClosePrinterLink() {
     }
     g_link.comOpened = false;
     if (g_link.comHandle != INVALID_HANDLE_VALUE) {
-        CloseHandle(g_link.comHandle);
+        os::CloseHandle(g_link.comHandle);
         g_link.comHandle = INVALID_HANDLE_VALUE;
     }
 }

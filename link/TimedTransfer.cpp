@@ -23,7 +23,7 @@ enum class Deadline { NotPassed, Passed, PassedAcrossWrap };
 // The elapsed time is now - start modulo 2^32; the deadline has passed when it is greater than
 // the timeout (equal is still in time). A counter that wrapped since the start gets its own code.
 Deadline TestDeadline(DWORD start, DWORD timeout) {
-    const DWORD now = GetTickCount();
+    const DWORD now = os::GetTickCount();
     if (static_cast<DWORD>(now - start) <= timeout) {
         return Deadline::NotPassed;
     }
@@ -32,7 +32,7 @@ Deadline TestDeadline(DWORD start, DWORD timeout) {
 
 // Milliseconds to wait so that, if nothing happens, the next deadline test finds it passed.
 DWORD RemainingUntilPast(DWORD start, DWORD timeout) {
-    const DWORD elapsed = GetTickCount() - start;
+    const DWORD elapsed = os::GetTickCount() - start;
     return elapsed > timeout ? 0 : timeout - elapsed + 1;
 }
 
@@ -46,11 +46,11 @@ class CallEvent {
 public:
     explicit CallEvent(OVERLAPPED& record) : record_(record) {
         record_ = OVERLAPPED{};
-        record_.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        record_.hEvent = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     }
     ~CallEvent() {
         if (record_.hEvent != nullptr) {
-            CloseHandle(record_.hEvent);
+            os::CloseHandle(record_.hEvent);
             record_.hEvent = nullptr;
         }
     }
@@ -65,8 +65,8 @@ private:
 // A request given up at its deadline is cancelled and collected before the call returns, so that
 // it no longer uses the caller's bytes or the record afterwards.
 void Abandon(OVERLAPPED& record, DWORD& count) {
-    CancelIoEx(ActiveLink(), &record);
-    GetOverlappedResult(ActiveLink(), &record, &count, TRUE);
+    os::CancelIoEx(ActiveLink(), &record);
+    os::GetOverlappedResult(ActiveLink(), &record, &count, TRUE);
 }
 
 TransferStatus WriteTimeout(Deadline passed) {
@@ -79,17 +79,17 @@ TransferStatus WriteTimeout(Deadline passed) {
 // the completion event between polls instead of spinning.
 TransferStatus AwaitPendingWrite(DWORD start, DWORD timeout) {
     for (;;) {
-        if (GetOverlappedResult(ActiveLink(), &g_writeRecord, &g_writtenCount, FALSE)) {
+        if (os::GetOverlappedResult(ActiveLink(), &g_writeRecord, &g_writtenCount, FALSE)) {
             return 0;
         }
-        if (GetLastError() != ERROR_IO_INCOMPLETE) {
+        if (os::GetLastError() != ERROR_IO_INCOMPLETE) {
             return Fail(-3, "write failed (no timeout)  -3");
         }
         const Deadline deadline = TestDeadline(start, timeout);
         if (deadline != Deadline::NotPassed) {
             return WriteTimeout(deadline);
         }
-        WaitForSingleObject(g_writeRecord.hEvent, RemainingUntilPast(start, timeout));
+        os::WaitForSingleObject(g_writeRecord.hEvent, RemainingUntilPast(start, timeout));
     }
 }
 
@@ -103,10 +103,10 @@ TransferStatus ReadTimeout(Deadline passed, TransferStatus plain, const char* pl
 // cancelled and reported as the reply's time-out.
 TransferStatus AwaitPendingChunk(DWORD start, DWORD timeout) {
     for (;;) {
-        if (GetOverlappedResult(ActiveLink(), &g_readRecord, &g_chunkCount, FALSE)) {
+        if (os::GetOverlappedResult(ActiveLink(), &g_readRecord, &g_chunkCount, FALSE)) {
             return 0;
         }
-        if (GetLastError() != ERROR_IO_INCOMPLETE) {
+        if (os::GetLastError() != ERROR_IO_INCOMPLETE) {
             return Fail(-2, "error completing read -21");
         }
         if (timeout != 0) {
@@ -117,7 +117,7 @@ TransferStatus AwaitPendingChunk(DWORD start, DWORD timeout) {
                 return ReadTimeout(deadline, -9, "read timed out -9", -10, "read timed out -10");
             }
         }
-        WaitForSingleObject(g_readRecord.hEvent,
+        os::WaitForSingleObject(g_readRecord.hEvent,
                             timeout != 0 ? RemainingUntilPast(start, timeout) : INFINITE);
     }
 }
@@ -125,17 +125,17 @@ TransferStatus AwaitPendingChunk(DWORD start, DWORD timeout) {
 // TimedRead step 3.3: a request that completed at once; collect its count.
 TransferStatus CollectCompletedChunk(DWORD start, DWORD timeout) {
     if (timeout == 0) {
-        if (!GetOverlappedResult(ActiveLink(), &g_readRecord, &g_chunkCount, TRUE)) {
+        if (!os::GetOverlappedResult(ActiveLink(), &g_readRecord, &g_chunkCount, TRUE)) {
             return Fail(-8, "read failed (no timeout) -8");
         }
         return 0;
     }
     g_chunkCount = 0;
     for (;;) {
-        if (GetOverlappedResult(ActiveLink(), &g_readRecord, &g_chunkCount, FALSE)) {
+        if (os::GetOverlappedResult(ActiveLink(), &g_readRecord, &g_chunkCount, FALSE)) {
             return 0;
         }
-        if (GetLastError() != ERROR_IO_INCOMPLETE) {
+        if (os::GetLastError() != ERROR_IO_INCOMPLETE) {
             return Fail(-5, "read permanent failure  -5");
         }
         const Deadline deadline = TestDeadline(start, timeout);
@@ -143,15 +143,15 @@ TransferStatus CollectCompletedChunk(DWORD start, DWORD timeout) {
             Abandon(g_readRecord, g_chunkCount);
             return ReadTimeout(deadline, -6, "read timed out -6", -7, "read timed out -7");
         }
-        WaitForSingleObject(g_readRecord.hEvent, RemainingUntilPast(start, timeout));
+        os::WaitForSingleObject(g_readRecord.hEvent, RemainingUntilPast(start, timeout));
     }
 }
 
 // Issues one 64-byte request and waits for its chunk.
 TransferStatus ReadOneChunk(DWORD start, DWORD timeout) {
     g_chunkCount = 0;
-    if (!ReadFile(ActiveLink(), g_receiveChunk, kChunkSize, nullptr, &g_readRecord)) {
-        if (GetLastError() != ERROR_IO_PENDING) {
+    if (!os::ReadFile(ActiveLink(), g_receiveChunk, kChunkSize, nullptr, &g_readRecord)) {
+        if (os::GetLastError() != ERROR_IO_PENDING) {
             return Fail(-2, "error issuing read -2");
         }
         return AwaitPendingChunk(start, timeout);
@@ -162,19 +162,19 @@ TransferStatus ReadOneChunk(DWORD start, DWORD timeout) {
 }  // namespace
 
 TransferStatus TimedWrite(const void* data, DWORD count, DWORD timeout) {
-    const DWORD start = GetTickCount();
+    const DWORD start = os::GetTickCount();
     CallEvent event(g_writeRecord);
     if (!event.Created()) {
         return Fail(-1, "error making write event  -1");
     }
-    if (WriteFile(ActiveLink(), data, count, &g_writtenCount, &g_writeRecord)) {
+    if (os::WriteFile(ActiveLink(), data, count, &g_writtenCount, &g_writeRecord)) {
         return 0;
     }
-    if (GetLastError() != ERROR_IO_PENDING) {
+    if (os::GetLastError() != ERROR_IO_PENDING) {
         return Fail(-2, "write failed  -2");
     }
     if (timeout == 0) {
-        if (!GetOverlappedResult(ActiveLink(), &g_writeRecord, &g_writtenCount, TRUE)) {
+        if (!os::GetOverlappedResult(ActiveLink(), &g_writeRecord, &g_writtenCount, TRUE)) {
             return Fail(-6, "permanent write failure  -6");
         }
         return 0;
@@ -184,7 +184,7 @@ TransferStatus TimedWrite(const void* data, DWORD count, DWORD timeout) {
 
 TransferStatus TimedRead(void* destination, DWORD capacity, DWORD expected,
                          std::int32_t* received, BYTE /*terminator*/, DWORD timeout) {
-    const DWORD start = GetTickCount();
+    const DWORD start = os::GetTickCount();
     *received = 0;
     bool done = false;
     CallEvent event(g_readRecord);
@@ -207,7 +207,7 @@ TransferStatus TimedRead(void* destination, DWORD capacity, DWORD expected,
             // On COM1: every request completes at once, with nothing when the printer has not
             // answered yet; give the line a millisecond rather than asking again at full speed.
             if (g_chunkCount == 0) {
-                Sleep(1);
+                os::Sleep(1);
             }
         }
     }

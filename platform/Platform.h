@@ -2,8 +2,10 @@
 // here: the Win32 file, overlapped-I/O, serial-port, timing and device-installation calls, by
 // their Win32 names. One implementation is installed at start-up: the real Win32 API on Windows,
 // our own of the same subset on POSIX (termios, usblp, libudev, the monotonic clock), or the
-// scriptable fake of the unit tests. The free functions below forward to the installed one, so the
-// link code calls CreateFileA or ReadFile exactly as a Win32 program does.
+// scriptable fake of the unit tests. The free functions in tq::os forward to the installed one, so
+// the link code calls os::CreateFileA or os::ReadFile step for step as a Win32 program does. They
+// are called qualified: on Windows, argument-dependent lookup on the real OVERLAPPED or DCB would
+// otherwise find the real API beside them and make every call ambiguous.
 #pragma once
 
 #include "platform/Win32Types.h"
@@ -81,6 +83,8 @@ private:
 Platform& SystemPlatform();
 
 // The calls by their Win32 names, forwarded to the platform in use.
+namespace os {
+
 inline HANDLE CreateFileA(const char* path, DWORD access, DWORD share, void* security,
                           DWORD disposition, DWORD flags, HANDLE templateFile) {
     return CurrentPlatform().CreateFileA(path, access, share, security, disposition, flags,
@@ -136,4 +140,5 @@ inline BOOL SetupDiDestroyDeviceInfoList(HDEVINFO l) {
     return CurrentPlatform().SetupDiDestroyDeviceInfoList(l);
 }
 
+}  // namespace os
 }  // namespace tq

@@ -6,7 +6,20 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <setupapi.h>
+// windows.h maps these to their A or W forms; the window operations use the plain names.
+#undef MessageBox
+#undef GetDlgItemText
+#undef SetDlgItemText
 #else
+
+// As on Windows, TRUE and FALSE are macros; GLib defines them the same way, so either header may
+// come first.
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif
 
 #include <cstdint>
 
@@ -21,10 +34,15 @@ using HWND = void*;
 using HDEVINFO = void*;
 using ULONG_PTR = std::uintptr_t;
 
-inline constexpr BOOL TRUE = 1;
-inline constexpr BOOL FALSE = 0;
 inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintptr_t{0});
 inline constexpr DWORD MAXDWORD = 0xFFFFFFFFu;
+
+// Message-box types, the combo box's "no selection" and the two dialog results.
+inline constexpr unsigned MB_OK = 0x00;
+inline constexpr unsigned MB_ICONINFORMATION = 0x40;
+inline constexpr int CB_ERR = -1;
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
 
 // Error codes that the link tests for, and the ones the POSIX platform reports.
 inline constexpr DWORD ERROR_SUCCESS = 0;

@@ -15,7 +15,7 @@ int QueryFeatureAs(FeatureId id, ByteFormat format, char (&text)[kFeatureTextSiz
         return -1;
     }
     // The printer needs the pause to answer, whatever the id; it is not shortened.
-    Sleep(kReplyPauseMs);
+    os::Sleep(kReplyPauseMs);
     const ReplyForm form = ReplyFormOf(id);
     if (form == ReplyForm::None) {
         text[0] = '\0';

@@ -17,21 +17,21 @@
 namespace tq::test {
 
 inline HANDLE OpenCom1(DWORD share = 0) {
-    return CreateFileA("COM1:", GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
+    return os::CreateFileA("COM1:", GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
                        FILE_FLAG_OVERLAPPED, nullptr);
 }
 
 // Whether this machine has a USB printer attached; the link would then use it, not COM1:.
 inline bool UsbPrinterAttached() {
-    HDEVINFO list = SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USBPRINT, nullptr, nullptr,
+    HDEVINFO list = os::SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USBPRINT, nullptr, nullptr,
                                          DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     if (list == INVALID_HANDLE_VALUE)
         return false;
     SP_DEVICE_INTERFACE_DATA data{};
     data.cbSize = sizeof data;
     const bool attached =
-        SetupDiEnumDeviceInterfaces(list, nullptr, &GUID_DEVINTERFACE_USBPRINT, 0, &data) != 0;
-    SetupDiDestroyDeviceInfoList(list);
+        os::SetupDiEnumDeviceInterfaces(list, nullptr, &GUID_DEVINTERFACE_USBPRINT, 0, &data) != 0;
+    os::SetupDiDestroyDeviceInfoList(list);
     return attached;
 }
 

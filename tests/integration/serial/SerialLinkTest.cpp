@@ -101,8 +101,8 @@ TEST_F(SerialLinkTest, PortHeldByAnotherProgramCannotBeOpened) {
     EXPECT_EQ(Texts(), std::vector<std::string>{"Error opening printer"});
 
     EXPECT_EQ(OpenCom1(), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
-    CloseHandle(other);
+    EXPECT_EQ(os::GetLastError(), ERROR_SHARING_VIOLATION);
+    os::CloseHandle(other);
     EXPECT_EQ(OpenPrinterLink(), 0);
 }
 
@@ -111,7 +111,7 @@ TEST_F(SerialLinkTest, MissingPortCannotBeOpened) {
     EXPECT_EQ(OpenPrinterLink(), -1);
     EXPECT_EQ(Texts(), std::vector<std::string>{"Error opening printer"});
     EXPECT_EQ(OpenCom1(), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(os::GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(SerialLinkTest, PrinterThatHungUpFailsTheTransfersAtOnce) {

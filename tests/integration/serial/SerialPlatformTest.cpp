@@ -26,14 +26,14 @@ protected:
         SerialFixture::SetUp();
         port = OpenCom1();
         ASSERT_NE(port, INVALID_HANDLE_VALUE);
-        record.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        record.hEvent = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
         ASSERT_NE(record.hEvent, nullptr);
     }
     void TearDown() override {
         if (port != INVALID_HANDLE_VALUE)
-            CloseHandle(port);
+            os::CloseHandle(port);
         if (record.hEvent != nullptr)
-            CloseHandle(record.hEvent);
+            os::CloseHandle(record.hEvent);
         SerialFixture::TearDown();
     }
 
@@ -51,7 +51,7 @@ protected:
 // bits without parity; the byte size and parity are translated in the unit tests instead.
 TEST_F(SerialPlatformTest, CommStateTranslatesToTermiosAndBack) {
     DCB dcb{};
-    ASSERT_TRUE(GetCommState(port, &dcb));
+    ASSERT_TRUE(os::GetCommState(port, &dcb));
     dcb.BaudRate = 19200;
     dcb.ByteSize = 8;
     dcb.Parity = NOPARITY;
@@ -65,7 +65,7 @@ TEST_F(SerialPlatformTest, CommStateTranslatesToTermiosAndBack) {
     dcb.fDummy2 = 0x1ABCD;
     dcb.XonLim = 800;
     dcb.EvtChar = 0x7E;
-    ASSERT_TRUE(SetCommState(port, &dcb));
+    ASSERT_TRUE(os::SetCommState(port, &dcb));
 
     const termios line = Line();
     EXPECT_EQ(::cfgetospeed(&line), B19200);
@@ -75,19 +75,19 @@ TEST_F(SerialPlatformTest, CommStateTranslatesToTermiosAndBack) {
     EXPECT_EQ(line.c_lflag & (ICANON | ECHO), 0u);
 
     DCB back{};
-    ASSERT_TRUE(GetCommState(port, &back));
+    ASSERT_TRUE(os::GetCommState(port, &back));
     EXPECT_EQ(std::memcmp(&back, &dcb, sizeof dcb), 0);
 }
 
 TEST_F(SerialPlatformTest, SettingsThePortCannotTakeAreRefusedAndLeaveItAsItWas) {
     DCB dcb{};
-    ASSERT_TRUE(GetCommState(port, &dcb));
+    ASSERT_TRUE(os::GetCommState(port, &dcb));
     dcb.BaudRate = 9600;
     dcb.ByteSize = 8;
     dcb.Parity = NOPARITY;
     dcb.StopBits = ONESTOPBIT;
     dcb.fOutxCtsFlow = 1;
-    ASSERT_TRUE(SetCommState(port, &dcb));
+    ASSERT_TRUE(os::SetCommState(port, &dcb));
     const termios before = Line();
     // No termios form for the first four; the pseudo-terminal declines the last two.
     for (auto change : {+[](DCB& d) { d.BaudRate = 12345; }, +[](DCB& d) { d.ByteSize = 9; },
@@ -96,34 +96,34 @@ TEST_F(SerialPlatformTest, SettingsThePortCannotTakeAreRefusedAndLeaveItAsItWas)
         DCB refused = dcb;
         refused.fOutX = 1;
         change(refused);
-        EXPECT_FALSE(SetCommState(port, &refused));
-        EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+        EXPECT_FALSE(os::SetCommState(port, &refused));
+        EXPECT_EQ(os::GetLastError(), ERROR_INVALID_PARAMETER);
         const termios after = Line();
         EXPECT_EQ(std::memcmp(&after, &before, sizeof after), 0);
     }
     DCB back{};
-    ASSERT_TRUE(GetCommState(port, &back));
+    ASSERT_TRUE(os::GetCommState(port, &back));
     EXPECT_EQ(std::memcmp(&back, &dcb, sizeof dcb), 0);
 }
 
 TEST_F(SerialPlatformTest, ReadWithImmediateTimeoutsCompletesAtOnceWithWhatHasArrived) {
     COMMTIMEOUTS immediate{MAXDWORD, 0, 0, 0, 0};
-    ASSERT_TRUE(SetCommTimeouts(port, &immediate));
+    ASSERT_TRUE(os::SetCommTimeouts(port, &immediate));
     COMMTIMEOUTS back{};
-    ASSERT_TRUE(GetCommTimeouts(port, &back));
+    ASSERT_TRUE(os::GetCommTimeouts(port, &back));
     EXPECT_EQ(back.ReadIntervalTimeout, MAXDWORD);
     ASSERT_TRUE(printer.MakeRaw());
 
     BYTE chunk[64];
     DWORD count = 99;
-    ASSERT_TRUE(ReadFile(port, chunk, sizeof chunk, nullptr, &record));
-    ASSERT_TRUE(GetOverlappedResult(port, &record, &count, FALSE));
+    ASSERT_TRUE(os::ReadFile(port, chunk, sizeof chunk, nullptr, &record));
+    ASSERT_TRUE(os::GetOverlappedResult(port, &record, &count, FALSE));
     EXPECT_EQ(count, 0u);
-    EXPECT_EQ(WaitForSingleObject(record.hEvent, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(os::WaitForSingleObject(record.hEvent, 0), WAIT_OBJECT_0);
 
     ASSERT_TRUE(printer.Write({0x41, 0x42}));
-    ASSERT_TRUE(ReadFile(port, chunk, sizeof chunk, nullptr, &record));
-    ASSERT_TRUE(GetOverlappedResult(port, &record, &count, FALSE));
+    ASSERT_TRUE(os::ReadFile(port, chunk, sizeof chunk, nullptr, &record));
+    ASSERT_TRUE(os::GetOverlappedResult(port, &record, &count, FALSE));
     EXPECT_EQ(Bytes(chunk, chunk + count), (Bytes{0x41, 0x42}));
 }
 
@@ -135,48 +135,48 @@ TEST_F(SerialPlatformTest, PendingWriteKeepsItsOwnCopyAndCompletesOnceTheLineDra
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 7);
     const Bytes expected = data;
     DWORD written = 0;
-    ASSERT_FALSE(WriteFile(port, data.data(), static_cast<DWORD>(data.size()), &written, &record));
-    ASSERT_EQ(GetLastError(), ERROR_IO_PENDING);
+    ASSERT_FALSE(os::WriteFile(port, data.data(), static_cast<DWORD>(data.size()), &written, &record));
+    ASSERT_EQ(os::GetLastError(), ERROR_IO_PENDING);
     std::fill(data.begin(), data.end(), 0);
-    EXPECT_FALSE(GetOverlappedResult(port, &record, &written, FALSE));
-    EXPECT_EQ(GetLastError(), ERROR_IO_INCOMPLETE);
-    EXPECT_EQ(WaitForSingleObject(record.hEvent, 20), WAIT_TIMEOUT);
+    EXPECT_FALSE(os::GetOverlappedResult(port, &record, &written, FALSE));
+    EXPECT_EQ(os::GetLastError(), ERROR_IO_INCOMPLETE);
+    EXPECT_EQ(os::WaitForSingleObject(record.hEvent, 20), WAIT_TIMEOUT);
 
     Bytes arrived;
     std::thread reader([&] { arrived = printer.Read(expected.size(), 10000); });
-    EXPECT_TRUE(GetOverlappedResult(port, &record, &written, TRUE));
+    EXPECT_TRUE(os::GetOverlappedResult(port, &record, &written, TRUE));
     reader.join();
     EXPECT_EQ(written, expected.size());
     EXPECT_TRUE(arrived == expected);
-    EXPECT_EQ(WaitForSingleObject(record.hEvent, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(os::WaitForSingleObject(record.hEvent, 0), WAIT_OBJECT_0);
 }
 
 TEST_F(SerialPlatformTest, CancelledWriteReportsAbortedAndNeverSendsItsRest) {
     const Bytes flood(1 << 20, 'x');
     DWORD written = 0;
     ASSERT_FALSE(
-        WriteFile(port, flood.data(), static_cast<DWORD>(flood.size()), &written, &record));
-    ASSERT_EQ(GetLastError(), ERROR_IO_PENDING);
-    ASSERT_TRUE(CancelIoEx(port, &record));
-    EXPECT_FALSE(GetOverlappedResult(port, &record, &written, TRUE));
-    EXPECT_EQ(GetLastError(), ERROR_OPERATION_ABORTED);
-    EXPECT_FALSE(CancelIoEx(port, &record));
-    EXPECT_EQ(GetLastError(), ERROR_NOT_FOUND);
+        os::WriteFile(port, flood.data(), static_cast<DWORD>(flood.size()), &written, &record));
+    ASSERT_EQ(os::GetLastError(), ERROR_IO_PENDING);
+    ASSERT_TRUE(os::CancelIoEx(port, &record));
+    EXPECT_FALSE(os::GetOverlappedResult(port, &record, &written, TRUE));
+    EXPECT_EQ(os::GetLastError(), ERROR_OPERATION_ABORTED);
+    EXPECT_FALSE(os::CancelIoEx(port, &record));
+    EXPECT_EQ(os::GetLastError(), ERROR_NOT_FOUND);
 
     const Bytes drained = printer.ReadUntilQuiet(200);
     EXPECT_EQ(drained.size(), written);
     EXPECT_LT(written, flood.size());
     DWORD probe = 0;
-    EXPECT_TRUE(GetOverlappedResult(port, &record, &probe, FALSE) == FALSE);
+    EXPECT_TRUE(os::GetOverlappedResult(port, &record, &probe, FALSE) == FALSE);
     EXPECT_TRUE(printer.ReadUntilQuiet(100).empty());
 }
 
 TEST_F(SerialPlatformTest, ClosedHandlesAreRefused) {
-    ASSERT_TRUE(CloseHandle(port));
+    ASSERT_TRUE(os::CloseHandle(port));
     BYTE chunk[8];
-    EXPECT_FALSE(ReadFile(port, chunk, sizeof chunk, nullptr, &record));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-    EXPECT_FALSE(CloseHandle(port));
+    EXPECT_FALSE(os::ReadFile(port, chunk, sizeof chunk, nullptr, &record));
+    EXPECT_EQ(os::GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_FALSE(os::CloseHandle(port));
     port = INVALID_HANDLE_VALUE;
 }
 
@@ -199,7 +199,7 @@ TEST(PosixOpen, PermissionDeniedTellsTheUserOnceWhichGroupToJoin) {
         ::setenv("TQ9000_COM1", path, 1);
         const bool refused =
             OpenCom1() == INVALID_HANDLE_VALUE && OpenCom1() == INVALID_HANDLE_VALUE;
-        ::_exit(refused && GetLastError() == ERROR_ACCESS_DENIED ? 0 : 1);
+        ::_exit(refused && os::GetLastError() == ERROR_ACCESS_DENIED ? 0 : 1);
     }
     ::close(pipeEnds[1]);
     int status = 0;
@@ -217,9 +217,9 @@ TEST(PosixOpen, PermissionDeniedTellsTheUserOnceWhichGroupToJoin) {
 }
 
 TEST(PosixClock, TickCountAdvancesAtLeastBySleep) {
-    const DWORD start = GetTickCount();
-    Sleep(30);
-    const DWORD elapsed = GetTickCount() - start;
+    const DWORD start = os::GetTickCount();
+    os::Sleep(30);
+    const DWORD elapsed = os::GetTickCount() - start;
     EXPECT_GE(elapsed, 30u);
     EXPECT_LT(elapsed, 10000u);
 }

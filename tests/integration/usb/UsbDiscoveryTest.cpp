@@ -15,12 +15,12 @@ class UsbDiscoveryTest : public UsbFixture {
 protected:
     void TearDown() override {
         if (list != INVALID_HANDLE_VALUE)
-            SetupDiDestroyDeviceInfoList(list);
+            os::SetupDiDestroyDeviceInfoList(list);
         UsbFixture::TearDown();
     }
 
     void OpenList() {
-        list = SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USBPRINT, nullptr, nullptr,
+        list = os::SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USBPRINT, nullptr, nullptr,
                                     DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
         ASSERT_NE(list, INVALID_HANDLE_VALUE);
     }
@@ -28,7 +28,7 @@ protected:
     BOOL Enumerate(DWORD index) {
         interfaceData = SP_DEVICE_INTERFACE_DATA{};
         interfaceData.cbSize = sizeof interfaceData;
-        return SetupDiEnumDeviceInterfaces(list, nullptr, &GUID_DEVINTERFACE_USBPRINT, index,
+        return os::SetupDiEnumDeviceInterfaces(list, nullptr, &GUID_DEVINTERFACE_USBPRINT, index,
                                            &interfaceData);
     }
 
@@ -68,13 +68,13 @@ TEST_F(UsbDiscoveryTest, DetailRecordFollowsTheTwoCallSizeProtocol) {
     OpenList();
     ASSERT_TRUE(Enumerate(0));
     EXPECT_FALSE(Enumerate(1));
-    EXPECT_EQ(GetLastError(), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(os::GetLastError(), ERROR_NO_MORE_ITEMS);
     ASSERT_TRUE(Enumerate(0));
 
     DWORD required = 0;
     EXPECT_FALSE(
-        SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, nullptr, 0, &required, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+        os::SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, nullptr, 0, &required, nullptr));
+    EXPECT_EQ(os::GetLastError(), ERROR_INSUFFICIENT_BUFFER);
     const DWORD expected =
         offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + sizeof "/dev/usb/lp0";
     ASSERT_EQ(required, expected);
@@ -85,14 +85,14 @@ TEST_F(UsbDiscoveryTest, DetailRecordFollowsTheTwoCallSizeProtocol) {
     device.cbSize = sizeof device;
     detail->cbSize = required;  // the whole block's size is a classic mistake: refused
     EXPECT_FALSE(
-        SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required, nullptr, &device));
-    EXPECT_EQ(GetLastError(), posix::ERROR_INVALID_USER_BUFFER);
+        os::SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required, nullptr, &device));
+    EXPECT_EQ(os::GetLastError(), posix::ERROR_INVALID_USER_BUFFER);
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
-    EXPECT_FALSE(SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required - 1,
+    EXPECT_FALSE(os::SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required - 1,
                                                   nullptr, &device));
-    EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(os::GetLastError(), ERROR_INSUFFICIENT_BUFFER);
     ASSERT_TRUE(
-        SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required, nullptr, &device));
+        os::SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required, nullptr, &device));
     EXPECT_STREQ(detail->DevicePath, "/dev/usb/lp0");
 }
 
@@ -101,29 +101,29 @@ TEST_F(UsbDiscoveryTest, PropertiesAreTheInterfaceDriverAndItsPortPath) {
     OpenList();
     ASSERT_TRUE(Enumerate(0));
     DWORD required = 0;
-    SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, nullptr, 0, &required, nullptr);
+    os::SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, nullptr, 0, &required, nullptr);
     std::vector<std::byte> block(required);
     auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(block.data());
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof device;
     ASSERT_TRUE(
-        SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required, nullptr, &device));
+        os::SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required, nullptr, &device));
 
     char text[64] = {};
     DWORD type = 0;
-    ASSERT_TRUE(SetupDiGetDeviceRegistryPropertyA(
+    ASSERT_TRUE(os::SetupDiGetDeviceRegistryPropertyA(
         list, &device, SPDRP_DRIVER, &type, reinterpret_cast<BYTE*>(text), sizeof text, nullptr));
     EXPECT_STREQ(text, "usblp");
-    ASSERT_TRUE(SetupDiGetDeviceRegistryPropertyA(list, &device, SPDRP_LOCATION_INFORMATION, &type,
+    ASSERT_TRUE(os::SetupDiGetDeviceRegistryPropertyA(list, &device, SPDRP_LOCATION_INFORMATION, &type,
                                                   reinterpret_cast<BYTE*>(text), sizeof text,
                                                   nullptr));
     EXPECT_STREQ(text, "1-2:1.0");
 
     DWORD needed = 0;
-    EXPECT_FALSE(SetupDiGetDeviceRegistryPropertyA(list, &device, SPDRP_LOCATION_INFORMATION, &type,
+    EXPECT_FALSE(os::SetupDiGetDeviceRegistryPropertyA(list, &device, SPDRP_LOCATION_INFORMATION, &type,
                                                    reinterpret_cast<BYTE*>(text), 7, &needed));
-    EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(os::GetLastError(), ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(needed, sizeof "1-2:1.0");
 }
 

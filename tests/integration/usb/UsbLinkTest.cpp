@@ -62,20 +62,20 @@ TEST_F(UsbLinkTest, PendingReadCompletesWhenThePrinterAnswers) {
     MockPrinter& mock = Plug("1-2", 0);
     ASSERT_EQ(FindUsbPrinter(), 1);
     OVERLAPPED record{};
-    record.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    record.hEvent = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     BYTE chunk[64] = {};
-    ASSERT_FALSE(ReadFile(UsbHandle(), chunk, sizeof chunk, nullptr, &record));
-    ASSERT_EQ(GetLastError(), ERROR_IO_PENDING);
+    ASSERT_FALSE(os::ReadFile(UsbHandle(), chunk, sizeof chunk, nullptr, &record));
+    ASSERT_EQ(os::GetLastError(), ERROR_IO_PENDING);
     DWORD count = 0;
-    EXPECT_FALSE(GetOverlappedResult(UsbHandle(), &record, &count, FALSE));
-    EXPECT_EQ(GetLastError(), ERROR_IO_INCOMPLETE);
-    EXPECT_EQ(WaitForSingleObject(record.hEvent, 10), WAIT_TIMEOUT);
+    EXPECT_FALSE(os::GetOverlappedResult(UsbHandle(), &record, &count, FALSE));
+    EXPECT_EQ(os::GetLastError(), ERROR_IO_INCOMPLETE);
+    EXPECT_EQ(os::WaitForSingleObject(record.hEvent, 10), WAIT_TIMEOUT);
 
     ASSERT_TRUE(mock.printer.Write(kReply));
-    EXPECT_EQ(WaitForSingleObject(record.hEvent, 1000), WAIT_OBJECT_0);
-    ASSERT_TRUE(GetOverlappedResult(UsbHandle(), &record, &count, FALSE));
+    EXPECT_EQ(os::WaitForSingleObject(record.hEvent, 1000), WAIT_OBJECT_0);
+    ASSERT_TRUE(os::GetOverlappedResult(UsbHandle(), &record, &count, FALSE));
     EXPECT_EQ(Bytes(chunk, chunk + count), kReply);
-    CloseHandle(record.hEvent);
+    os::CloseHandle(record.hEvent);
 }
 
 // A pending read must end when the printer goes, not wait for bytes that never come.
@@ -83,16 +83,16 @@ TEST_F(UsbLinkTest, UnplugEndsAPendingReadAsDeviceNotConnected) {
     MockPrinter& mock = Plug("1-2", 0);
     ASSERT_EQ(FindUsbPrinter(), 1);
     OVERLAPPED record{};
-    record.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    record.hEvent = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     BYTE chunk[64];
-    ASSERT_FALSE(ReadFile(UsbHandle(), chunk, sizeof chunk, nullptr, &record));
-    ASSERT_EQ(GetLastError(), ERROR_IO_PENDING);
+    ASSERT_FALSE(os::ReadFile(UsbHandle(), chunk, sizeof chunk, nullptr, &record));
+    ASSERT_EQ(os::GetLastError(), ERROR_IO_PENDING);
     Unplug(mock);
-    EXPECT_EQ(WaitForSingleObject(record.hEvent, 1000), WAIT_OBJECT_0);
+    EXPECT_EQ(os::WaitForSingleObject(record.hEvent, 1000), WAIT_OBJECT_0);
     DWORD count = 0;
-    EXPECT_FALSE(GetOverlappedResult(UsbHandle(), &record, &count, TRUE));
-    EXPECT_EQ(GetLastError(), ERROR_DEVICE_NOT_CONNECTED);
-    CloseHandle(record.hEvent);
+    EXPECT_FALSE(os::GetOverlappedResult(UsbHandle(), &record, &count, TRUE));
+    EXPECT_EQ(os::GetLastError(), ERROR_DEVICE_NOT_CONNECTED);
+    os::CloseHandle(record.hEvent);
 }
 
 TEST_F(UsbLinkTest, UnplugFailsTheTransfersAtOnceAndTheNextPollGoesOffline) {
