@@ -6,7 +6,7 @@
 #   bench/app_startup.sh [path/to/tq9000_config_app]     (needs Xvfb)
 set -euo pipefail
 
-app="${1:-$(dirname "$0")/../build-app/app/tq9000_config_app}"
+app="${1:-$(dirname "$0")/../build/release/app/tq9000_config_app}"
 runs=10
 [ -x "$app" ] || { echo "no program at $app (build tq9000_config_app, or give its path)" >&2; exit 1; }
 
