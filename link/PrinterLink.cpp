@@ -24,8 +24,9 @@ struct LinkState {
     bool commandRunning = false;
     DeviceState deviceState = DeviceState::Unknown;
     char devicePath[kPropertySize] = {};
-    char driverProperty[kPropertySize] = {};
-    char locationProperty[kPropertySize] = {};
+    // One byte past what a property may fill, so that its text always ends.
+    char driverProperty[kPropertySize + 1] = {};
+    char locationProperty[kPropertySize + 1] = {};
     // The USB path that usbHandle was opened from.
     char usbHandlePath[kPropertySize] = {};
     DCB serialSettings{};
@@ -47,12 +48,16 @@ bool CopyPath(char* buffer, const char* path, std::size_t available) {
     return true;
 }
 
-bool ReadProperty(HDEVINFO list, SP_DEVINFO_DATA* device, DWORD property, char* buffer) {
+// Reads a property of up to kPropertySize bytes, its terminator included, into a buffer one byte
+// longer.
+bool ReadProperty(HDEVINFO list, SP_DEVINFO_DATA* device, DWORD property,
+                  char (&buffer)[kPropertySize + 1]) {
     buffer[0] = '\0';
+    buffer[kPropertySize] = '\0';
     DWORD dataType = 0;
     return os::SetupDiGetDeviceRegistryPropertyA(list, device, property, &dataType,
-                                             reinterpret_cast<BYTE*>(buffer), kPropertySize - 1,
-                                             nullptr) != FALSE;
+                                                 reinterpret_cast<BYTE*>(buffer), kPropertySize,
+                                                 nullptr) != FALSE;
 }
 
 // Discovery steps 4 to 8 for one interface: the detail record into devicePath. Returns false when

@@ -304,6 +304,18 @@ TEST_F(UsbDiscoveryTest, PathThatJustFitsItsBufferIsFound) {
     EXPECT_EQ(std::string(UsbDevicePath()), path);
 }
 
+// Each property may fill all 2048 bytes of its buffer, terminator included; one byte more is
+// refused by the platform and counts as not found.
+TEST_F(UsbDiscoveryTest, PropertiesMayFillTheirWholeBuffer) {
+    fake.AddUsbPrinter(kUsbPath);
+    First(fake).driver = std::string(2047, 'd');
+    First(fake).location = std::string(2047, 'l');
+    EXPECT_EQ(FindUsbPrinter(), 1);
+    CloseUsbHandle();
+    First(fake).location = std::string(2048, 'l');
+    EXPECT_EQ(FindUsbPrinter(), 0);
+}
+
 struct Transition {
     const char* name;
     DeviceState before;
