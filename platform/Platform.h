@@ -40,6 +40,13 @@ public:
     virtual BOOL SetCommState(HANDLE file, DCB* dcb) = 0;
     virtual BOOL GetCommTimeouts(HANDLE file, COMMTIMEOUTS* timeouts) = 0;
     virtual BOOL SetCommTimeouts(HANDLE file, COMMTIMEOUTS* timeouts) = 0;
+    // Discards what the device has received and nobody has read yet. Unlike Win32's, ours also
+    // works on a USB printer handle, where it reads and drops what is waiting.
+    virtual BOOL PurgeComm(HANDLE file, DWORD flags) = 0;
+    // The event wait of a serial port: with EV_RXCHAR in the mask, an overlapped WaitCommEvent
+    // completes when a byte arrives, so that a read can wait for its first byte.
+    virtual BOOL SetCommMask(HANDLE file, DWORD mask) = 0;
+    virtual BOOL WaitCommEvent(HANDLE file, DWORD* mask, OVERLAPPED* overlapped) = 0;
 
     // Time.
     virtual DWORD GetTickCount() = 0;
@@ -99,25 +106,48 @@ inline BOOL WriteFile(HANDLE f, const void* data, DWORD count, DWORD* written, O
 inline BOOL GetOverlappedResult(HANDLE f, OVERLAPPED* ov, DWORD* transferred, BOOL wait) {
     return CurrentPlatform().GetOverlappedResult(f, ov, transferred, wait);
 }
-inline BOOL CancelIoEx(HANDLE f, OVERLAPPED* ov) { return CurrentPlatform().CancelIoEx(f, ov); }
+inline BOOL CancelIoEx(HANDLE f, OVERLAPPED* ov) {
+    return CurrentPlatform().CancelIoEx(f, ov);
+}
 inline HANDLE CreateEventA(void* security, BOOL manualReset, BOOL initialState, const char* name) {
     return CurrentPlatform().CreateEventA(security, manualReset, initialState, name);
 }
 inline DWORD WaitForSingleObject(HANDLE event, DWORD ms) {
     return CurrentPlatform().WaitForSingleObject(event, ms);
 }
-inline BOOL CloseHandle(HANDLE h) { return CurrentPlatform().CloseHandle(h); }
-inline DWORD GetLastError() { return CurrentPlatform().GetLastError(); }
-inline BOOL GetCommState(HANDLE f, DCB* dcb) { return CurrentPlatform().GetCommState(f, dcb); }
-inline BOOL SetCommState(HANDLE f, DCB* dcb) { return CurrentPlatform().SetCommState(f, dcb); }
+inline BOOL CloseHandle(HANDLE h) {
+    return CurrentPlatform().CloseHandle(h);
+}
+inline DWORD GetLastError() {
+    return CurrentPlatform().GetLastError();
+}
+inline BOOL GetCommState(HANDLE f, DCB* dcb) {
+    return CurrentPlatform().GetCommState(f, dcb);
+}
+inline BOOL SetCommState(HANDLE f, DCB* dcb) {
+    return CurrentPlatform().SetCommState(f, dcb);
+}
 inline BOOL GetCommTimeouts(HANDLE f, COMMTIMEOUTS* t) {
     return CurrentPlatform().GetCommTimeouts(f, t);
 }
 inline BOOL SetCommTimeouts(HANDLE f, COMMTIMEOUTS* t) {
     return CurrentPlatform().SetCommTimeouts(f, t);
 }
-inline DWORD GetTickCount() { return CurrentPlatform().GetTickCount(); }
-inline void Sleep(DWORD ms) { CurrentPlatform().Sleep(ms); }
+inline BOOL PurgeComm(HANDLE f, DWORD flags) {
+    return CurrentPlatform().PurgeComm(f, flags);
+}
+inline BOOL SetCommMask(HANDLE f, DWORD mask) {
+    return CurrentPlatform().SetCommMask(f, mask);
+}
+inline BOOL WaitCommEvent(HANDLE f, DWORD* mask, OVERLAPPED* ov) {
+    return CurrentPlatform().WaitCommEvent(f, mask, ov);
+}
+inline DWORD GetTickCount() {
+    return CurrentPlatform().GetTickCount();
+}
+inline void Sleep(DWORD ms) {
+    CurrentPlatform().Sleep(ms);
+}
 inline HDEVINFO SetupDiGetClassDevsA(const GUID* g, const char* e, HWND p, DWORD flags) {
     return CurrentPlatform().SetupDiGetClassDevsA(g, e, p, flags);
 }
@@ -126,8 +156,8 @@ inline BOOL SetupDiEnumDeviceInterfaces(HDEVINFO l, SP_DEVINFO_DATA* d, const GU
     return CurrentPlatform().SetupDiEnumDeviceInterfaces(l, d, g, i, data);
 }
 inline BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO l, SP_DEVICE_INTERFACE_DATA* data,
-                                             SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail,
-                                             DWORD size, DWORD* required, SP_DEVINFO_DATA* d) {
+                                             SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail, DWORD size,
+                                             DWORD* required, SP_DEVINFO_DATA* d) {
     return CurrentPlatform().SetupDiGetDeviceInterfaceDetailA(l, data, detail, size, required, d);
 }
 inline BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO l, SP_DEVINFO_DATA* d, DWORD property,

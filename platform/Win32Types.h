@@ -4,8 +4,8 @@
 #pragma once
 
 #ifdef _WIN32
-#include <windows.h>
 #include <setupapi.h>
+#include <windows.h>
 // windows.h maps these to their A or W forms; the window operations use the plain names.
 #undef MessageBox
 #undef GetDlgItemText
@@ -61,6 +61,9 @@ inline constexpr DWORD ERROR_IO_INCOMPLETE = 996;
 inline constexpr DWORD ERROR_IO_PENDING = 997;
 inline constexpr DWORD ERROR_NOT_FOUND = 1168;
 inline constexpr DWORD ERROR_DEVICE_NOT_CONNECTED = 1167;
+inline constexpr DWORD ERROR_BAD_COMMAND = 22;
+inline constexpr DWORD ERROR_DEV_NOT_EXIST = 55;
+inline constexpr DWORD ERROR_NO_SUCH_DEVICE = 433;
 
 // CreateFileA
 inline constexpr DWORD GENERIC_READ = 0x80000000u;
@@ -80,6 +83,9 @@ inline constexpr DWORD INFINITE = 0xFFFFFFFFu;
 
 // DCB
 inline constexpr DWORD DTR_CONTROL_HANDSHAKE = 2;
+inline constexpr DWORD EV_RXCHAR = 0x0001;
+inline constexpr DWORD PURGE_RXABORT = 0x0002;
+inline constexpr DWORD PURGE_RXCLEAR = 0x0008;
 inline constexpr DWORD RTS_CONTROL_HANDSHAKE = 2;
 inline constexpr BYTE NOPARITY = 0;
 inline constexpr BYTE ONESTOPBIT = 0;
@@ -192,9 +198,11 @@ inline constexpr GUID GUID_DEVINTERFACE_USBPRINT = {
     0x28D78FAD, 0x5A12, 0x11D1, {0xAE, 0x5B, 0x00, 0x00, 0xF8, 0x03, 0xA8, 0xC2}};
 
 inline bool SameGuid(const GUID& a, const GUID& b) {
-    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
+    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3)
+        return false;
     for (int i = 0; i < 8; ++i) {
-        if (a.Data4[i] != b.Data4[i]) return false;
+        if (a.Data4[i] != b.Data4[i])
+            return false;
     }
     return true;
 }

@@ -113,7 +113,8 @@ struct FakePlatform::Impl {
         OVERLAPPED* record;
         HANDLE event;
         bool isRead;
-        bool awaitsReply;  // an unscripted read that completes when a reply arrives
+        bool awaitsReply;          // an unscripted read that completes when a reply arrives
+        bool isEventWait = false;  // WaitCommEvent: completes when a reply arrives, taking nothing
         FakeStep step;
         DWORD issuedAt;
         BYTE* buffer;
@@ -244,6 +245,8 @@ struct FakePlatform::Impl {
             Finish(request, ERROR_DEVICE_NOT_CONNECTED, 0);
         } else if (request.step.outcome == FakeStep::Outcome::FailLater) {
             Finish(request, request.step.error, 0);
+        } else if (request.isEventWait) {
+            Finish(request, ERROR_SUCCESS, 0);
         } else if (request.isRead) {
             Finish(request, ERROR_SUCCESS, Deliver(request));
         } else {
@@ -303,10 +306,11 @@ struct FakePlatform::Impl {
         using Outcome = FakeStep::Outcome;
         const Outcome outcome = request.step.outcome;
         const auto& replies = request.device->replies;
-        const bool atOnce = request.awaitsReply ? (!replies.empty() &&
-                                                   ReplyAvailable(replies.front(), self.tick)) ||
-                                                      ReadsReturnAtOnce(*request.device)
-                                                : outcome == Outcome::Complete;
+        const bool replyWaiting = !replies.empty() && ReplyAvailable(replies.front(), self.tick);
+        const bool atOnce =
+            request.awaitsReply
+                ? replyWaiting || (!request.isEventWait && ReadsReturnAtOnce(*request.device))
+                : outcome == Outcome::Complete;
         if (atOnce) {
             request.awaitsReply = false;
             const DWORD count = Complete(request);
@@ -342,8 +346,8 @@ struct FakePlatform::Impl {
             return Fail(ERROR_DEVICE_NOT_CONNECTED);
         }
         auto& script = request.isRead ? device.readScript : device.writeScript;
-        request.awaitsReply = request.isRead && script.empty();
-        if (!script.empty()) {
+        request.awaitsReply = request.isEventWait || (request.isRead && script.empty());
+        if (!request.isEventWait && !script.empty()) {
             request.step = script.front();
             script.pop_front();
         }
@@ -691,6 +695,56 @@ BOOL FakePlatform::SetCommTimeouts(HANDLE file, COMMTIMEOUTS* timeouts) {
         "SetCommTimeouts", file, ERROR_GEN_FAILURE,
         [](FakeDevice& d) { return d.failSetCommTimeouts; },
         [&](FakeDevice& d) { d.timeouts = *timeouts; });
+}
+
+// Drops the replies that have arrived; PURGE_RXABORT also ends the reads and event waits in flight.
+BOOL FakePlatform::PurgeComm(HANDLE file, DWORD flags) {
+    impl_->Record("PurgeComm(" + impl_->NameOf(file) + ")");
+    impl_->Settle();
+    Impl::OpenFile* open = impl_->FileOf(file);
+    if (open == nullptr) {
+        return impl_->Fail(ERROR_INVALID_HANDLE);
+    }
+    FakeDevice& device = *open->device;
+    if (device.unplugged) {
+        return impl_->Fail(ERROR_DEVICE_NOT_CONNECTED);
+    }
+    if ((flags & PURGE_RXABORT) != 0) {
+        for (Impl::Request& request : impl_->requests) {
+            if (!request.done && request.file == file && request.isRead) {
+                impl_->Finish(request, ERROR_OPERATION_ABORTED, 0);
+            }
+        }
+    }
+    while ((flags & PURGE_RXCLEAR) != 0 && !device.replies.empty() &&
+           ReplyAvailable(device.replies.front(), tick)) {
+        device.purgedBytes += device.replies.front().bytes.size();
+        device.replies.pop_front();
+    }
+    return TRUE;
+}
+
+BOOL FakePlatform::SetCommMask(HANDLE file, DWORD mask) {
+    return impl_->SerialCall(
+        "SetCommMask", file, ERROR_GEN_FAILURE, [](FakeDevice&) { return false; },
+        [&](FakeDevice& d) { d.commMask = mask; });
+}
+
+BOOL FakePlatform::WaitCommEvent(HANDLE file, DWORD* mask, OVERLAPPED* overlapped) {
+    impl_->Record("WaitCommEvent(" + impl_->NameOf(file) + ")");
+    impl_->Settle();
+    FakeDevice* device = impl_->SerialDevice(file);
+    if (device == nullptr) {
+        return FALSE;
+    }
+    if ((device->commMask & EV_RXCHAR) == 0 || mask == nullptr) {
+        return impl_->Fail(ERROR_INVALID_PARAMETER);
+    }
+    *mask = EV_RXCHAR;  // read by the caller only once the wait has completed
+    Impl::Request request{};
+    request.isRead = true;
+    request.isEventWait = true;
+    return impl_->Issue(file, overlapped, std::move(request), nullptr);
 }
 
 // --- Time ------------------------------------------------------------------------------------

@@ -95,6 +95,8 @@ public:
     bool refuseSetCommState = false;
     bool failGetCommTimeouts = false;
     bool failSetCommTimeouts = false;
+    DWORD commMask = 0;           // as SetCommMask last set it
+    std::size_t purgedBytes = 0;  // reply bytes that PurgeComm dropped
 
     // Internal to the fake: the replies waiting to be read. A block is available once the clock
     // has moved availableAt - queuedAt past queuedAt (so that a wrap of the clock is harmless).
@@ -189,6 +191,9 @@ public:
     BOOL SetCommState(HANDLE file, DCB* dcb) override;
     BOOL GetCommTimeouts(HANDLE file, COMMTIMEOUTS* timeouts) override;
     BOOL SetCommTimeouts(HANDLE file, COMMTIMEOUTS* timeouts) override;
+    BOOL PurgeComm(HANDLE file, DWORD flags) override;
+    BOOL SetCommMask(HANDLE file, DWORD mask) override;
+    BOOL WaitCommEvent(HANDLE file, DWORD* mask, OVERLAPPED* overlapped) override;
     DWORD GetTickCount() override;
     void Sleep(DWORD milliseconds) override;
     HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, const char* enumerator, HWND parent,

@@ -23,10 +23,11 @@ struct HandleObject {
 // A COMn: name opened a serial port; any other path is a device node such as /dev/usb/lp0.
 enum class FileKind { Serial, Device };
 
-// A read or write that could not finish when it was issued. A write keeps its own copy of the
-// bytes still to go, because the caller's buffer may be gone once WriteFile has returned.
+// A read, write or serial event wait that could not finish when it was issued. A write keeps its
+// own copy of the bytes still to go, because the caller's buffer may be gone once WriteFile has
+// returned.
 struct PendingRequest {
-    enum class Direction { Read, Write };
+    enum class Direction { Read, Write, CommEvent };
     Direction direction = Direction::Read;
     OVERLAPPED* record = nullptr;
     std::vector<BYTE> unwritten;
@@ -34,6 +35,7 @@ struct PendingRequest {
     BYTE* destination = nullptr;  // a read's buffer and its size
     DWORD size = 0;
     DWORD transferred = 0;
+    DWORD* eventMask = nullptr;  // where an event wait reports the event that ended it
 };
 
 struct FileObject : HandleObject {
@@ -47,6 +49,7 @@ struct FileObject : HandleObject {
     std::vector<PendingRequest> pending;
     DCB settings{};  // the DCB as last set: holds the fields that termios has no place for
     COMMTIMEOUTS timeouts{};
+    DWORD commMask = 0;  // the events that WaitCommEvent waits for
 };
 
 struct EventObject : HandleObject {};

@@ -1,6 +1,8 @@
 #include "platform/posix/OverlappedIo.h"
 
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -89,9 +91,44 @@ Progress AdvanceRead(int fd, PendingRequest& request) {
     return Progress::Pending;
 }
 
+int BytesWaiting(int fd) {
+    int waiting = 0;
+    return ::ioctl(fd, FIONREAD, &waiting) == 0 ? waiting : 0;
+}
+
+// EV_RXCHAR: the wait ends once a byte is there to read, or with an error once the line is gone.
+Progress AdvanceCommEvent(int fd, PendingRequest& request) {
+    if (BytesWaiting(fd) > 0) {
+        *request.eventMask = EV_RXCHAR;
+        Finish(request.record, ERROR_SUCCESS, 0);
+        return Progress::Finished;
+    }
+    if (HungUp(fd)) {
+        Finish(request.record, ERROR_DEVICE_NOT_CONNECTED, 0);
+        return Progress::Finished;
+    }
+    return Progress::Pending;
+}
+
 Progress Advance(int fd, PendingRequest& request) {
-    return request.direction == PendingRequest::Direction::Write ? AdvanceWrite(fd, request)
-                                                                 : AdvanceRead(fd, request);
+    switch (request.direction) {
+        case PendingRequest::Direction::Write:
+            return AdvanceWrite(fd, request);
+        case PendingRequest::Direction::Read:
+            return AdvanceRead(fd, request);
+        case PendingRequest::Direction::CommEvent:
+            break;
+    }
+    return AdvanceCommEvent(fd, request);
+}
+
+// Tries the request again; a finished one leaves the file's list, its outcome in its record.
+Progress AdvanceAndRetire(FileObject& file, PendingRequest& request) {
+    if (Advance(file.fd, request) == Progress::Pending) {
+        return Progress::Pending;
+    }
+    file.pending.erase(file.pending.begin() + (&request - file.pending.data()));
+    return Progress::Finished;
 }
 
 PendingRequest* FindRequest(FileObject& file, const OVERLAPPED* record) {
@@ -201,8 +238,34 @@ BOOL Synchronously(FileObject& file, DWORD* count, Start start) {
     return CollectResult(file, &local, count, TRUE);
 }
 
-int TimeoutMs(DWORD milliseconds) {
-    return milliseconds == INFINITE ? -1 : static_cast<int>(std::min<DWORD>(milliseconds, INT_MAX));
+constexpr std::size_t kPurgeBound = 64 * 1024;
+
+struct EventRequest {
+    FileObject* file = nullptr;
+    PendingRequest* request = nullptr;
+};
+
+EventRequest FindEventRequest(const HandleTable& table, HANDLE event) {
+    for (const auto& file : table.Files()) {
+        for (PendingRequest& request : file->pending) {
+            if (request.record->hEvent == event) {
+                return {file.get(), &request};
+            }
+        }
+    }
+    return {};
+}
+
+// PURGE_RXABORT: the reads in flight and the event waits complete as aborted.
+void AbortReads(FileObject& file) {
+    for (auto it = file.pending.begin(); it != file.pending.end();) {
+        if (it->direction == PendingRequest::Direction::Write) {
+            ++it;
+            continue;
+        }
+        Finish(it->record, ERROR_OPERATION_ABORTED, it->transferred);
+        it = file.pending.erase(it);
+    }
 }
 
 }  // namespace
@@ -229,8 +292,7 @@ BOOL CollectResult(FileObject& file, OVERLAPPED* record, DWORD* transferred, BOO
         return Fail(ERROR_INVALID_PARAMETER);
     }
     while (PendingRequest* request = FindRequest(file, record)) {
-        if (Advance(file.fd, *request) == Progress::Finished) {
-            file.pending.erase(file.pending.begin() + (request - file.pending.data()));
+        if (AdvanceAndRetire(file, *request) == Progress::Finished) {
             break;
         }
         if (!wait) {
@@ -251,20 +313,77 @@ BOOL CancelRequests(FileObject& file, OVERLAPPED* record) {
     return Abort(file, record) > 0 ? TRUE : Fail(ERROR_NOT_FOUND);
 }
 
+// Win32 signals a request's event when the request completes, not when its device is merely ready:
+// a pty can take part of a long write and still leave the rest waiting. So a ready descriptor only
+// lets the request move on, and the wait goes on until it finishes or the time is up.
 DWORD WaitForEventRequest(const HandleTable& table, HANDLE event, DWORD milliseconds) {
-    for (const auto& file : table.Files()) {
-        for (const PendingRequest& request : file->pending) {
-            if (request.record->hEvent != event)
-                continue;
-            const int ready = AwaitReady(file->fd, request, TimeoutMs(milliseconds));
-            if (ready < 0) {
-                Fail(ErrorFromErrno(errno));
-                return WAIT_FAILED;
-            }
-            return ready == 0 ? WAIT_TIMEOUT : WAIT_OBJECT_0;
+    const long long deadline = milliseconds == INFINITE ? -1 : MonotonicMs() + milliseconds;
+    for (;;) {
+        auto [file, request] = FindEventRequest(table, event);
+        if (request == nullptr || AdvanceAndRetire(*file, *request) == Progress::Finished) {
+            return WAIT_OBJECT_0;
+        }
+        const long long left = deadline < 0 ? -1 : std::max(0LL, deadline - MonotonicMs());
+        if (left == 0) {
+            return WAIT_TIMEOUT;
+        }
+        const int ready =
+            AwaitReady(file->fd, *request, static_cast<int>(std::min<long long>(left, INT_MAX)));
+        if (ready < 0) {
+            Fail(ErrorFromErrno(errno));
+            return WAIT_FAILED;
         }
     }
-    return WAIT_OBJECT_0;
+}
+
+BOOL WaitCommEventOn(FileObject& file, DWORD* mask, OVERLAPPED* record) {
+    if (file.kind != FileKind::Serial) {
+        return Fail(ERROR_NOT_SUPPORTED);
+    }
+    if ((file.commMask & EV_RXCHAR) == 0 || mask == nullptr) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+    const auto start = [&](OVERLAPPED* onRecord) {
+        Abort(file, onRecord);
+        PendingRequest request;
+        request.direction = PendingRequest::Direction::CommEvent;
+        request.record = onRecord;
+        request.eventMask = mask;
+        if (AdvanceCommEvent(file.fd, request) == Progress::Finished) {
+            return Completed(onRecord, nullptr);
+        }
+        return Pend(file, std::move(request));
+    };
+    if (file.overlapped && record != nullptr) {
+        return start(record);
+    }
+    return Synchronously(file, nullptr, start);
+}
+
+// A serial port's input queue is flushed by the line discipline; a printer node has no such call,
+// so what it holds is read and dropped, up to a bound in case the device never stops talking.
+BOOL PurgeOn(FileObject& file, DWORD flags) {
+    if ((flags & PURGE_RXABORT) != 0) {
+        AbortReads(file);
+    }
+    if ((flags & PURGE_RXCLEAR) == 0) {
+        return TRUE;
+    }
+    if (file.kind == FileKind::Serial) {
+        return ::tcflush(file.fd, TCIFLUSH) == 0 ? TRUE : Fail(ErrorFromErrno(errno));
+    }
+    BYTE scratch[256];
+    for (std::size_t dropped = 0; dropped < kPurgeBound;) {
+        const ssize_t n = ::read(file.fd, scratch, sizeof scratch);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        dropped += static_cast<std::size_t>(n);
+    }
+    return TRUE;
 }
 
 }  // namespace tq::posix

@@ -19,8 +19,16 @@ BOOL CollectResult(FileObject& file, OVERLAPPED* record, DWORD* transferred, BOO
 // aborted. FALSE with ERROR_NOT_FOUND when there was none.
 BOOL CancelRequests(FileObject& file, OVERLAPPED* record);
 
-// Waits up to `milliseconds` for the descriptor of the request whose completion event this is to
-// become ready. WAIT_OBJECT_0 also when no request is pending on the event: it has completed.
+// Waits up to `milliseconds` for the request whose completion event this is to complete, moving it
+// on whenever its descriptor is ready. WAIT_OBJECT_0 also when no request is pending on the event:
+// it has completed.
 DWORD WaitForEventRequest(const HandleTable& table, HANDLE event, DWORD milliseconds);
+
+// WaitCommEvent for EV_RXCHAR on a serial port: completes once a byte is waiting to be read.
+BOOL WaitCommEventOn(FileObject& file, DWORD* mask, OVERLAPPED* record);
+
+// PurgeComm: PURGE_RXABORT ends the reads in flight as aborted, PURGE_RXCLEAR drops received input
+// (on a printer node too).
+BOOL PurgeOn(FileObject& file, DWORD flags);
 
 }  // namespace tq::posix

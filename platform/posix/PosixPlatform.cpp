@@ -118,6 +118,30 @@ BOOL PosixPlatform::SetCommTimeouts(HANDLE file, COMMTIMEOUTS* timeouts) {
         handles_, file, [&](FileObject& object) { return WriteCommTimeouts(object, timeouts); });
 }
 
+BOOL PosixPlatform::PurgeComm(HANDLE file, DWORD flags) {
+    // Flush the line discipline's input (tcflush), or read and drop what a printer node holds.
+    return OnObject<FileObject>(handles_, file,
+                                [&](FileObject& object) { return PurgeOn(object, flags); });
+}
+
+BOOL PosixPlatform::SetCommMask(HANDLE file, DWORD mask) {
+    // Only remembered: the event wait polls for what the mask asks.
+    return OnObject<FileObject>(handles_, file, [&](FileObject& object) {
+        if (object.kind != FileKind::Serial) {
+            return Fail(ERROR_NOT_SUPPORTED);
+        }
+        object.commMask = mask;
+        return TRUE;
+    });
+}
+
+BOOL PosixPlatform::WaitCommEvent(HANDLE file, DWORD* mask, OVERLAPPED* overlapped) {
+    // Complete at once when a byte is waiting, else pend until poll() says one is.
+    return OnObject<FileObject>(handles_, file, [&](FileObject& object) {
+        return WaitCommEventOn(object, mask, overlapped);
+    });
+}
+
 // Time.
 
 // Milliseconds of CLOCK_MONOTONIC in 32 bits: it wraps after 49.7 days, as the Windows counter

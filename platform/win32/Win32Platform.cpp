@@ -74,6 +74,46 @@ BOOL Win32Platform::SetCommTimeouts(HANDLE file, COMMTIMEOUTS* timeouts) {
     return ::SetCommTimeouts(file, timeouts);
 }
 
+// A USB printer handle is no comm device, so the port call fails on it; what it holds is then read
+// and dropped: each read either completes with waiting bytes or is cancelled at once.
+BOOL Win32Platform::PurgeComm(HANDLE file, DWORD flags) {
+    if (::PurgeComm(file, flags)) {
+        return TRUE;
+    }
+    if ((flags & PURGE_RXCLEAR) == 0) {
+        return FALSE;
+    }
+    OVERLAPPED record{};
+    record.hEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (record.hEvent == nullptr) {
+        return FALSE;
+    }
+    BYTE scratch[256];
+    DWORD count = 0;
+    for (DWORD dropped = 0; dropped < 64 * 1024; dropped += count) {
+        count = 0;
+        if (!::ReadFile(file, scratch, sizeof scratch, nullptr, &record)) {
+            if (::GetLastError() != ERROR_IO_PENDING) {
+                break;
+            }
+            ::CancelIoEx(file, &record);
+        }
+        if (!::GetOverlappedResult(file, &record, &count, TRUE) || count == 0) {
+            break;
+        }
+    }
+    ::CloseHandle(record.hEvent);
+    return TRUE;
+}
+
+BOOL Win32Platform::SetCommMask(HANDLE file, DWORD mask) {
+    return ::SetCommMask(file, mask);
+}
+
+BOOL Win32Platform::WaitCommEvent(HANDLE file, DWORD* mask, OVERLAPPED* overlapped) {
+    return ::WaitCommEvent(file, mask, overlapped);
+}
+
 // Time.
 
 // Milliseconds since start-up in 32 bits: wraps after 49.7 days, and the link's deadline rule is

@@ -29,6 +29,9 @@ public:
     BOOL SetCommState(HANDLE file, DCB* dcb) override;
     BOOL GetCommTimeouts(HANDLE file, COMMTIMEOUTS* timeouts) override;
     BOOL SetCommTimeouts(HANDLE file, COMMTIMEOUTS* timeouts) override;
+    BOOL PurgeComm(HANDLE file, DWORD flags) override;
+    BOOL SetCommMask(HANDLE file, DWORD mask) override;
+    BOOL WaitCommEvent(HANDLE file, DWORD* mask, OVERLAPPED* overlapped) override;
 
     DWORD GetTickCount() override;
     void Sleep(DWORD milliseconds) override;
