@@ -52,13 +52,11 @@ void WithPrinterLink(WindowOps& form, Exchange exchange) {
     ClosePrinterLink();
 }
 
-// With several bytes read, the last is always the ETX that ended the read; the first is the status
-// byte the printer sent in answer.
+// The printer answers the enquiry with exactly one byte; anything else is a read failure.
 void ReadAndShowStatus(WindowOps& form) {
     BYTE reply[kStatusBufferSize];
     std::int32_t received = 0;
-    if (TimedRead(reply, sizeof reply, 1, &received, 0, kReadTimeoutMs) != 0 || received < 1) {
-        AfxMessageBox("read error", 0, 0);
+    if (ReadReply(ReplyForm::Byte, reply, received, 0) != 0) {
         return;
     }
     char text[kStatusBufferSize];
@@ -67,6 +65,7 @@ void ReadAndShowStatus(WindowOps& form) {
 }
 
 void PrintTestAndShowStatus(WindowOps& form) {
+    DiscardStaleInput();
     if (TimedWrite(kTestText, sizeof kTestText, kWriteTimeoutMs) != 0) {
         AfxMessageBox("fatal write error", 0, 0);
         return;

@@ -1,7 +1,8 @@
 // "Read All" and "Write All": the twelve features of the feature map fetched into the form, or
 // taken from it and stored in the printer, each in its own fixed order, with the progress bar
 // stepped after every feature. Only the first exchange of a command is tested; a later failure
-// has been shown by the lower layers and the command goes on to its end.
+// has been shown by the lower layers and the command goes on to its end, unless the device is gone:
+// then every remaining feature would only fail again, each with its own message.
 #include <cstdint>
 #include <optional>
 
@@ -9,6 +10,7 @@
 #include "framework/ControlIds.h"
 #include "framework/WindowOps.h"
 #include "link/PrinterLink.h"
+#include "link/TimedTransfer.h"
 #include "protocol/FeatureMap.h"
 #include "protocol/FeatureProtocol.h"
 
@@ -65,6 +67,9 @@ void OnReadAll(WindowOps& form) {
         if (answered) {
             FeatureToForm(form, feature, text);
         }
+        if (LinkLost()) {
+            break;
+        }
         form.StepIt(IDC_PROGRESS);
     }
     ClosePrinterLink();
@@ -81,6 +86,9 @@ void OnWriteAll(WindowOps& form) {
         if (value && WriteFeature(id, 1, &*value) != 0 && id == kWriteAllOrder[0]) {
             EndWithFatalWriteError(form);
             return;
+        }
+        if (LinkLost()) {
+            break;
         }
         form.StepIt(IDC_PROGRESS);
     }

@@ -7,6 +7,7 @@
 
 #include "framework/MessageBoxes.h"
 #include "framework/WindowOps.h"
+#include "link/TimedTransfer.h"
 #include "platform/Platform.h"
 
 namespace tq {
@@ -62,8 +63,8 @@ bool ReadProperty(HDEVINFO list, SP_DEVINFO_DATA* device, DWORD property,
 
 // Discovery steps 4 to 8 for one interface: the detail record into devicePath. Returns false when
 // the interface must count as not found; `allocated` tells whether the detail block could be had.
-bool ReadDevicePath(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData,
-                    SP_DEVINFO_DATA* device, bool& allocated) {
+bool ReadDevicePath(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData, SP_DEVINFO_DATA* device,
+                    bool& allocated) {
     DWORD requiredSize = 0;
     os::SetupDiGetDeviceInterfaceDetailA(list, interfaceData, nullptr, 0, &requiredSize, nullptr);
     // A size too small for the record's fixed part (0 when the interface vanished since it was
@@ -81,12 +82,12 @@ bool ReadDevicePath(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData,
     auto* detail = static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(block);
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
     device->cbSize = sizeof(SP_DEVINFO_DATA);
-    bool ok = os::SetupDiGetDeviceInterfaceDetailA(list, interfaceData, detail, requiredSize, nullptr,
-                                               device) != FALSE;
+    bool ok = os::SetupDiGetDeviceInterfaceDetailA(list, interfaceData, detail, requiredSize,
+                                                   nullptr, device) != FALSE;
     if (ok) {
         // A path longer than the buffer counts as not found rather than overrunning it.
-        const std::size_t available = requiredSize - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A,
-                                                              DevicePath);
+        const std::size_t available =
+            requiredSize - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath);
         ok = CopyPath(g_link.devicePath, detail->DevicePath, available);
     }
     std::free(block);
@@ -186,16 +187,15 @@ int FailComSetup(const char* message) {
 
 int FindUsbPrinter() {
     HDEVINFO list = os::SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USBPRINT, nullptr, nullptr,
-                                         DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+                                             DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     if (list == INVALID_HANDLE_VALUE) {
         return 0;
     }
     SP_DEVICE_INTERFACE_DATA interfaceData{};
     interfaceData.cbSize = sizeof(SP_DEVICE_INTERFACE_DATA);
     bool found = false;
-    for (DWORD index = 0;
-         os::SetupDiEnumDeviceInterfaces(list, nullptr, &GUID_DEVINTERFACE_USBPRINT, index,
-                                     &interfaceData);) {
+    for (DWORD index = 0; os::SetupDiEnumDeviceInterfaces(
+             list, nullptr, &GUID_DEVINTERFACE_USBPRINT, index, &interfaceData);) {
         ++index;
         SP_DEVINFO_DATA device{};
         bool allocated = false;
@@ -239,7 +239,7 @@ DeviceEvent PollUsbPrinter() {
 
 int OpenComPort() {
     g_link.comHandle = os::CreateFileA("COM1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+                                       OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (g_link.comHandle == INVALID_HANDLE_VALUE) {
         AfxMessageBox("Error opening printer", 0, 0);
         return -1;
@@ -264,6 +264,7 @@ int OpenComPort() {
 }
 
 int OpenPrinterLink() {
+    ClearLinkLost();
     g_link.comOpened = false;
     PollUsbPrinter();
     if (g_link.deviceState == DeviceState::Online) {
@@ -307,15 +308,34 @@ void HandleDeviceChange(WindowOps& form) {
     }
 }
 
-HANDLE ActiveLink() { return g_link.activeLink; }
-HANDLE UsbHandle() { return g_link.usbHandle; }
-HANDLE ComHandle() { return g_link.comHandle; }
-bool ComOpened() { return g_link.comOpened; }
-DeviceState CurrentDeviceState() { return g_link.deviceState; }
-const char* UsbDevicePath() { return g_link.devicePath; }
-const DCB& SerialSettings() { return g_link.serialSettings; }
-const COMMTIMEOUTS& SerialTimeouts() { return g_link.serialTimeouts; }
+HANDLE ActiveLink() {
+    return g_link.activeLink;
+}
+HANDLE UsbHandle() {
+    return g_link.usbHandle;
+}
+HANDLE ComHandle() {
+    return g_link.comHandle;
+}
+bool ComOpened() {
+    return g_link.comOpened;
+}
+DeviceState CurrentDeviceState() {
+    return g_link.deviceState;
+}
+const char* UsbDevicePath() {
+    return g_link.devicePath;
+}
+const DCB& SerialSettings() {
+    return g_link.serialSettings;
+}
+const COMMTIMEOUTS& SerialTimeouts() {
+    return g_link.serialTimeouts;
+}
 
-void ResetPrinterLinkForTest() { g_link = LinkState{}; }
+void ResetPrinterLinkForTest() {
+    g_link = LinkState{};
+    ClearLinkLost();
+}
 
 }  // namespace tq

@@ -10,13 +10,50 @@ namespace tq {
 namespace {
 
 constexpr DWORD kChunkSize = 64;
+// A line is quiet once this long has passed without a byte. A printer that answers at all does so
+// within the 100 ms pause that precedes every read; a reply twice as late as that is still caught
+// here rather than taken for the next query's answer.
+constexpr DWORD kQuietMs = 200;
+// A device that never stops talking does not hold the command for longer than this.
+constexpr DWORD kQuietBoundMs = 1000;
 
 // The transfer state: one of each for the process, used by one transfer at a time.
-OVERLAPPED g_writeRecord{};
-DWORD g_writtenCount = 0;
-OVERLAPPED g_readRecord{};
-BYTE g_receiveChunk[kChunkSize];
-DWORD g_chunkCount = 0;
+struct TransferState {
+    OVERLAPPED writeRecord{};
+    DWORD writtenCount = 0;
+    OVERLAPPED readRecord{};
+    BYTE receiveChunk[kChunkSize]{};
+    DWORD chunkCount = 0;
+    // The serial port's event wait, used while a read waits for its first byte.
+    OVERLAPPED eventRecord{};
+    DWORD eventMask = 0;
+    // A transfer failed because the device is gone; the command need not try the next one.
+    bool linkLost = false;
+};
+TransferState g_state;
+
+// The errors with which Windows and our POSIX platform report a device that has left: unplugged,
+// its driver gone, or the other side of the line hung up.
+bool MeansDeviceGone(DWORD error) {
+    switch (error) {
+        case ERROR_DEVICE_NOT_CONNECTED:
+        case ERROR_BAD_COMMAND:
+        case ERROR_DEV_NOT_EXIST:
+        case ERROR_NO_SUCH_DEVICE:
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_INVALID_HANDLE:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Reads the error of the call that just failed, and remembers whether it says the device is gone.
+DWORD NoteError() {
+    const DWORD error = os::GetLastError();
+    g_state.linkLost = g_state.linkLost || MeansDeviceGone(error);
+    return error;
+}
 
 enum class Deadline { NotPassed, Passed, PassedAcrossWrap };
 
@@ -70,7 +107,7 @@ void Abandon(OVERLAPPED& record, DWORD& count) {
 }
 
 TransferStatus WriteTimeout(Deadline passed) {
-    Abandon(g_writeRecord, g_writtenCount);
+    Abandon(g_state.writeRecord, g_state.writtenCount);
     return passed == Deadline::PassedAcrossWrap ? Fail(-5, "write timed out  -5")
                                                 : Fail(-4, "write timed out  -4");
 }
@@ -79,23 +116,25 @@ TransferStatus WriteTimeout(Deadline passed) {
 // the completion event between polls instead of spinning.
 TransferStatus AwaitPendingWrite(DWORD start, DWORD timeout) {
     for (;;) {
-        if (os::GetOverlappedResult(ActiveLink(), &g_writeRecord, &g_writtenCount, FALSE)) {
+        if (os::GetOverlappedResult(ActiveLink(), &g_state.writeRecord, &g_state.writtenCount,
+                                    FALSE)) {
             return 0;
         }
-        if (os::GetLastError() != ERROR_IO_INCOMPLETE) {
+        if (NoteError() != ERROR_IO_INCOMPLETE) {
             return Fail(-3, "write failed (no timeout)  -3");
         }
         const Deadline deadline = TestDeadline(start, timeout);
         if (deadline != Deadline::NotPassed) {
             return WriteTimeout(deadline);
         }
-        os::WaitForSingleObject(g_writeRecord.hEvent, RemainingUntilPast(start, timeout));
+        os::WaitForSingleObject(g_state.writeRecord.hEvent, RemainingUntilPast(start, timeout));
     }
 }
 
 TransferStatus ReadTimeout(Deadline passed, TransferStatus plain, const char* plainText,
                            TransferStatus wrapped, const char* wrappedText) {
-    return passed == Deadline::PassedAcrossWrap ? Fail(wrapped, wrappedText) : Fail(plain, plainText);
+    return passed == Deadline::PassedAcrossWrap ? Fail(wrapped, wrappedText)
+                                                : Fail(plain, plainText);
 }
 
 // TimedRead step 3.2: a request that did not complete at once. The printer may take it and never
@@ -103,55 +142,131 @@ TransferStatus ReadTimeout(Deadline passed, TransferStatus plain, const char* pl
 // cancelled and reported as the reply's time-out.
 TransferStatus AwaitPendingChunk(DWORD start, DWORD timeout) {
     for (;;) {
-        if (os::GetOverlappedResult(ActiveLink(), &g_readRecord, &g_chunkCount, FALSE)) {
+        if (os::GetOverlappedResult(ActiveLink(), &g_state.readRecord, &g_state.chunkCount,
+                                    FALSE)) {
             return 0;
         }
-        if (os::GetLastError() != ERROR_IO_INCOMPLETE) {
+        if (NoteError() != ERROR_IO_INCOMPLETE) {
             return Fail(-2, "error completing read -21");
         }
         if (timeout != 0) {
             const Deadline deadline = TestDeadline(start, timeout);
             if (deadline != Deadline::NotPassed) {
-                Abandon(g_readRecord, g_chunkCount);
-                g_chunkCount = 0;
+                Abandon(g_state.readRecord, g_state.chunkCount);
+                g_state.chunkCount = 0;
                 return ReadTimeout(deadline, -9, "read timed out -9", -10, "read timed out -10");
             }
         }
-        os::WaitForSingleObject(g_readRecord.hEvent,
-                            timeout != 0 ? RemainingUntilPast(start, timeout) : INFINITE);
+        os::WaitForSingleObject(g_state.readRecord.hEvent,
+                                timeout != 0 ? RemainingUntilPast(start, timeout) : INFINITE);
     }
 }
 
 // TimedRead step 3.3: a request that completed at once; collect its count.
 TransferStatus CollectCompletedChunk(DWORD start, DWORD timeout) {
     if (timeout == 0) {
-        if (!os::GetOverlappedResult(ActiveLink(), &g_readRecord, &g_chunkCount, TRUE)) {
+        if (!os::GetOverlappedResult(ActiveLink(), &g_state.readRecord, &g_state.chunkCount,
+                                     TRUE)) {
+            NoteError();
             return Fail(-8, "read failed (no timeout) -8");
         }
         return 0;
     }
-    g_chunkCount = 0;
+    g_state.chunkCount = 0;
     for (;;) {
-        if (os::GetOverlappedResult(ActiveLink(), &g_readRecord, &g_chunkCount, FALSE)) {
+        if (os::GetOverlappedResult(ActiveLink(), &g_state.readRecord, &g_state.chunkCount,
+                                    FALSE)) {
             return 0;
         }
-        if (os::GetLastError() != ERROR_IO_INCOMPLETE) {
+        if (NoteError() != ERROR_IO_INCOMPLETE) {
             return Fail(-5, "read permanent failure  -5");
         }
         const Deadline deadline = TestDeadline(start, timeout);
         if (deadline != Deadline::NotPassed) {
-            Abandon(g_readRecord, g_chunkCount);
+            Abandon(g_state.readRecord, g_state.chunkCount);
             return ReadTimeout(deadline, -6, "read timed out -6", -7, "read timed out -7");
         }
-        os::WaitForSingleObject(g_readRecord.hEvent, RemainingUntilPast(start, timeout));
+        os::WaitForSingleObject(g_state.readRecord.hEvent, RemainingUntilPast(start, timeout));
     }
+}
+
+// The serial port's event wait for EV_RXCHAR, up to `milliseconds`. True when a byte has arrived
+// (or may have: Windows also reports a byte that was read before the wait began). A device
+// without the event wait (a USB printer) gives a millisecond's pause instead.
+bool AwaitFirstByte(DWORD milliseconds) {
+    if (!os::SetCommMask(ActiveLink(), EV_RXCHAR)) {
+        os::Sleep(1);
+        return true;
+    }
+    CallEvent event(g_state.eventRecord);
+    if (!event.Created()) {
+        os::Sleep(1);
+        return true;
+    }
+    if (os::WaitCommEvent(ActiveLink(), &g_state.eventMask, &g_state.eventRecord)) {
+        return true;
+    }
+    if (NoteError() != ERROR_IO_PENDING) {
+        return true;  // the next read reports what is wrong with the line
+    }
+    DWORD unused = 0;
+    if (os::WaitForSingleObject(g_state.eventRecord.hEvent, milliseconds) == WAIT_OBJECT_0) {
+        return os::GetOverlappedResult(ActiveLink(), &g_state.eventRecord, &unused, TRUE) != FALSE;
+    }
+    Abandon(g_state.eventRecord, unused);
+    return false;
+}
+
+// Takes whatever arrives within `milliseconds` and drops it; returns how many bytes that was.
+// Shows nothing: this is housekeeping between the exchanges, not one of them.
+DWORD DropInputFor(DWORD milliseconds) {
+    const DWORD start = os::GetTickCount();
+    DWORD dropped = 0;
+    CallEvent event(g_state.readRecord);
+    if (!event.Created()) {
+        return 0;
+    }
+    while (!g_state.linkLost && TestDeadline(start, milliseconds) == Deadline::NotPassed) {
+        g_state.chunkCount = 0;
+        if (os::ReadFile(ActiveLink(), g_state.receiveChunk, kChunkSize, nullptr,
+                         &g_state.readRecord)) {
+            if (!os::GetOverlappedResult(ActiveLink(), &g_state.readRecord, &g_state.chunkCount,
+                                         TRUE)) {
+                NoteError();
+                break;
+            }
+            dropped += g_state.chunkCount;
+            if (g_state.chunkCount == 0 &&
+                !AwaitFirstByte(RemainingUntilPast(start, milliseconds))) {
+                break;
+            }
+            continue;
+        }
+        if (NoteError() != ERROR_IO_PENDING) {
+            break;
+        }
+        if (os::WaitForSingleObject(g_state.readRecord.hEvent,
+                                    RemainingUntilPast(start, milliseconds)) != WAIT_OBJECT_0) {
+            Abandon(g_state.readRecord, g_state.chunkCount);
+            dropped += g_state.chunkCount;  // what completed before the cancel took
+            break;
+        }
+        if (os::GetOverlappedResult(ActiveLink(), &g_state.readRecord, &g_state.chunkCount, TRUE)) {
+            dropped += g_state.chunkCount;
+        } else {
+            NoteError();
+            break;
+        }
+    }
+    return dropped;
 }
 
 // Issues one 64-byte request and waits for its chunk.
 TransferStatus ReadOneChunk(DWORD start, DWORD timeout) {
-    g_chunkCount = 0;
-    if (!os::ReadFile(ActiveLink(), g_receiveChunk, kChunkSize, nullptr, &g_readRecord)) {
-        if (os::GetLastError() != ERROR_IO_PENDING) {
+    g_state.chunkCount = 0;
+    if (!os::ReadFile(ActiveLink(), g_state.receiveChunk, kChunkSize, nullptr,
+                      &g_state.readRecord)) {
+        if (NoteError() != ERROR_IO_PENDING) {
             return Fail(-2, "error issuing read -2");
         }
         return AwaitPendingChunk(start, timeout);
@@ -161,20 +276,47 @@ TransferStatus ReadOneChunk(DWORD start, DWORD timeout) {
 
 }  // namespace
 
+void DiscardStaleInput() {
+    if (!os::PurgeComm(ActiveLink(), PURGE_RXABORT | PURGE_RXCLEAR)) {
+        NoteError();
+    }
+}
+
+void LetLineGoQuiet() {
+    const DWORD start = os::GetTickCount();
+    while (DropInputFor(kQuietMs) > 0 &&
+           TestDeadline(start, kQuietBoundMs) == Deadline::NotPassed) {
+    }
+}
+
+bool InputArrivesWithin(DWORD milliseconds) {
+    return DropInputFor(milliseconds) > 0;
+}
+
+bool LinkLost() {
+    return g_state.linkLost;
+}
+
+void ClearLinkLost() {
+    g_state.linkLost = false;
+}
+
 TransferStatus TimedWrite(const void* data, DWORD count, DWORD timeout) {
     const DWORD start = os::GetTickCount();
-    CallEvent event(g_writeRecord);
+    CallEvent event(g_state.writeRecord);
     if (!event.Created()) {
         return Fail(-1, "error making write event  -1");
     }
-    if (os::WriteFile(ActiveLink(), data, count, &g_writtenCount, &g_writeRecord)) {
+    if (os::WriteFile(ActiveLink(), data, count, &g_state.writtenCount, &g_state.writeRecord)) {
         return 0;
     }
-    if (os::GetLastError() != ERROR_IO_PENDING) {
+    if (NoteError() != ERROR_IO_PENDING) {
         return Fail(-2, "write failed  -2");
     }
     if (timeout == 0) {
-        if (!os::GetOverlappedResult(ActiveLink(), &g_writeRecord, &g_writtenCount, TRUE)) {
+        if (!os::GetOverlappedResult(ActiveLink(), &g_state.writeRecord, &g_state.writtenCount,
+                                     TRUE)) {
+            NoteError();
             return Fail(-6, "permanent write failure  -6");
         }
         return 0;
@@ -182,12 +324,12 @@ TransferStatus TimedWrite(const void* data, DWORD count, DWORD timeout) {
     return AwaitPendingWrite(start, timeout);
 }
 
-TransferStatus TimedRead(void* destination, DWORD capacity, DWORD expected,
-                         std::int32_t* received, BYTE /*terminator*/, DWORD timeout) {
+TransferStatus TimedRead(void* destination, DWORD capacity, DWORD expected, std::int32_t* received,
+                         BYTE /*terminator*/, DWORD timeout) {
     const DWORD start = os::GetTickCount();
     *received = 0;
     bool done = false;
-    CallEvent event(g_readRecord);
+    CallEvent event(g_state.readRecord);
     if (!event.Created()) {
         return Fail(-1, "error creating event");
     }
@@ -197,7 +339,7 @@ TransferStatus TimedRead(void* destination, DWORD capacity, DWORD expected,
         if (status != 0) {
             return status;
         }
-        done = AppendChunk(reply, g_receiveChunk, g_chunkCount);
+        done = AppendChunk(reply, g_state.receiveChunk, g_state.chunkCount);
         *received = reply.received;
         if (!done && timeout != 0) {
             const Deadline deadline = TestDeadline(start, timeout);
@@ -205,9 +347,9 @@ TransferStatus TimedRead(void* destination, DWORD capacity, DWORD expected,
                 return ReadTimeout(deadline, -9, "read timed out -9", -10, "read timed out -10");
             }
             // On COM1: every request completes at once, with nothing when the printer has not
-            // answered yet; give the line a millisecond rather than asking again at full speed.
-            if (g_chunkCount == 0) {
-                os::Sleep(1);
+            // answered yet; wait for its first byte (or the deadline) before asking again.
+            if (g_state.chunkCount == 0) {
+                AwaitFirstByte(RemainingUntilPast(start, timeout));
             }
         }
     }

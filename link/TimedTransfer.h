@@ -20,7 +20,24 @@ TransferStatus TimedWrite(const void* data, DWORD count, DWORD timeout);
 // the surplus of a longer reply is read and dropped. `received` is kept up to date after every
 // chunk, also when the read fails. The terminator is accepted and ignored: a reply always ends in
 // ETX. timeout 0 means no deadline.
-TransferStatus TimedRead(void* destination, DWORD capacity, DWORD expected,
-                         std::int32_t* received, BYTE terminator, DWORD timeout);
+TransferStatus TimedRead(void* destination, DWORD capacity, DWORD expected, std::int32_t* received,
+                         BYTE terminator, DWORD timeout);
+
+// Replies carry no feature id, so a reply can only be matched to its query when nothing else is on
+// the line. These keep it so; none of them shows a message.
+// Drops whatever the printer sent that no read has taken: called before every request that
+// expects a reply.
+void DiscardStaleInput();
+// After a failed read the printer may still be answering: drops input until the line has been
+// quiet for 200 ms, for one second at most, so that a late reply cannot answer the next query.
+void LetLineGoQuiet();
+// True when input arrives within `milliseconds` (input already waiting counts); it is dropped.
+// A reply followed by more bytes in its own read window was not the reply its query asked for.
+bool InputArrivesWithin(DWORD milliseconds);
+
+// True once a transfer has failed because the device is gone (unplugged, or the line hung up):
+// nothing more can reach the printer in this command. Opening the link clears it.
+bool LinkLost();
+void ClearLinkLost();
 
 }  // namespace tq

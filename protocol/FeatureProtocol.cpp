@@ -11,6 +11,7 @@ namespace {
 
 int QueryFeatureAs(FeatureId id, ByteFormat format, char (&text)[kFeatureTextSize]) {
     const auto frame = BuildQueryFrame(id);
+    DiscardStaleInput();
     if (TimedWrite(frame.data(), static_cast<DWORD>(frame.size()), kWriteTimeoutMs) != 0) {
         return -1;
     }
@@ -25,25 +26,41 @@ int QueryFeatureAs(FeatureId id, ByteFormat format, char (&text)[kFeatureTextSiz
     // the rest, so an overlong text arrives cut rather than overrunning anything.
     std::uint8_t reply[kReplyBufferSize];
     std::int32_t received = 0;
-    const DWORD expected = form == ReplyForm::Text ? 0 : 1;
-    if (TimedRead(reply, sizeof reply, expected, &received, ETX, kReadTimeoutMs) != 0) {
-        AfxMessageBox("read error", 0, 0);
+    if (ReadReply(form, reply, received, ETX) != 0) {
         return -1;
     }
-    DecodeReply(id, format, std::span<const std::uint8_t>(reply, static_cast<std::size_t>(received)),
-                text);
+    DecodeReply(id, format,
+                std::span<const std::uint8_t>(reply, static_cast<std::size_t>(received)), text);
     return 0;
 }
 
 }  // namespace
+
+int ReadReply(ReplyForm form, std::span<std::uint8_t> reply, std::int32_t& received,
+              BYTE terminator) {
+    const DWORD expected = form == ReplyForm::Text ? 0 : 1;
+    const bool answered = TimedRead(reply.data(), static_cast<DWORD>(reply.size()), expected,
+                                    &received, terminator, kReadTimeoutMs) == 0;
+    if (answered &&
+        HasReplyForm(form, reply.first(static_cast<std::size_t>(received)), reply.size()) &&
+        !InputArrivesWithin(kSurplusWindowMs)) {
+        return 0;
+    }
+    AfxMessageBox("read error", 0, 0);
+    if (!LinkLost()) {
+        LetLineGoQuiet();
+    }
+    return -1;
+}
 
 int WriteFeature(FeatureId id, std::uint16_t n, const std::uint8_t* data) {
     WriteFrame frame;
     if (!BuildWriteFrame(id, std::span<const std::uint8_t>(data, n), frame)) {
         return -1;
     }
-    return TimedWrite(frame.bytes.data(), static_cast<DWORD>(frame.size), kWriteTimeoutMs) == 0 ? 0
-                                                                                             : -1;
+    return TimedWrite(frame.bytes.data(), static_cast<DWORD>(frame.size), kWriteTimeoutMs) == 0
+               ? 0
+               : -1;
 }
 
 int QueryFeature(FeatureId id, char (&text)[kFeatureTextSize]) {

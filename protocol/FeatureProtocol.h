@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "platform/Win32Types.h"
 #include "protocol/Frames.h"
@@ -15,6 +16,10 @@ namespace tq {
 inline constexpr DWORD kWriteTimeoutMs = 100;
 inline constexpr DWORD kReplyPauseMs = 100;  // between a request and the read of its reply
 inline constexpr DWORD kReadTimeoutMs = 10;
+// After a reply is complete, bytes that arrive this soon belong to the same answer: at 9600 baud a
+// byte follows the one before it within 1.04 ms. The printer's replies are in by the end of the
+// 100 ms pause, so a longer wait would only slow every query down.
+inline constexpr DWORD kSurplusWindowMs = 2;
 
 // Sends one write-feature frame with n data bytes (every caller sends one). 0 when the whole frame
 // was written; -1 when the transfer failed (its message shown) or when n exceeds the frame's 26.
@@ -27,5 +32,12 @@ int WriteFeature(FeatureId id, std::uint16_t n, const std::uint8_t* data);
 // could not be written or its reply not read ("read error" shown after the transfer's message).
 int QueryFeature(FeatureId id, char (&text)[kFeatureTextSize]);
 int QueryFeatureDecimal(FeatureId id, char (&text)[kFeatureTextSize]);
+
+// Reads the reply to a request just sent, in the given form, into `reply`. It counts only when it
+// has that form and nothing follows it within kSurplusWindowMs: otherwise, as when it cannot be
+// read at all, "read error" is shown after the transfer's own message, the line is let go quiet,
+// and the result is -1. Requests that expect a reply first drop stale input (DiscardStaleInput).
+int ReadReply(ReplyForm form, std::span<std::uint8_t> reply, std::int32_t& received,
+              BYTE terminator);
 
 }  // namespace tq

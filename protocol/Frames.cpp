@@ -72,6 +72,26 @@ ReplyForm ReplyFormOf(FeatureId id) {
     return ReplyForm::None;
 }
 
+bool HasReplyForm(ReplyForm form, std::span<const std::uint8_t> reply, std::size_t capacity) {
+    constexpr std::uint8_t kEtx = 0x03;
+    switch (form) {
+        case ReplyForm::Byte:
+            return reply.size() == 1;
+        case ReplyForm::None:
+            return true;
+        case ReplyForm::Text:
+            break;
+    }
+    if (reply.size() < kTextReplyLead + 1) {
+        return false;
+    }
+    const bool cut = reply.size() >= capacity;
+    const auto characters =
+        reply.subspan(kTextReplyLead, reply.size() - kTextReplyLead - (cut ? 0 : 1));
+    return (cut || reply.back() == kEtx) &&
+           std::find(characters.begin(), characters.end(), kEtx) == characters.end();
+}
+
 void DecodeReply(FeatureId id, ByteFormat format, std::span<const std::uint8_t> reply,
                  std::span<char> text) {
     switch (ReplyFormOf(id)) {

@@ -45,6 +45,12 @@ enum class ReplyForm {
 };
 ReplyForm ReplyFormOf(FeatureId id);
 
+// Whether a gathered reply has the form its request asked for: a byte reply is exactly one byte; a
+// text reply has its three leading bytes and ends in its one ETX, with no ETX among its characters
+// (that would be a second reply, or bytes after the first). A text reply that filled all
+// `capacity` bytes of its buffer was cut there and is judged by what was kept.
+bool HasReplyForm(ReplyForm form, std::span<const std::uint8_t> reply, std::size_t capacity);
+
 // How a byte feature's value is written as text: "%02X" or "%d".
 enum class ByteFormat { Hex, Decimal };
 

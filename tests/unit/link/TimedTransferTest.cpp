@@ -317,15 +317,21 @@ TEST_F(ComTransferTest, ReceivedCountsTheChunksBeforeAFailedRequest) {
 // On COM1: every request completes at once, with no bytes while the printer is quiet, so the
 // link asks again until the deadline: a reply that arrives exactly 11 ms after the start is
 // still read (the test at 10 ms found the deadline not passed); one at 12 ms is too late.
+// After an empty chunk the read waits on the port's event for the first byte, up to the deadline:
+// one read before the wait and one after it, nothing in between.
 TEST_F(ComTransferTest, ZeroByteChunksUntilTheDeadline) {
     device->QueueReply({0x30, 0x03}, 11);
     EXPECT_EQ(Read(0), 0);
     EXPECT_EQ(Stored(), (Bytes{0x30, 0x03}));
-    EXPECT_GT(fake.CountCalls("ReadFile"), 2);
+    EXPECT_EQ(fake.CountCalls("ReadFile"), 2);
+    EXPECT_EQ(fake.CountCalls("WaitCommEvent"), 1);
+    EXPECT_EQ(fake.CountCalls("Sleep"), 0);
 
     device->QueueReply({0x30, 0x03}, 12);
+    const DWORD start = fake.tick;
     EXPECT_EQ(Read(0), -9);
     EXPECT_EQ(received, 0);
+    EXPECT_EQ(fake.tick - start, 11u);  // given up at the first tick past its 10 ms
 }
 
 TEST_F(ComTransferTest, NeverStoresPastTheCallersBuffer) {

@@ -1,5 +1,3 @@
-#include "protocol/FeatureProtocol.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "protocol/FeatureProtocol.h"
 #include "tests/unit/protocol/PrinterOnFake.h"
 
 namespace tq {
@@ -84,8 +83,9 @@ TEST_F(FeatureProtocolTest, PausesAHundredMillisecondsBetweenQueryAndRead) {
     const auto& calls = platform.calls;
     const auto write = std::find(calls.begin(), calls.end(), "WriteFile(COM1:, 3)");
     const auto pause = std::find(calls.begin(), calls.end(), "Sleep(100)");
-    const auto read = std::find_if(calls.begin(), calls.end(),
-                                   [](const std::string& c) { return c.rfind("ReadFile", 0) == 0; });
+    const auto read = std::find_if(calls.begin(), calls.end(), [](const std::string& c) {
+        return c.rfind("ReadFile", 0) == 0;
+    });
     ASSERT_NE(pause, calls.end());
     EXPECT_LT(write, pause);
     EXPECT_LT(pause, read);
@@ -106,12 +106,50 @@ TEST_F(FeatureProtocolTest, AnOversizedTextIsCutAtTheReplyBuffer) {
     EXPECT_TRUE(sink.boxes.empty());
 }
 
-// A byte read that ends on a chunk with trailing bytes and ETX shows the first byte's text.
-TEST_F(FeatureProtocolTest, AByteReplyWithTrailingBytesShowsTheFirstByte) {
-    printer.SetFeature(0x58, 0x5A);
-    printer.faults.extraBytes = {0xAA, 0x03};
-    ASSERT_EQ(Query(0x58, true), 0);
-    EXPECT_EQ(std::string(text), "90");
+// A reply that is not of the form its query asks for is a read failure, never a value: bytes ahead
+// of it or after it, or a second text reply glued to the first.
+TEST_F(FeatureProtocolTest, AReplyOfTheWrongFormIsAReadError) {
+    struct Case {
+        FeatureId id;
+        std::vector<std::uint8_t> garbage, extra;
+        std::size_t chunkSize;
+    };
+    const Case cases[] = {
+        {0x58, {0xAA}, {}, 0},                    // a byte ahead of the value
+        {0x58, {0xAA}, {}, 1},                    // the same, arriving as two chunks
+        {0x58, {}, {0xAA, 0x03}, 0},              // trailing bytes that end in ETX
+        {0x58, {}, {0xAA}, 1},                    // a trailing byte in a chunk of its own
+        {0x30, {}, {0x41, 0x03}, 0},              // a second ETX-ended piece after the text
+        {0x30, {0x41, 0x42, 0x43, 0x03}, {}, 0},  // an empty text reply ahead of the real one
+    };
+    for (const Case& c : cases) {
+        printer.faults.garbage = c.garbage;
+        printer.faults.extraBytes = c.extra;
+        printer.faults.chunkSize = c.chunkSize;
+        sink.boxes.clear();
+        std::strcpy(text, "before");
+        EXPECT_EQ(Query(c.id), -1) << int(c.id) << " chunk " << c.chunkSize;
+        EXPECT_EQ(std::string(text), "before");
+        ASSERT_FALSE(sink.boxes.empty());
+        EXPECT_EQ(sink.boxes.back().text, "read error");
+    }
+}
+
+// A reply that comes too late for its own read is dropped while the line goes quiet, and a stale
+// byte is discarded before the next query: neither becomes the next query's answer.
+TEST_F(FeatureProtocolTest, ALateOrStaleReplyNeverAnswersTheNextQuery) {
+    printer.SetFeature(0x58, 0x11);
+    printer.SetFeature(0x66, 0x22);
+    printer.faults.delayMs = 120;
+    EXPECT_EQ(Query(0x58), -1);
+    printer.faults.delayMs = 0;
+    ASSERT_EQ(Query(0x66), 0);
+    EXPECT_EQ(std::string(text), "22");
+
+    com.QueueReply({0x11});
+    ASSERT_EQ(Query(0x66), 0);
+    EXPECT_EQ(std::string(text), "22");
+    EXPECT_EQ(com.purgedBytes, 1u);
 }
 
 TEST_F(FeatureProtocolTest, AQueryThatCannotBeWrittenShowsOnlyTheTransfersMessage) {
