@@ -1,11 +1,10 @@
 // tq9000ctl end to end: the real POSIX platform, COM1: mapped to tq9000-sim's pseudo-terminal.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
@@ -22,16 +21,6 @@ namespace {
 using Args = std::vector<std::string>;
 
 const std::string kNotice = "BRENLOW: Usb offline, assuming COM1:\n";
-
-// tq9000-sim [simArgs] -- tq9000ctl [ctlArgs]
-ProcessResult RunAgainstSim(const Args& simArgs, const Args& ctlArgs) {
-    Args argv = {TQ9000_SIM};
-    argv.insert(argv.end(), simArgs.begin(), simArgs.end());
-    argv.push_back("--");
-    argv.push_back(TQ9000_CTL);
-    argv.insert(argv.end(), ctlArgs.begin(), ctlArgs.end());
-    return RunProcess(argv);
-}
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -50,7 +39,8 @@ TEST(CtlAgainstSimTest, GetOfAByteFeaturePrintsItsTwoHexDigits) {
 }
 
 TEST(CtlAgainstSimTest, GetOfATextFeaturePrintsItsText) {
-    const ProcessResult r = RunAgainstSim({"--text", "0x31=hello world"}, {"get", "49", "get", "48"});
+    const ProcessResult r =
+        RunAgainstSim({"--text", "0x31=hello world"}, {"get", "49", "get", "48"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "hello world\n1.0\n");
 }
@@ -76,8 +66,7 @@ TEST(CtlAgainstSimTest, ARefusedNumberIsAFailure) {
 
 TEST(CtlAgainstSimTest, StatusPrintsTheTestTextAndShowsTheStatusByte) {
     const std::string log = TempPath("printlog");
-    const ProcessResult r =
-        RunAgainstSim({"--status", "0xA5", "--print-log", log}, {"status"});
+    const ProcessResult r = RunAgainstSim({"--status", "0xA5", "--print-log", log}, {"status"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "<a5>\n");
     EXPECT_EQ(r.err, kNotice + "Printer Status Byte: <a5>\n");

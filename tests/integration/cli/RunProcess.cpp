@@ -85,4 +85,14 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutMs) {
     return result;
 }
 
+ProcessResult RunAgainstSim(const std::vector<std::string>& simArgs,
+                            const std::vector<std::string>& ctlArgs) {
+    std::vector<std::string> argv = {TQ9000_SIM};
+    argv.insert(argv.end(), simArgs.begin(), simArgs.end());
+    argv.push_back("--");
+    argv.push_back(TQ9000_CTL);
+    argv.insert(argv.end(), ctlArgs.begin(), ctlArgs.end());
+    return RunProcess(argv);
+}
+
 }  // namespace tq::test

@@ -16,4 +16,8 @@ struct ProcessResult {
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutMs = 20000);
 
+// tq9000-sim [simArgs] -- tq9000ctl [ctlArgs]
+ProcessResult RunAgainstSim(const std::vector<std::string>& simArgs,
+                            const std::vector<std::string>& ctlArgs);
+
 }  // namespace tq::test
