@@ -23,30 +23,45 @@ void Finish(OVERLAPPED* record, DWORD error, DWORD count) {
     record->InternalHigh = count;
 }
 
-long long MonotonicMs() {
+constexpr long long kNsPerMs = 1000000;
+constexpr long long kForever = -1;
+
+long long MonotonicNs() {
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
 }
 
-// poll() for one descriptor; -1 waits without limit. A signal does not shorten the wait.
-int PollFor(int fd, short events, int timeoutMs) {
-    const long long deadline = MonotonicMs() + timeoutMs;
+// A wait of N milliseconds ends when the tick counter (the monotonic clock's whole milliseconds)
+// has moved on by N, not N milliseconds after some instant inside the current tick: so a deadline
+// that the link measures in ticks is reported as soon as it has passed, not up to a tick later.
+long long TickDeadlineNs(DWORD milliseconds) {
+    if (milliseconds == INFINITE) {
+        return kForever;
+    }
+    return (MonotonicNs() / kNsPerMs + milliseconds) * kNsPerMs;
+}
+
+// ppoll() for one descriptor until the deadline (kForever: without limit). A signal does not
+// shorten the wait. 1 when ready, 0 at the deadline, -1 on failure.
+int PollUntil(int fd, short events, long long deadlineNs) {
     pollfd entry{fd, events, 0};
     for (;;) {
-        const int result = ::poll(&entry, 1, timeoutMs);
+        timespec left{};
+        if (deadlineNs != kForever) {
+            const long long ns = std::max(0LL, deadlineNs - MonotonicNs());
+            left = {static_cast<time_t>(ns / 1000000000LL), static_cast<long>(ns % 1000000000LL)};
+        }
+        const int result = ::ppoll(&entry, 1, deadlineNs == kForever ? nullptr : &left, nullptr);
         if (result >= 0 || errno != EINTR) {
             return result;
-        }
-        if (timeoutMs >= 0) {
-            timeoutMs = static_cast<int>(std::max(0LL, deadline - MonotonicMs()));
         }
     }
 }
 
-int AwaitReady(int fd, const PendingRequest& request, int timeoutMs) {
+int AwaitReady(int fd, const PendingRequest& request, long long deadlineNs) {
     const short events = request.direction == PendingRequest::Direction::Write ? POLLOUT : POLLIN;
-    return PollFor(fd, events, timeoutMs);
+    return PollUntil(fd, events, deadlineNs);
 }
 
 // A terminal whose other side is gone reads 0 bytes, as one with nothing to give does; only the
@@ -298,7 +313,7 @@ BOOL CollectResult(FileObject& file, OVERLAPPED* record, DWORD* transferred, BOO
         if (!wait) {
             return Fail(ERROR_IO_INCOMPLETE);
         }
-        AwaitReady(file.fd, *request, -1);
+        AwaitReady(file.fd, *request, kForever);
     }
     if (record->Internal == kStatusPending) {
         return Fail(ERROR_INVALID_PARAMETER);  // pending, but not on this handle
@@ -317,18 +332,16 @@ BOOL CancelRequests(FileObject& file, OVERLAPPED* record) {
 // a pty can take part of a long write and still leave the rest waiting. So a ready descriptor only
 // lets the request move on, and the wait goes on until it finishes or the time is up.
 DWORD WaitForEventRequest(const HandleTable& table, HANDLE event, DWORD milliseconds) {
-    const long long deadline = milliseconds == INFINITE ? -1 : MonotonicMs() + milliseconds;
+    const long long deadline = TickDeadlineNs(milliseconds);
     for (;;) {
         auto [file, request] = FindEventRequest(table, event);
         if (request == nullptr || AdvanceAndRetire(*file, *request) == Progress::Finished) {
             return WAIT_OBJECT_0;
         }
-        const long long left = deadline < 0 ? -1 : std::max(0LL, deadline - MonotonicMs());
-        if (left == 0) {
+        if (deadline != kForever && MonotonicNs() >= deadline) {
             return WAIT_TIMEOUT;
         }
-        const int ready =
-            AwaitReady(file->fd, *request, static_cast<int>(std::min<long long>(left, INT_MAX)));
+        const int ready = AwaitReady(file->fd, *request, deadline);
         if (ready < 0) {
             Fail(ErrorFromErrno(errno));
             return WAIT_FAILED;
