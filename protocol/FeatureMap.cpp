@@ -44,10 +44,17 @@ constexpr FlagBinding kMiscellaneousOptions[] = {
     {IDC_TEXT_COMMANDS, 0x10},
 };
 
-// LinesToSkip is written 0..8 in bits 0..3 but shown as the byte AND 7: the printer's 8 reads
-// back as 0, so a Read All followed by a Write All turns 8 into 0.
+// LinesToSkip is written 0..8 in bits 0..3 and shown as the byte AND 7, except that the 8 the form
+// itself writes is shown as 8: read as 0, a Read All followed by a Write All would turn the
+// printer's 8 into 0.
 constexpr int kLinesToSkipBound = 8;
 constexpr std::uint8_t kLinesToSkipReadMask = 0x07;
+constexpr std::uint8_t kLinesToSkipField = 0x0F;
+
+int ShownLinesToSkip(std::uint8_t value) {
+    const int field = value & kLinesToSkipField;
+    return field == kLinesToSkipBound ? field : value & kLinesToSkipReadMask;
+}
 
 constexpr FeatureBinding Number(std::uint8_t id, const char* name, int edit, int bound) {
     return {id, name, FeatureKind::Number, edit, bound, {}, 0, 0};
@@ -200,7 +207,7 @@ void FlagSetToForm(WindowOps& form, const FeatureBinding& feature, std::string_v
     SetFlagBoxes(form, feature, *value);
     if (feature.linesToSkipControl != 0) {
         char digit[4];
-        std::snprintf(digit, sizeof digit, "%x", *value & kLinesToSkipReadMask);
+        std::snprintf(digit, sizeof digit, "%d", ShownLinesToSkip(*value));
         form.SetDlgItemText(feature.linesToSkipControl, digit);
     }
 }

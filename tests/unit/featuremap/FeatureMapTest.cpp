@@ -1,5 +1,3 @@
-#include "protocol/FeatureMap.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -8,6 +6,7 @@
 
 #include "framework/ControlIds.h"
 #include "framework/HeadlessForm.h"
+#include "protocol/FeatureMap.h"
 #include "protocol/FontTable.h"
 #include "tests/unit/featuremap/FeatureForm.h"
 
@@ -107,7 +106,7 @@ TEST_F(FeatureMapTest, NumbersBeyondThirtyTwoBitsSaturateAndGiveNothing) {
 
 TEST_F(FeatureMapTest, FlagSetsWithEveryBoxCheckedGiveTheirMasks) {
     const std::pair<const char*, int> expected[] = {
-        {"PrinterOptions", 0x77}, {"FontOptions", 0x9F},     {"EmulationOptions", 0x0F},
+        {"PrinterOptions", 0x77},  {"FontOptions", 0x9F},          {"EmulationOptions", 0x0F},
         {"TestModeOptions", 0x07}, {"MiscellaneousOptions", 0x17},
     };
     for (const auto& [name, bits] : expected) {
@@ -124,7 +123,7 @@ TEST_F(FeatureMapTest, ValidationOptionsAddLinesToSkipFromZeroToEight) {
     const FeatureBinding& feature = Feature("ValidationOptions");
     CheckAll(feature, 1);
     const std::pair<const char*, int> expected[] = {
-        {"8", 0xE8}, {"", 0xE0},  {"0", 0xE0},   {" 3x", 0xE3},
+        {"8", 0xE8}, {"", 0xE0},   {"0", 0xE0},   {" 3x", 0xE3},
         {"9", 0xE0}, {"-1", 0xE0}, {"abc", 0xE0}, {"99999999999999", 0xE0},
     };
     for (const auto& [text, byte] : expected) {
@@ -152,12 +151,16 @@ TEST_F(FeatureMapTest, FlagRepliesSetEveryBoxAndIgnoreUnownedBits) {
     EXPECT_EQ(Boxes(printer), "010010");
 }
 
-TEST_F(FeatureMapTest, ValidationRepliesShowLinesToSkipAsTheLowThreeBits) {
+// The low three bits, or the 8 that the form writes in bits 0..3, so that Read All then Write All
+// gives the printer back its own value.
+TEST_F(FeatureMapTest, ValidationRepliesShowLinesToSkipAsTheLowThreeBitsOrEight) {
     const FeatureBinding& feature = Feature("ValidationOptions");
     CheckAll(feature, 1);
     FeatureToForm(form, feature, "08");
     EXPECT_EQ(Boxes(feature), "000");
-    EXPECT_EQ(form.GetDlgItemText(IDC_LINES_TO_SKIP), "0");
+    EXPECT_EQ(form.GetDlgItemText(IDC_LINES_TO_SKIP), "8");
+    FeatureToForm(form, feature, "0F");
+    EXPECT_EQ(form.GetDlgItemText(IDC_LINES_TO_SKIP), "7");
     FeatureToForm(form, feature, "FF");
     EXPECT_EQ(Boxes(feature), "111");
     EXPECT_EQ(form.GetDlgItemText(IDC_LINES_TO_SKIP), "7");
@@ -169,7 +172,8 @@ TEST_F(FeatureMapTest, ValidationRepliesShowLinesToSkipAsTheLowThreeBits) {
     EXPECT_EQ(form.GetDlgItemText(IDC_LINES_TO_SKIP), "6");
 }
 
-// Every byte a flag feature can hold comes back as the bits the form owns, and nothing else.
+// Every byte a flag feature can hold comes back as the bits the form owns, and nothing else; a
+// LinesToSkip field of 8 (bits 0..3) comes back whole.
 TEST_F(FeatureMapTest, EveryFlagByteRoundTripsToItsOwnedBits) {
     for (const FeatureBinding& feature : FeatureMap) {
         if (feature.kind != FeatureKind::FlagSet) {
@@ -180,7 +184,9 @@ TEST_F(FeatureMapTest, EveryFlagByteRoundTripsToItsOwnedBits) {
             char reply[3];
             std::snprintf(reply, sizeof reply, "%02X", value);
             FeatureToForm(form, feature, reply);
-            ASSERT_EQ(FormToFeature(form, feature), value & shown) << feature.name << " " << reply;
+            const bool eight = feature.linesToSkipControl != 0 && (value & 0x0F) == 8;
+            ASSERT_EQ(FormToFeature(form, feature), (value & shown) | (eight ? 8 : 0))
+                << feature.name << " " << reply;
         }
     }
 }

@@ -271,7 +271,7 @@ TEST_F(ReadWriteAllTest, ClampDelayAboveFortyIsShownButNotWritten) {
 }
 
 // Read All then Write All without edits: what the form owns comes back unchanged, the bits no box
-// owns come back 0, LinesToSkip 8 comes back 0, and an unknown font code is replaced by the list's
+// owns come back 0, LinesToSkip 8 comes back 8, and an unknown font code is replaced by the list's
 // earlier selection.
 TEST_F(ReadWriteAllTest, ReadThenWriteWithoutEditsWritesBackWhatTheFormOwns) {
     LoadPrinter();
@@ -283,11 +283,11 @@ TEST_F(ReadWriteAllTest, ReadThenWriteWithoutEditsWritesBackWhatTheFormOwns) {
     }
     form.SetCurSel(IDC_JOURNAL_FONT, 7);  // "OCR", chosen before the read
     OnReadAll(form);
-    EXPECT_EQ(form.GetDlgItemText(IDC_LINES_TO_SKIP), "0");
+    EXPECT_EQ(form.GetDlgItemText(IDC_LINES_TO_SKIP), "8");
     OnWriteAll(form);
     const std::pair<std::uint8_t, std::uint8_t> stored[] = {
         {76, 12},   {85, 200},  {86, 3},    {87, 4},     {88, 0x77},  {96, 0x18},
-        {97, 0x14}, {98, 0x9F}, {99, 0x0F}, {100, 0xE0}, {101, 0x07}, {102, 0x17},
+        {97, 0x14}, {98, 0x9F}, {99, 0x0F}, {100, 0xE8}, {101, 0x07}, {102, 0x17},
     };
     for (const auto& [id, value] : stored) {
         EXPECT_EQ(printer.Feature(id), value) << "feature " << int{id};
