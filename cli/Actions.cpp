@@ -81,7 +81,8 @@ std::string UsageText(const ActionRegistry& registry) {
         "       tq9000ctl --help\n"
         "Runs the tq9000 configuration form without a window: starts it as the desktop form\n"
         "starts (USB discovery, else COM1:), then runs the actions in order, like pressing the\n"
-        "form's buttons. Every message box goes to standard error as 'CAPTION: TEXT'.\n"
+        "form's buttons. Every message box goes to standard error as 'CAPTION: TEXT'; when\n"
+        "the printer could not be opened and the cause is known, a line 'hint: ...' follows.\n"
         "actions:\n";
     for (const ActionSpec& spec : registry.All()) {
         std::string call = spec.name;

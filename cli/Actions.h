@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <functional>
+#include <iostream>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -19,6 +20,7 @@ struct ActionContext {
     HeadlessForm& form;
     std::ostream& out;  // results, for scripts
     std::ostream& err;  // message boxes and anything else for the user
+    std::istream& in = std::cin;  // what `load -` reads
     // Set by a handler for a failure it reports itself rather than through a message box.
     bool failed = false;
     // Set by a handler when the actions after it must not run (a profile that did not load must

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "cli/OpenHints.h"
+
 namespace tq::cli {
 
 namespace {
@@ -21,6 +23,9 @@ bool ReportsFailure(const MessageBoxEvent& box) {
 // Flushed line by line, so that the two streams keep the order of the boxes on a terminal.
 void ConsoleSink::Show(const MessageBoxEvent& box) {
     err_ << box.caption << ": " << box.text << std::endl;
+    if (const std::string hint = HintAfter(box); !hint.empty()) {
+        err_ << "hint: " << hint << std::endl;
+    }
     if (box.kind == MessageBoxEvent::Kind::Form && box.caption == kStatusCaption) {
         out_ << box.text << std::endl;
     }

@@ -42,11 +42,11 @@ void StopOnError(ActionContext& context, const std::string& error) {
 }
 
 void RunSave(ActionContext& context, const ParsedAction& action) {
-    StopOnError(context, SaveProfile(context.form, action.arguments[0]));
+    StopOnError(context, SaveProfile(context.form, action.arguments[0], context.out));
 }
 
 void RunLoad(ActionContext& context, const ParsedAction& action) {
-    StopOnError(context, LoadProfile(context.form, action.arguments[0]));
+    StopOnError(context, LoadProfile(context.form, action.arguments[0], context.in));
 }
 
 }  // namespace
@@ -65,12 +65,18 @@ void RegisterFormActions(ActionRegistry& registry) {
                   {"--json"},
                   "print 'ID NAME VALUE' for every field, or one JSON object keyed by NAME",
                   RunShow});
-    registry.Add({"save", {"FILE"}, {}, "save the form's fields as a JSON profile", RunSave});
-    registry.Add({"load",
+    registry.Add({"save",
                   {"FILE"},
                   {},
-                  "set the fields from a JSON profile; a bad one changes none and ends the run",
-                  RunLoad});
+                  "save the form's fields as a JSON profile ('-': standard output)",
+                  RunSave});
+    registry.Add(
+        {"load",
+         {"FILE"},
+         {},
+         "set the fields from a JSON profile ('-': standard input); a bad one changes none "
+         "and ends the run",
+         RunLoad});
 }
 
 }  // namespace tq::cli

@@ -1,12 +1,9 @@
 #include "cli/Profile.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <set>
 
 #include "cli/FlatJson.h"
+#include "cli/SafeFiles.h"
 
 namespace tq {
 
@@ -40,27 +37,36 @@ std::string MissingFields(const std::set<std::string>& seen) {
     return missing;
 }
 
-// Reads at most one byte more than a profile may hold, so that a huge file or an endless device
+std::string TooLarge() {
+    return "larger than a profile can be (" + std::to_string(kMaxProfileSize) + " bytes)";
+}
+
+// Reads at most one byte more than a profile may hold, so that a huge file or an endless stream
 // is refused without being read to its end.
-bool ReadWholeFile(const std::string& path, std::string& text, std::string& error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = path + ": cannot be read: " + std::strerror(errno);
-        return false;
-    }
+std::string ReadStream(std::istream& in, std::string& text) {
     text.resize(kMaxProfileSize + 1);
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (file.bad()) {
-        error = path + ": cannot be read";
-        return false;
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad()) {
+        return "cannot be read";
     }
-    text.resize(static_cast<std::size_t>(file.gcount()));
-    if (text.size() > kMaxProfileSize) {
-        error =
-            path + ": larger than a profile can be (" + std::to_string(kMaxProfileSize) + " bytes)";
-        return false;
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return text.size() > kMaxProfileSize ? TooLarge() : "";
+}
+
+std::string ReadProfileText(const std::string& path, std::istream& standardInput,
+                            std::string& text) {
+    if (path == kStandardStream) {
+        return ReadStream(standardInput, text);
     }
-    return true;
+    const std::string error = cli::ReadRegularFile(path, kMaxProfileSize, text);
+    if (error.empty() && text.size() > kMaxProfileSize) {
+        return TooLarge();
+    }
+    return error;
+}
+
+std::string NameOf(const std::string& path, const char* stream) {
+    return path == kStandardStream ? stream : path;
 }
 
 }  // namespace
@@ -92,15 +98,14 @@ ProfileResult ParseProfile(std::string_view text) {
     return result;
 }
 
-std::string LoadProfile(WindowOps& form, const std::string& path) {
+std::string LoadProfile(WindowOps& form, const std::string& path, std::istream& standardInput) {
     std::string text;
-    std::string error;
-    if (!ReadWholeFile(path, text, error)) {
-        return error;
+    if (const std::string error = ReadProfileText(path, standardInput, text); !error.empty()) {
+        return NameOf(path, "standard input") + ": " + error;
     }
     const ProfileResult profile = ParseProfile(text);
     if (!profile.error.empty()) {
-        return path + ": " + profile.error;
+        return NameOf(path, "standard input") + ": " + profile.error;
     }
     for (const FormSetting& setting : profile.settings) {
         ApplySetting(form, setting);
@@ -108,25 +113,15 @@ std::string LoadProfile(WindowOps& form, const std::string& path) {
     return {};
 }
 
-std::string SaveProfile(const WindowOps& form, const std::string& path) {
+std::string SaveProfile(const WindowOps& form, const std::string& path,
+                        std::ostream& standardOutput) {
     const std::string text = FormatProfile(form);
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file << text;
-        file.close();
-        if (!file) {
-            const std::string reason = std::strerror(errno);
-            std::remove(temporary.c_str());
-            return path + ": cannot be written: " + reason;
-        }
+    if (path == kStandardStream) {
+        standardOutput << text << std::flush;
+        return standardOutput ? "" : "standard output: cannot be written";
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        std::remove(temporary.c_str());
-        return path + ": cannot be written: " + reason;
-    }
-    return {};
+    const std::string error = cli::ReplaceRegularFile(path, text);
+    return error.empty() ? "" : path + ": " + error;
 }
 
 }  // namespace tq

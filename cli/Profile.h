@@ -4,6 +4,7 @@
 // checks every field first and changes no control unless the whole file is good.
 #pragma once
 
+#include <iostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,9 +29,15 @@ struct ProfileResult {
 };
 ProfileResult ParseProfile(std::string_view text);
 
-// Empty on success; otherwise "PATH: what is wrong". Loading changes no control on an error;
-// saving replaces the file only once the whole profile has been written beside it.
-std::string LoadProfile(WindowOps& form, const std::string& path);
-std::string SaveProfile(const WindowOps& form, const std::string& path);
+// The path that stands for standard input (load) and standard output (save), as usual.
+inline constexpr const char* kStandardStream = "-";
+
+// Empty on success; otherwise "PATH: what is wrong". Loading reads a regular file only (or
+// standard input) and changes no control on an error. Saving replaces a regular file atomically,
+// keeping its mode, and refuses anything else in its place (SafeFiles.h).
+std::string LoadProfile(WindowOps& form, const std::string& path,
+                        std::istream& standardInput = std::cin);
+std::string SaveProfile(const WindowOps& form, const std::string& path,
+                        std::ostream& standardOutput = std::cout);
 
 }  // namespace tq

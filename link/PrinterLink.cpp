@@ -34,9 +34,17 @@ struct LinkState {
     COMMTIMEOUTS serialTimeouts{};
     // USB handles replaced while a command still used them; closed when it ends.
     std::vector<HANDLE> retiredHandles;
+    OpenFailure comOpenFailure;
+    OpenFailure usbOpenFailure;
 };
 
 LinkState g_link;
+
+// Taken straight after the CreateFileA that failed, before any other call can change it.
+OpenFailure OpenFailureNow() {
+    const DWORD error = os::GetLastError();
+    return {error, os::GetOpenFailureDetail()};
+}
 
 // Copies a zero-terminated path into a buffer of kPropertySize; false when it does not fit.
 bool CopyPath(char* buffer, const char* path, std::size_t available) {
@@ -123,6 +131,7 @@ bool OpenUsbInterface() {
         g_link.devicePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
         FILE_FLAG_OVERLAPPED | FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL, nullptr);
     if (g_link.usbHandle == INVALID_HANDLE_VALUE) {
+        g_link.usbOpenFailure = OpenFailureNow();
         return false;
     }
     std::memcpy(g_link.usbHandlePath, g_link.devicePath, kPropertySize);
@@ -186,6 +195,7 @@ int FailComSetup(const char* message) {
 }  // namespace
 
 int FindUsbPrinter() {
+    g_link.usbOpenFailure = {};
     HDEVINFO list = os::SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USBPRINT, nullptr, nullptr,
                                              DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     if (list == INVALID_HANDLE_VALUE) {
@@ -241,9 +251,11 @@ int OpenComPort() {
     g_link.comHandle = os::CreateFileA("COM1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                        OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (g_link.comHandle == INVALID_HANDLE_VALUE) {
+        g_link.comOpenFailure = OpenFailureNow();
         AfxMessageBox("Error opening printer", 0, 0);
         return -1;
     }
+    g_link.comOpenFailure = {};
     if (!os::GetCommState(g_link.comHandle, &g_link.serialSettings)) {
         return FailComSetup("error getting DCB");
     }
@@ -331,6 +343,12 @@ const DCB& SerialSettings() {
 }
 const COMMTIMEOUTS& SerialTimeouts() {
     return g_link.serialTimeouts;
+}
+const OpenFailure& LastComOpenFailure() {
+    return g_link.comOpenFailure;
+}
+const OpenFailure& LastUsbOpenFailure() {
+    return g_link.usbOpenFailure;
 }
 
 void ResetPrinterLinkForTest() {

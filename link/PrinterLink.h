@@ -5,7 +5,7 @@
 // also decides what the user is told when the system announces a change of devices.
 #pragma once
 
-#include "platform/Win32Types.h"
+#include "platform/Platform.h"
 
 namespace tq {
 
@@ -36,6 +36,17 @@ DeviceState CurrentDeviceState();
 const char* UsbDevicePath();
 const DCB& SerialSettings();
 const COMMTIMEOUTS& SerialTimeouts();
+
+// Why the latest open of COM1:, or of the USB printer interface in the latest discovery, failed:
+// the platform's error code and what else it knew, kept for a front end that explains "Error
+// opening printer" or an offline printer. Error ERROR_SUCCESS when that open succeeded or was not
+// tried.
+struct OpenFailure {
+    DWORD error = ERROR_SUCCESS;
+    OpenFailureDetail detail;
+};
+const OpenFailure& LastComOpenFailure();
+const OpenFailure& LastUsbOpenFailure();
 
 // Puts the link state back to its start (all handles none, DeviceState Unknown) without closing
 // anything; for tests, each of which starts a fresh program.

@@ -8,9 +8,21 @@
 // otherwise find the real API beside them and make every call ambiguous.
 #pragma once
 
+#include <string>
+
 #include "platform/Win32Types.h"
 
 namespace tq {
+
+// What a platform knows of the latest CreateFileA on this thread that failed, beyond the error
+// code that GetLastError gives: which device the name stood for and the setting that mapped it
+// there, and, when access was denied, the group whose members may open the device. The front end
+// turns it into advice; the platform itself never tells the user anything. Empty fields: not known.
+struct OpenFailureDetail {
+    std::string device;   // e.g. "/dev/ttyS0" for "COM1:"
+    std::string setting;  // e.g. "TQ9000_COM1", when that variable mapped the name
+    std::string group;    // e.g. "dialout", with ERROR_ACCESS_DENIED
+};
 
 class Platform {
 public:
@@ -34,6 +46,8 @@ public:
     virtual DWORD WaitForSingleObject(HANDLE event, DWORD milliseconds) = 0;
     virtual BOOL CloseHandle(HANDLE handle) = 0;
     virtual DWORD GetLastError() = 0;
+    // Read, like GetLastError, straight after a CreateFileA that failed.
+    virtual OpenFailureDetail GetOpenFailureDetail() = 0;
 
     // Serial ports.
     virtual BOOL GetCommState(HANDLE file, DCB* dcb) = 0;
@@ -120,6 +134,9 @@ inline BOOL CloseHandle(HANDLE h) {
 }
 inline DWORD GetLastError() {
     return CurrentPlatform().GetLastError();
+}
+inline OpenFailureDetail GetOpenFailureDetail() {
+    return CurrentPlatform().GetOpenFailureDetail();
 }
 inline BOOL GetCommState(HANDLE f, DCB* dcb) {
     return CurrentPlatform().GetCommState(f, dcb);

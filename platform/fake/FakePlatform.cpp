@@ -136,6 +136,7 @@ struct FakePlatform::Impl {
     std::vector<Request> requests;
     std::uintptr_t nextHandle = 0x1000;
     DWORD lastError = ERROR_SUCCESS;
+    OpenFailureDetail lastOpenFailure;  // of the latest CreateFileA, when it failed
     int fruitlessPolls = 0;
 
     HANDLE NewHandle() {
@@ -484,7 +485,12 @@ int FakePlatform::CountCalls(const std::string& name) const {
 
 HANDLE FakePlatform::Impl::Open(const std::string& path, DWORD access, DWORD share,
                                 DWORD disposition, DWORD flags) {
+    lastOpenFailure = {};
     if (auto failure = self.openFailures.find(path); failure != self.openFailures.end()) {
+        if (auto detail = self.openFailureDetails.find(path);
+            detail != self.openFailureDetails.end()) {
+            lastOpenFailure = detail->second;
+        }
         Fail(failure->second);
         return INVALID_HANDLE_VALUE;
     }
@@ -666,6 +672,11 @@ BOOL FakePlatform::CloseHandle(HANDLE handle) {
 DWORD FakePlatform::GetLastError() {
     impl_->Record("GetLastError()");
     return impl_->lastError;
+}
+
+OpenFailureDetail FakePlatform::GetOpenFailureDetail() {
+    impl_->Record("GetOpenFailureDetail()");
+    return impl_->lastOpenFailure;
 }
 
 // --- Serial ports ----------------------------------------------------------------------------

@@ -148,8 +148,10 @@ public:
     // Unplugs: the device leaves the table and the device list; its open handles stay valid but
     // every call on them fails with ERROR_DEVICE_NOT_CONNECTED.
     void RemoveDevice(const std::string& path);
-    // Paths whose open fails, with the error GetLastError then reports.
+    // Paths whose open fails, with the error GetLastError then reports, and what
+    // GetOpenFailureDetail then reports (nothing, for a path not listed here).
     std::map<std::string, DWORD> openFailures;
+    std::map<std::string, OpenFailureDetail> openFailureDetails;
     // The latest open handle of a path, or INVALID_HANDLE_VALUE.
     HANDLE HandleOf(const std::string& path) const;
     bool IsOpenHandle(HANDLE handle) const;
@@ -187,6 +189,7 @@ public:
     DWORD WaitForSingleObject(HANDLE event, DWORD milliseconds) override;
     BOOL CloseHandle(HANDLE handle) override;
     DWORD GetLastError() override;
+    OpenFailureDetail GetOpenFailureDetail() override;
     BOOL GetCommState(HANDLE file, DCB* dcb) override;
     BOOL SetCommState(HANDLE file, DCB* dcb) override;
     BOOL GetCommTimeouts(HANDLE file, COMMTIMEOUTS* timeouts) override;

@@ -8,10 +8,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <set>
 
 #include "platform/posix/Errors.h"
 #include "platform/posix/SerialPort.h"
@@ -61,25 +59,17 @@ std::string GroupToJoin(const std::string& path, FileKind kind) {
     return kind == FileKind::Serial ? "dialout" : "lp";
 }
 
-// A user who may not open the printer can do something about it: say what, once per node, so
-// that a command polling the printer again does not repeat it.
-void ExplainAccessDenied(const std::string& path, FileKind kind) {
-    static std::set<std::string> explained;
-    if (!explained.insert(path).second) {
-        return;
-    }
-    const std::string group = GroupToJoin(path, kind);
-    std::fprintf(stderr,
-                 "tq9000: permission denied opening %s: add your user to the group '%s' "
-                 "(sudo usermod -aG %s $USER), then log in again\n",
-                 path.c_str(), group.c_str(), group.c_str());
-}
+thread_local OpenFailureDetail t_openFailure;
 
-HANDLE OpenFailed(const std::string& path, FileKind kind, int error) {
-    if (error == EACCES) {
-        ExplainAccessDenied(path, kind);
+// Keeps what the front end needs to tell the user what to do: which device the name stood for,
+// which setting mapped it, and for a refusal of access the group to join.
+HANDLE OpenFailed(const FileObject& file, const std::string& setting, DWORD error) {
+    t_openFailure.device = file.path;
+    t_openFailure.setting = setting;
+    if (error == ERROR_ACCESS_DENIED) {
+        t_openFailure.group = GroupToJoin(file.path, file.kind);
     }
-    return FailHandle(ErrorFromErrno(error));
+    return FailHandle(error);
 }
 
 // Share mode 0: no second opener. TIOCEXCL keeps other programs off a terminal, but a process
@@ -95,38 +85,50 @@ bool TakeExclusive(FileObject& file) {
 
 }  // namespace
 
-std::optional<std::string> SerialPortPath(const char* name) {
+std::optional<SerialPortName> SerialPortPath(const char* name) {
     const int number = ComPortNumber(name);
     if (number == 0) {
         return std::nullopt;
     }
     const std::string variable = "TQ9000_COM" + std::to_string(number);
-    if (const char* mapped = std::getenv(variable.c_str()); mapped != nullptr && *mapped != '\0') {
-        return std::string(mapped);
+    // Set but empty is a mistake to report, not a request for the default port: a script that
+    // meant to name the simulator's terminal must not end up talking to a real printer.
+    if (const char* mapped = std::getenv(variable.c_str()); mapped != nullptr) {
+        return SerialPortName{mapped, variable};
     }
-    return "/dev/ttyS" + std::to_string(number - 1);
+    return SerialPortName{"/dev/ttyS" + std::to_string(number - 1), ""};
+}
+
+OpenFailureDetail LastOpenFailureDetail() {
+    return t_openFailure;
 }
 
 // Every node opens non-blocking, whatever the flags: the overlapped requests are emulated on top
 // (a handle opened without FILE_FLAG_OVERLAPPED waits in ReadFile and WriteFile). The disposition
 // is not honoured: this platform opens existing devices only and never creates a file in /dev.
 HANDLE OpenFile(HandleTable& table, const char* name, DWORD access, DWORD share, DWORD flags) {
+    t_openFailure = {};
     if (name == nullptr) {
         return FailHandle(ERROR_INVALID_PARAMETER);
     }
-    const std::optional<std::string> port = SerialPortPath(name);
+    const std::optional<SerialPortName> port = SerialPortPath(name);
+    const std::string setting = port ? port->setting : std::string();
     auto file = std::make_shared<FileObject>();
     file->kind = port ? FileKind::Serial : FileKind::Device;
-    file->path = port ? *port : std::string(name);
+    file->path = port ? port->device : std::string(name);
     file->overlapped = (flags & FILE_FLAG_OVERLAPPED) != 0;
     file->settings = InitialSettings();
+    if (file->path.empty()) {
+        return OpenFailed(*file, setting, ERROR_FILE_NOT_FOUND);
+    }
     // usblp admits one opener by itself: a second open fails with EBUSY.
     file->fd = ::open(file->path.c_str(), AccessMode(access) | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (file->fd < 0) {
-        return OpenFailed(file->path, file->kind, errno);
+        return OpenFailed(*file, setting, ErrorFromErrno(errno));
     }
     if (share == 0 && !TakeExclusive(*file)) {
-        return FailHandle(errno == EWOULDBLOCK ? ERROR_SHARING_VIOLATION : ErrorFromErrno(errno));
+        return OpenFailed(*file, setting,
+                          errno == EWOULDBLOCK ? ERROR_SHARING_VIOLATION : ErrorFromErrno(errno));
     }
     return table.Add(std::move(file));
 }

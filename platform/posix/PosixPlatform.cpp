@@ -94,6 +94,10 @@ DWORD PosixPlatform::GetLastError() {
     return LastErrorCode();
 }
 
+OpenFailureDetail PosixPlatform::GetOpenFailureDetail() {
+    return LastOpenFailureDetail();
+}
+
 // Serial ports.
 
 BOOL PosixPlatform::GetCommState(HANDLE file, DCB* dcb) {

@@ -25,6 +25,7 @@ public:
     DWORD WaitForSingleObject(HANDLE event, DWORD milliseconds) override;
     BOOL CloseHandle(HANDLE handle) override;
     DWORD GetLastError() override;
+    OpenFailureDetail GetOpenFailureDetail() override;
 
     BOOL GetCommState(HANDLE file, DCB* dcb) override;
     BOOL SetCommState(HANDLE file, DCB* dcb) override;

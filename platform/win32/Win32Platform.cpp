@@ -54,6 +54,11 @@ DWORD Win32Platform::GetLastError() {
     return ::GetLastError();
 }
 
+OpenFailureDetail Win32Platform::GetOpenFailureDetail() {
+    // The system maps COMn: and grants access itself; its error code is all that is known.
+    return {};
+}
+
 // Serial ports.
 
 BOOL Win32Platform::GetCommState(HANDLE file, DCB* dcb) {
