@@ -1,6 +1,7 @@
 // Message boxes for a program without windows: each box becomes one line "CAPTION: TEXT" on
 // standard error, in the order shown, and the sink remembers whether any of them reported a
-// failure. The status byte's box is a result, so its text also goes to standard output.
+// failure. The status byte's box is a result, so its text also goes to standard output. Each line
+// is escaped for a terminal and written whole (ConsoleText.h).
 #pragma once
 
 #include <ostream>

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/ConsoleText.h"
 #include "cli/FlatJson.h"
 #include "framework/ControlIds.h"
 #include "framework/WindowOps.h"
@@ -178,7 +179,8 @@ std::vector<ShownField> ShowForm(const WindowOps& form) {
 std::string FormatShownLines(const std::vector<ShownField>& fields) {
     std::string out;
     for (const ShownField& field : fields) {
-        out += std::to_string(field.id) + " " + field.name + " " + field.value + "\n";
+        out += std::to_string(field.id) + " " + field.name + " " +
+               cli::EscapeForTerminal(field.value) + "\n";
     }
     return out;
 }

@@ -43,7 +43,8 @@ struct ShownField {
 // text, a flag set the byte its boxes give ("%02X", for ValidationOptions the boxes' bits only),
 // a font its selected display name or "none".
 std::vector<ShownField> ShowForm(const WindowOps& form);
-// "ID NAME VALUE" lines, and the same as one JSON object keyed by name.
+// "ID NAME VALUE" lines, the value escaped for a terminal (a number field holds the printer's
+// reply as it came), and the same as one JSON object keyed by name.
 std::string FormatShownLines(const std::vector<ShownField>& fields);
 std::string FormatShownJson(const std::vector<ShownField>& fields);
 

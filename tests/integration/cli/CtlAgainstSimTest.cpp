@@ -55,6 +55,13 @@ TEST(CtlAgainstSimTest, GetOfATextFeaturePrintsItsText) {
     EXPECT_EQ(r.out, "hello world\n1.0\n");
 }
 
+// A text feature is the printer's own bytes: its control characters reach the terminal escaped.
+TEST(CtlAgainstSimTest, GetEscapesControlCharactersOfTheReply) {
+    const ProcessResult r = RunAgainstSim({"--text", "0x31=\x1B[2J\\o/\x7F"}, {"get", "49"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "\\x1B[2J\\\\o/\\x7F\n");
+}
+
 // On the real line the reply comes in pieces a millisecond apart and is gathered whole; an
 // oversized one is cut at the reply buffer.
 TEST(CtlAgainstSimTest, SplitAndOversizedTextReplies) {
