@@ -32,13 +32,12 @@ void RunShow(ActionContext& context, const ParsedAction& action) {
                action.HasFlag("--json") ? FormatShownJson(fields) : FormatShownLines(fields));
 }
 
-// A profile that did not load or save ends the run: what follows (typically write-all) was
-// meant for the profile, not for whatever the form held instead.
+// A profile that did not load or save is a failure, and so ends the run: what follows (typically
+// write-all) was meant for the profile, not for whatever the form held instead.
 void StopOnError(ActionContext& context, const std::string& error) {
     if (!error.empty()) {
         WriteWhole(context.err, "tq9000ctl: " + error + "\n");
         context.failed = true;
-        context.stop = true;
     }
 }
 
