@@ -9,7 +9,9 @@ bool ParsedAction::HasFlag(const std::string& flag) const {
     return std::find(flags.begin(), flags.end(), flag) != flags.end();
 }
 
-void ActionRegistry::Add(ActionSpec spec) { specs_.push_back(std::move(spec)); }
+void ActionRegistry::Add(ActionSpec spec) {
+    specs_.push_back(std::move(spec));
+}
 
 const ActionSpec* ActionRegistry::Find(const std::string& name) const {
     for (const ActionSpec& spec : specs_) {
@@ -96,7 +98,9 @@ std::string UsageText(const ActionRegistry& registry) {
         text += "  " + call + spec.summary + "\n";
     }
     text +=
-        "exit status: 0 when no message reported a failure, 1 when one did, 2 for a usage error.\n"
+        "The first action that reports a failure is the last to run.\n"
+        "exit status: 0 when no message reported a failure, 1 when one did (the run stopped\n"
+        "there), 2 for a usage error (nothing was sent).\n"
         "With no USB printer, COM1: is /dev/ttyS0, or the device named by TQ9000_COM1.\n";
     return text;
 }

@@ -21,11 +21,9 @@ struct ActionContext {
     std::ostream& out;  // results, for scripts
     std::ostream& err;  // message boxes and anything else for the user
     std::istream& in = std::cin;  // what `load -` reads
-    // Set by a handler for a failure it reports itself rather than through a message box.
+    // Set by a handler for a failure it reports itself rather than through a message box. Like a
+    // box that reports a failure, it ends the run after this action (Session.h).
     bool failed = false;
-    // Set by a handler when the actions after it must not run (a profile that did not load must
-    // not be followed by a write-all of whatever the form happened to hold).
-    bool stop = false;
 };
 
 struct ActionSpec;

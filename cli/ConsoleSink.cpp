@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "cli/ConsoleText.h"
 #include "cli/OpenHints.h"
 
 namespace tq::cli {
@@ -22,12 +23,13 @@ bool ReportsFailure(const MessageBoxEvent& box) {
 
 // Flushed line by line, so that the two streams keep the order of the boxes on a terminal.
 void ConsoleSink::Show(const MessageBoxEvent& box) {
-    err_ << box.caption << ": " << box.text << std::endl;
+    const std::string text = EscapeForTerminal(box.text);
+    WriteWhole(err_, EscapeForTerminal(box.caption) + ": " + text + "\n");
     if (const std::string hint = HintAfter(box); !hint.empty()) {
-        err_ << "hint: " << hint << std::endl;
+        WriteWhole(err_, "hint: " + hint + "\n");
     }
     if (box.kind == MessageBoxEvent::Kind::Form && box.caption == kStatusCaption) {
-        out_ << box.text << std::endl;
+        WriteWhole(out_, text + "\n");
     }
     failureShown_ = failureShown_ || ReportsFailure(box);
 }

@@ -1,8 +1,9 @@
 // Message boxes for a program without windows: each box becomes one line "CAPTION: TEXT" on
 // standard error, in the order shown, and the sink remembers whether any of them reported a
-// failure. The status byte's box is a result, so its text also goes to standard output. A box
-// that reports a printer which could not be opened is followed by a line "hint: ..." that says
-// why, when the cause is known (OpenHints.h).
+// failure. The status byte's box is a result, so its text also goes to standard output. Each line
+// is escaped for a terminal and written whole (ConsoleText.h). A box that reports a printer which
+// could not be opened is followed by a line "hint: ..." that says why, when the cause is known
+// (OpenHints.h).
 #pragma once
 
 #include <ostream>

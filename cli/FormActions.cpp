@@ -1,6 +1,7 @@
 // The actions that work the form's configuration: press "Read All" and "Write All", change a field
 // as a person would, print the form's state, and save or load it as a profile.
 #include "cli/ActionGroups.h"
+#include "cli/ConsoleText.h"
 #include "cli/FormState.h"
 #include "cli/Profile.h"
 #include "commands/Commands.h"
@@ -27,17 +28,16 @@ void RunSet(ActionContext& context, const ParsedAction& action) {
 
 void RunShow(ActionContext& context, const ParsedAction& action) {
     const std::vector<ShownField> fields = ShowForm(context.form);
-    context.out << (action.HasFlag("--json") ? FormatShownJson(fields) : FormatShownLines(fields))
-                << std::flush;
+    WriteWhole(context.out,
+               action.HasFlag("--json") ? FormatShownJson(fields) : FormatShownLines(fields));
 }
 
-// A profile that did not load or save ends the run: what follows (typically write-all) was
-// meant for the profile, not for whatever the form held instead.
+// A profile that did not load or save is a failure, and so ends the run: what follows (typically
+// write-all) was meant for the profile, not for whatever the form held instead.
 void StopOnError(ActionContext& context, const std::string& error) {
     if (!error.empty()) {
-        context.err << "tq9000ctl: " << error << std::endl;
+        WriteWhole(context.err, "tq9000ctl: " + error + "\n");
         context.failed = true;
-        context.stop = true;
     }
 }
 

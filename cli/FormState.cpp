@@ -1,7 +1,9 @@
 #include "cli/FormState.h"
 
 #include <cstdio>
+#include <utility>
 
+#include "cli/ConsoleText.h"
 #include "cli/FlatJson.h"
 #include "framework/ControlIds.h"
 #include "framework/WindowOps.h"
@@ -40,41 +42,62 @@ SettingResult Error(std::string_view name, std::string text) {
     return {std::nullopt, std::string(name) + ": " + text};
 }
 
-SettingResult EditText(int control, std::string_view text) {
+// "ClampDelay takes a whole number from 0 to 40, not "41"": the field, what it accepts, and what
+// it was given, quoted so that an invisible character shows.
+SettingResult Refusal(std::string_view name, const std::string& accepted, std::string_view value) {
+    return {std::nullopt, std::string(name) + " takes " + accepted + ", not " + JsonQuote(value)};
+}
+
+SettingResult Setting(FormSetting setting) {
+    return {std::move(setting), {}};
+}
+
+SettingResult Unchanged() {
+    FormSetting setting;
+    setting.kind = FormSetting::Kind::Unchanged;
+    return Setting(setting);
+}
+
+// Plain digits within the field's range, stored without leading zeros: the text is what Write All
+// reads, and an edit that held "abc" or "0x10" would be written as 0. A profile's "" leaves the
+// field as the form holds it: LinesToSkip travels inside ValidationOptions, which Write All always
+// sends, so only this reading of "" keeps the printer's own value after a read-all.
+SettingResult NumberText(std::string_view name, int control, int bound, std::string_view value,
+                         ValueSource source) {
+    if (source == ValueSource::Profile && value.empty()) {
+        return Unchanged();
+    }
+    if (!IsDigits(value) || ReadLeadingInteger(value) > bound) {
+        std::string accepted = "a whole number from 0 to " + std::to_string(bound);
+        if (source == ValueSource::Profile) {
+            accepted += " (or \"\" to leave the form's " + std::string(name) + " as it is)";
+        }
+        return Refusal(name, accepted, value);
+    }
     FormSetting setting;
     setting.kind = FormSetting::Kind::EditText;
     setting.control = control;
-    setting.text = std::string(text);
-    return {setting, {}};
+    setting.text = std::to_string(ReadLeadingInteger(value));
+    return Setting(setting);
 }
 
-// A profile's number: an empty text (not written) or plain digits within the field's range.
-SettingResult NumberText(std::string_view name, int control, int bound, std::string_view value,
-                         ValueRules rules) {
-    if (rules == ValueRules::Profile && !value.empty() &&
-        (!IsDigits(value) || ReadLeadingInteger(value) > bound)) {
-        return Error(name, JsonQuote(value) + " is not a whole number from 0 to " +
-                               std::to_string(bound) + " (or empty, for not written)");
-    }
-    return EditText(control, value);
-}
-
-SettingResult FlagByte(const FeatureBinding& feature, std::string_view value, ValueRules rules) {
-    if (value.size() > 2 || !IsHexDigits(value)) {
-        return Error(feature.name, JsonQuote(value) + " is not a byte in hexadecimal (00 to FF)");
-    }
-    const int byte = *ReadHexByte(value);
-    const int stray = byte & ~OwnedFlagBits(feature);
-    if (rules == ValueRules::Profile && stray != 0) {
-        return Error(feature.name, "bits " + Hex2(stray) + " of " + JsonQuote(value) +
-                                       " belong to no check box (the boxes hold " +
-                                       Hex2(OwnedFlagBits(feature)) + ")");
+// A bit that no box owns cannot be shown or written by the form; accepting it would drop it
+// without a word.
+SettingResult FlagByte(const FeatureBinding& feature, std::string_view value) {
+    const int owned = OwnedFlagBits(feature);
+    if (value.size() > 2 || !IsHexDigits(value) || (*ReadHexByte(value) & ~owned) != 0) {
+        const char* linesToSkip =
+            feature.linesToSkipControl != 0 ? "; LinesToSkip is a field of its own" : "";
+        return Refusal(feature.name,
+                       "hex bits within 0x" + Hex2(owned) + " (the bits its check boxes own" +
+                           linesToSkip + "), written as 1 or 2 hex digits without 0x",
+                       value);
     }
     FormSetting setting;
     setting.kind = FormSetting::Kind::FlagByte;
     setting.feature = &feature;
-    setting.number = byte;
-    return {setting, {}};
+    setting.number = *ReadHexByte(value);
+    return Setting(setting);
 }
 
 SettingResult FontSelection(const FeatureBinding& feature, std::string_view value) {
@@ -88,9 +111,9 @@ SettingResult FontSelection(const FeatureBinding& feature, std::string_view valu
         }
     }
     if (setting.number == CB_ERR && value != kNoFont) {
-        return Error(feature.name, JsonQuote(value) + " is not a font; use one of " + FontNames());
+        return Refusal(feature.name, "a font: " + FontNames(), value);
     }
-    return {setting, {}};
+    return Setting(setting);
 }
 
 bool IsCheckBox(int control) {
@@ -110,13 +133,13 @@ SettingResult CheckBox(std::string_view name, std::string_view value) {
         return Error(name, "is neither a field of the form nor one of its check boxes");
     }
     if (value != "0" && value != "1") {
-        return Error(name, "a check box takes 1 (checked) or 0 (cleared), not " + JsonQuote(value));
+        return Refusal(std::string(name) + " (a check box)", "1 (checked) or 0 (cleared)", value);
     }
     FormSetting setting;
     setting.kind = FormSetting::Kind::CheckBox;
     setting.control = control;
     setting.number = value == "1" ? 1 : 0;
-    return {setting, {}};
+    return Setting(setting);
 }
 
 // The one feature whose byte also carries LinesToSkip.
@@ -160,6 +183,8 @@ void ApplySetting(WindowOps& form, const FormSetting& setting) {
         case FormSetting::Kind::CheckBox:
             form.SetCheck(setting.control, setting.number);
             return;
+        case FormSetting::Kind::Unchanged:
+            return;
     }
 }
 
@@ -178,7 +203,8 @@ std::vector<ShownField> ShowForm(const WindowOps& form) {
 std::string FormatShownLines(const std::vector<ShownField>& fields) {
     std::string out;
     for (const ShownField& field : fields) {
-        out += std::to_string(field.id) + " " + field.name + " " + field.value + "\n";
+        out += std::to_string(field.id) + " " + field.name + " " +
+               cli::EscapeForTerminal(field.value) + "\n";
     }
     return out;
 }
@@ -191,22 +217,22 @@ std::string FormatShownJson(const std::vector<ShownField>& fields) {
     return WriteFlatJsonObject(members);
 }
 
-SettingResult ParseSetting(std::string_view name, std::string_view value, ValueRules rules) {
+SettingResult ParseSetting(std::string_view name, std::string_view value, ValueSource source) {
     if (name == kLinesToSkipName) {
         const FeatureBinding& owner = LinesToSkipOwner();
-        return NumberText(name, owner.linesToSkipControl, owner.linesToSkipBound, value, rules);
+        return NumberText(name, owner.linesToSkipControl, owner.linesToSkipBound, value, source);
     }
     const FeatureBinding* feature = FindFeature(name);
     if (!feature) {
-        return rules == ValueRules::AsTyped && IsDigits(name)
+        return source == ValueSource::SetArgument && IsDigits(name)
                    ? CheckBox(name, value)
                    : Error(name, "is not a field of the form");
     }
     switch (feature->kind) {
         case FeatureKind::Number:
-            return NumberText(name, feature->control, feature->upperBound, value, rules);
+            return NumberText(name, feature->control, feature->upperBound, value, source);
         case FeatureKind::FlagSet:
-            return FlagByte(*feature, value, rules);
+            return FlagByte(*feature, value);
         case FeatureKind::FontChoice:
             return FontSelection(*feature, value);
     }
@@ -219,7 +245,7 @@ SettingResult ParseSetArgument(std::string_view argument) {
         return {std::nullopt, JsonQuote(argument) + " is not NAME=VALUE"};
     }
     return ParseSetting(argument.substr(0, equals), argument.substr(equals + 1),
-                        ValueRules::AsTyped);
+                        ValueSource::SetArgument);
 }
 
 std::vector<std::string> FieldNames() {

@@ -21,7 +21,8 @@ struct FormSetting {
         EditText,       // control gets text
         FlagByte,       // every box of feature set from the bits of number
         FontSelection,  // control selects entry number (CB_ERR: no selection)
-        CheckBox        // control gets check state number
+        CheckBox,       // control gets check state number
+        Unchanged       // nothing: a profile's "" for a number field or LinesToSkip
     };
     Kind kind = Kind::EditText;
     const FeatureBinding* feature = nullptr;
@@ -43,23 +44,26 @@ struct ShownField {
 // text, a flag set the byte its boxes give ("%02X", for ValidationOptions the boxes' bits only),
 // a font its selected display name or "none".
 std::vector<ShownField> ShowForm(const WindowOps& form);
-// "ID NAME VALUE" lines, and the same as one JSON object keyed by name.
+// "ID NAME VALUE" lines, the value escaped for a terminal (a number field holds the printer's
+// reply as it came), and the same as one JSON object keyed by name.
 std::string FormatShownLines(const std::vector<ShownField>& fields);
 std::string FormatShownJson(const std::vector<ShownField>& fields);
 
-// How strictly a value is read. A `set` takes a number's text as it stands and any byte for a flag
-// set (bits that no box owns are dropped, as the form drops them); a profile is a document and
-// takes only clean values: a number's text empty or digits within the field's range, and no bit
-// that no box owns.
-enum class ValueRules { AsTyped, Profile };
+// Where a value comes from. Both are checked by the same rules, and a value they refuse never
+// reaches the form: a number field or LinesToSkip takes plain decimal digits within its range, a
+// flag set one or two hexadecimal digits with no bit that no check box owns, a font its list name
+// or "none". They differ only in what else they take: `set` also names a check box by its control
+// id (VALUE 0 or 1); a profile, which must give every field, takes "" for a number field or
+// LinesToSkip to leave that field as the form holds it.
+enum class ValueSource { SetArgument, Profile };
 
-// The setting for NAME and VALUE, or an error text saying what is wrong with it. NAME is a field's
-// name or, for `set` only, a check box's control id (VALUE 0 or 1).
+// The setting for NAME and VALUE, or an error text naming the field and the values it takes
+// ("ClampDelay takes a whole number from 0 to 40, not \"41\"").
 struct SettingResult {
     std::optional<FormSetting> setting;
     std::string error;
 };
-SettingResult ParseSetting(std::string_view name, std::string_view value, ValueRules rules);
+SettingResult ParseSetting(std::string_view name, std::string_view value, ValueSource source);
 // "NAME=VALUE" as `set` is given it.
 SettingResult ParseSetArgument(std::string_view argument);
 

@@ -20,7 +20,7 @@ SettingResult ParseMember(const JsonMember& member) {
                                   "\"Standard\", not as the number " +
                                   member.value};
     }
-    return ParseSetting(member.key, member.value, ValueRules::Profile);
+    return ParseSetting(member.key, member.value, ValueSource::Profile);
 }
 
 std::string Where(const JsonMember& member) {

@@ -1,5 +1,6 @@
 // The actions that press "Get" and "Status / Test Print".
 #include "cli/ActionGroups.h"
+#include "cli/ConsoleText.h"
 #include "commands/Commands.h"
 #include "framework/ControlIds.h"
 
@@ -8,23 +9,32 @@ namespace tq::cli {
 namespace {
 
 // Field 1071 is printed whatever happened, so each get gives exactly one line: after a failure it
-// still shows what it showed before, as on the form. The exit status tells the two apart.
+// still shows what it showed before, as on the form. The exit status tells the two apart. A text
+// feature's reply is the printer's own bytes, so the line is escaped for the terminal.
 void RunGet(ActionContext& context, const ParsedAction& action) {
     context.form.SetDlgItemText(IDC_FEATURE_ID, action.arguments[0]);
     OnGetFeature(context.form);
-    context.out << context.form.GetDlgItemText(IDC_FEATURE_VALUE) << std::endl;
+    WriteWhole(context.out,
+               EscapeForTerminal(context.form.GetDlgItemText(IDC_FEATURE_VALUE)) + "\n");
 }
 
-void RunStatus(ActionContext& context, const ParsedAction&) { OnStatusTestPrint(context.form); }
+void RunStatus(ActionContext& context, const ParsedAction&) {
+    OnStatusTestPrint(context.form);
+}
 
 }  // namespace
 
 void RegisterQueryActions(ActionRegistry& registry) {
-    registry.Add({"get", {"TEXT"}, {},
+    registry.Add({"get",
+                  {"TEXT"},
+                  {},
                   "type TEXT into \"Feature ID\", press \"Get\", print the \"Value\" field",
                   RunGet});
-    registry.Add({"status", {}, {},
-                  "press \"Status / Test Print\"; prints the status text, e.g. <00>", RunStatus});
+    registry.Add({"status",
+                  {},
+                  {},
+                  "press \"Status / Test Print\"; prints the status text, e.g. <00>",
+                  RunStatus});
 }
 
 }  // namespace tq::cli

@@ -1,12 +1,40 @@
 #include "cli/Session.h"
 
 #include "cli/ConsoleSink.h"
+#include "cli/ConsoleText.h"
 #include "cli/HeadlessConfigForm.h"
 #include "commands/FormStartup.h"
 
 namespace tq::cli {
 
-// Every action runs, as a person would go on pressing buttons after a failed one.
+namespace {
+
+// The action as it was typed, its arguments escaped: they may hold anything.
+std::string Describe(const ParsedAction& action) {
+    std::string words = action.spec->name;
+    for (const std::string& argument : action.arguments) {
+        words += " " + EscapeForTerminal(argument);
+    }
+    for (const std::string& flag : action.flags) {
+        words += " " + flag;
+    }
+    return words;
+}
+
+// Says which actions a failure kept from running, so that a log shows what was left undone.
+void ReportNotRun(std::ostream& err, const std::vector<ParsedAction>& actions, std::size_t from) {
+    std::string line = "tq9000ctl: not run after the failure:";
+    for (std::size_t i = from; i < actions.size(); ++i) {
+        line += (i == from ? " " : ", ") + Describe(actions[i]);
+    }
+    WriteWhole(err, line + "\n");
+}
+
+}  // namespace
+
+// Unlike a person at the form, who sees each box before pressing the next button, a script cannot
+// look: a write-all after a read-all that failed would store an empty form in the printer. So the
+// first failure ends the run.
 int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std::ostream& err) {
     ConsoleSink sink(out, err);
     ScopedMessageSink installed(&sink);
@@ -14,11 +42,12 @@ int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std:
     AddConfigFormControls(form);
     StartUpForm(form);
     ActionContext context{form, out, err};
-    for (const ParsedAction& action : actions) {
-        action.spec->run(context, action);
-        if (context.stop) {
-            break;
+    for (std::size_t i = 0; i < actions.size(); ++i) {
+        if (sink.FailureShown() || context.failed) {
+            ReportNotRun(err, actions, i);
+            return 1;
         }
+        actions[i].spec->run(context, actions[i]);
     }
     return sink.FailureShown() || context.failed ? 1 : 0;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/ActionGroups.h"
+#include "cli/ConsoleText.h"
 #include "cli/Session.h"
 
 int main(int argc, char** argv) {
@@ -13,11 +14,11 @@ int main(int argc, char** argv) {
     const auto line =
         tq::cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), registry, error);
     if (!line) {
-        std::cerr << "tq9000ctl: " << error << '\n' << tq::cli::UsageText(registry);
+        tq::cli::WriteWhole(std::cerr, "tq9000ctl: " + error + "\n" + tq::cli::UsageText(registry));
         return 2;
     }
     if (line->help) {
-        std::cout << tq::cli::UsageText(registry);
+        tq::cli::WriteWhole(std::cout, tq::cli::UsageText(registry));
         return 0;
     }
     return tq::cli::RunSession(line->actions, std::cout, std::cerr);

@@ -45,6 +45,13 @@ TEST(CtlAgainstSimTest, GetOfATextFeaturePrintsItsText) {
     EXPECT_EQ(r.out, "hello world\n1.0\n");
 }
 
+// A text feature is the printer's own bytes: its control characters reach the terminal escaped.
+TEST(CtlAgainstSimTest, GetEscapesControlCharactersOfTheReply) {
+    const ProcessResult r = RunAgainstSim({"--text", "0x31=\x1B[2J\\o/\x7F"}, {"get", "49"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "\\x1B[2J\\\\o/\\x7F\n");
+}
+
 // On the real line the reply comes in pieces a millisecond apart and is gathered whole; an
 // oversized one is cut at the reply buffer.
 TEST(CtlAgainstSimTest, SplitAndOversizedTextReplies) {
@@ -83,11 +90,12 @@ TEST(CtlAgainstSimTest, ASilentPrinterEndsInFatalError) {
                          "tq9000_config_app: fatal error\n");
 }
 
-// Both commands open and close COM1: in turn within one process.
+// Both commands open and close COM1: in turn within one process; the status box is a result, not
+// a failure, so the run goes on after it.
 TEST(CtlAgainstSimTest, ActionsRunInOrderInOneProcess) {
-    const ProcessResult r = RunAgainstSim({}, {"get", "88", "status"});
+    const ProcessResult r = RunAgainstSim({}, {"get", "88", "status", "get", "48"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "30\n<00>\n");
+    EXPECT_EQ(r.out, "30\n<00>\n1.0\n");
     EXPECT_EQ(r.err, kNotice + "Printer Status Byte: <00>\n");
 }
 

@@ -99,9 +99,9 @@ TEST_F(CliFormTest, ReadAllShowPrintsTheFormFilledFromThePrinter) {
 
 TEST_F(CliFormTest, SetThenWriteAllStoresTheFormInThePrinter) {
     const ProcessResult r =
-        Run(kPrinter, {"read-all", "set", "ClampDelay=40", "set", "PrinterOptions=ff", "set",
+        Run(kPrinter, {"read-all", "set", "ClampDelay=40", "set", "PrinterOptions=77", "set",
                        "ValidationDefaultFont=Large Italic", "set", "LinesToSkip=8", "set",
-                       "1037=1", "set", "SetupRevision=", "write-all"});
+                       "1037=1", "write-all"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, kNotice);
     const std::map<int, int> expected = {
@@ -139,8 +139,9 @@ TEST_F(CliFormTest, AMalformedProfileEndsTheRunBeforeAnythingIsWritten) {
     ProcessResult r = Run(kPrinter, {"load", profile, "write-all", "show"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, kNotice + "tq9000ctl: " + profile +
-                         ": line 2: ClampDelay: \"41\" is not a whole number from 0 to 40 (or "
-                         "empty, for not written)\n");
+                         ": line 2: ClampDelay takes a whole number from 0 to 40 (or \"\" to "
+                         "leave the form's ClampDelay as it is), not \"41\"\n"
+                         "tq9000ctl: not run after the failure: write-all, show\n");
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(store.at(88), 0xDD);
     EXPECT_EQ(store.at(100), 0xB8);
@@ -156,20 +157,75 @@ TEST_F(CliFormTest, AMalformedProfileEndsTheRunBeforeAnythingIsWritten) {
 }
 
 TEST_F(CliFormTest, ABadSetIsAUsageErrorThatTouchesNoPrinter) {
-    const ProcessResult r = Run(kPrinter, {"set", "ClampDelay=1", "write-all", "set", "Foo=1"});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err.rfind("tq9000ctl: Foo: is not a field of the form\nusage:", 0), 0u) << r.err;
-    EXPECT_EQ(store.at(76), 12);
+    const std::pair<const char*, const char*> refused[] = {
+        {"Foo=1", "Foo: is not a field of the form"},
+        {"PrinterOptions=FF", "PrinterOptions takes hex bits within 0x77"},
+    };
+    for (const auto& [argument, why] : refused) {
+        const ProcessResult r =
+            Run(kPrinter, {"set", "ClampDelay=1", "write-all", "set", argument});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err.rfind("tq9000ctl: " + std::string(why), 0), 0u) << r.err;
+        EXPECT_EQ(store.at(76), 12);
+    }
 }
 
-TEST_F(CliFormTest, ASilentPrinterFailsReadAllAtItsFirstFeature) {
-    const ProcessResult r = Run({"--silent"}, {"read-all", "show"});
+// The form after a failed Read All holds nothing of the printer's: a write-all would store empty
+// option groups in it. The run ends at the failure and says what it left.
+TEST_F(CliFormTest, ASilentPrinterEndsTheRunAtReadAllBeforeAnythingIsWritten) {
+    Args simArgs = kPrinter;
+    simArgs.push_back("--silent");
+    const ProcessResult r = Run(simArgs, {"read-all", "set", "ClampDelay=20", "write-all", "show"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, kNotice +
                          "tq9000_config_app: read timed out -9\n"
                          "tq9000_config_app: read error\n"
-                         "Caption: fatal write error\n");
-    EXPECT_NE(r.out.find("76 ClampDelay \n"), std::string::npos) << r.out;
+                         "Caption: fatal write error\n"
+                         "tq9000ctl: not run after the failure: set ClampDelay=20, write-all, "
+                         "show\n");
+    EXPECT_EQ(r.out, "");
+    const std::map<int, int> untouched = {
+        {76, 12},   {85, 200},  {86, 3},    {87, 4},     {88, 0xDD},  {96, 0x1F},
+        {97, 0x1B}, {98, 0x81}, {99, 0x0A}, {100, 0xB8}, {101, 0x0A}, {102, 0x11},
+    };
+    for (const auto& [id, value] : untouched) {
+        EXPECT_EQ(store.at(id), value) << "feature " << id;
+    }
+}
+
+// A get that failed still prints its one line (the Value field as it stood), then the run ends.
+TEST_F(CliFormTest, AFailedGetPrintsItsLineThenEndsTheRun) {
+    const ProcessResult r = Run(kPrinter, {"get", "112", "set", "PrinterOptions=00", "write-all"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "\n");
+    EXPECT_EQ(r.err, kNotice +
+                         "tq9000_config_app: Enter a value between 30H and 6FH\n"
+                         "tq9000ctl: not run after the failure: set PrinterOptions=00, "
+                         "write-all\n");
+    EXPECT_EQ(store.at(88), 0xDD);
+}
+
+// A profile's "" leaves the form's field as it stands: after a read-all that is the printer's own
+// value, written back unchanged. Without one, a number field is empty and not written, but
+// LinesToSkip rides in ValidationOptions, which is always written: empty gives 0.
+TEST_F(CliFormTest, AnEmptyFieldOfAProfileLeavesTheFormsOwn) {
+    const std::string profile = TempPath("keep.json");
+    ASSERT_EQ(Run(kPrinter, {"read-all", "save", profile}).status, 0);
+    std::string text = ReadText(profile);
+    text.replace(text.find("\"ClampDelay\": \"12\""), 18, "\"ClampDelay\": \"\"");
+    text.replace(text.find("\"LinesToSkip\": \"8\""), 18, "\"LinesToSkip\": \"\"");
+    WriteText(profile, text);
+    const Args printer = {"--set", "76=33", "--set", "100=0xB3"};
+
+    ProcessResult r = Run(printer, {"read-all", "load", profile, "write-all"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(store.at(76), 33);
+    EXPECT_EQ(store.at(100), 0xA3);  // the profile's boxes, the printer's LinesToSkip
+
+    r = Run(printer, {"load", profile, "write-all"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(store.at(76), 33);
+    EXPECT_EQ(store.at(100), 0xA0);
 }
 
 }  // namespace

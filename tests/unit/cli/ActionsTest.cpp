@@ -67,7 +67,26 @@ TEST_F(ActionsTest, HelpInPlaceOfAnAction) {
     EXPECT_NE(usage.find("  probe [--json]"), std::string::npos);
 }
 
-TEST(ConsoleSinkTest, EveryBoxIsALineAndOnlyNoticesAndStatusAreNotFailures) {
+// A stream buffer with no buffer of its own: every piece the stream hands it is kept apart, as
+// every piece handed to the unbuffered standard error becomes a write(2) of its own.
+class WriteRecorder : public std::streambuf {
+public:
+    std::vector<std::string> writes;
+
+protected:
+    std::streamsize xsputn(const char* text, std::streamsize size) override {
+        writes.emplace_back(text, static_cast<std::size_t>(size));
+        return size;
+    }
+    int_type overflow(int_type c) override {
+        if (c != traits_type::eof()) {
+            writes.emplace_back(1, traits_type::to_char_type(c));
+        }
+        return traits_type::not_eof(c);
+    }
+};
+
+TEST(ConsoleSinkTest, EveryBoxIsOneWholeWriteAndOnlyNoticesAndStatusAreNotFailures) {
     using Kind = MessageBoxEvent::Kind;
     const std::pair<MessageBoxEvent, bool> cases[] = {
         {{Kind::Form, "Usb offline, assuming COM1:", "BRENLOW", 0x40}, false},
@@ -80,17 +99,19 @@ TEST(ConsoleSinkTest, EveryBoxIsALineAndOnlyNoticesAndStatusAreNotFailures) {
     for (const auto& [box, failure] : cases) {
         EXPECT_EQ(ReportsFailure(box), failure) << box.text;
     }
-    std::ostringstream out, err;
+    WriteRecorder outWrites, errWrites;
+    std::ostream out(&outWrites), err(&errWrites);
     ConsoleSink sink(out, err);
     sink.Show(cases[0].first);
     sink.Show(cases[2].first);
     EXPECT_FALSE(sink.FailureShown());
     sink.Show(cases[5].first);
     EXPECT_TRUE(sink.FailureShown());
-    EXPECT_EQ(err.str(),
-              "BRENLOW: Usb offline, assuming COM1:\nPrinter Status Byte: <00>\n"
-              "tq9000_config_app: read error\n");
-    EXPECT_EQ(out.str(), "<00>\n");
+    sink.Show({Kind::Form, "bell\x07", "Printer Status Byte", 0});
+    EXPECT_EQ(errWrites.writes,
+              (Args{"BRENLOW: Usb offline, assuming COM1:\n", "Printer Status Byte: <00>\n",
+                    "tq9000_config_app: read error\n", "Printer Status Byte: bell\\x07\n"}));
+    EXPECT_EQ(outWrites.writes, (Args{"<00>\n", "bell\\x07\n"}));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "framework/ControlIds.h"
 #include "framework/HeadlessForm.h"
@@ -58,54 +59,91 @@ TEST_F(FormStateTest, ShowGivesOneLinePerFieldWithLinesToSkipOnItsOwn) {
     EXPECT_NE(json.find("  \"MiscellaneousOptions\": \"00\"\n}\n"), std::string::npos) << json;
 }
 
-TEST_F(FormStateTest, SetChangesControlsAsAPersonWould) {
-    EXPECT_TRUE(Set("ClampDelay= 12abc"));  // a number's text is taken as it stands
-    EXPECT_EQ(form.GetDlgItemText(IDC_CLAMP_DELAY), " 12abc");
-    EXPECT_TRUE(Set("SetupRevision="));
-    EXPECT_EQ(form.GetDlgItemText(IDC_SETUP_REVISION), "");
-    EXPECT_TRUE(Set("LinesToSkip=8"));
-    EXPECT_TRUE(Set("PrinterOptions=fF"));  // bits no box owns are dropped, as the form drops them
-    EXPECT_EQ(ShowForm(form)[4].value, "77");
-    EXPECT_TRUE(Set("ValidationOptions=E5"));  // the boxes only: LinesToSkip stays 8
-    EXPECT_EQ(ShowForm(form)[9].value, "E0");
-    EXPECT_EQ(form.GetDlgItemText(IDC_LINES_TO_SKIP), "8");
-    EXPECT_TRUE(Set("EmulationOptions=5"));
-    EXPECT_EQ(ShowForm(form)[8].value, "05");
-    EXPECT_TRUE(Set("ValidationDefaultFont=Standard - Default"));
-    EXPECT_EQ(form.GetCurSel(IDC_VALIDATION_FONT), 0);
-    EXPECT_TRUE(Set("ValidationDefaultFont=none"));
-    EXPECT_EQ(form.GetCurSel(IDC_VALIDATION_FONT), CB_ERR);
-    EXPECT_TRUE(Set("1054=0"));
-    EXPECT_EQ(form.GetCheck(1054), 0);
-    EXPECT_TRUE(Set("1084=1"));
-    EXPECT_EQ(ShowForm(form)[12].value, "10");
+// Each accepted value, applied in turn, and the field as `show` then prints it.
+TEST_F(FormStateTest, SetTakesTheValuesEachFieldCanHold) {
+    const std::tuple<const char*, std::size_t, const char*> accepted[] = {
+        {"ClampDelay=0", 0, "0"},
+        {"ClampDelay=40", 0, "40"},
+        {"ClampDelay=007", 0, "7"},
+        {"CustomerSpecialVersion=41", 1, "41"},
+        {"SetupVersion=255", 2, "255"},
+        {"PrinterOptions=77", 4, "77"},
+        {"PrinterOptions=4", 4, "04"},
+        {"1054=1", 4, "05"},
+        {"1052=0", 4, "01"},
+        {"JournalDefaultFont=Standard Bold", 5, "Standard Bold"},
+        {"ValidationDefaultFont=none", 6, "none"},
+        {"FontOptions=9f", 7, "9F"},
+        {"ValidationOptions=E0", 9, "E0"},
+        {"LinesToSkip=8", 10, "8"},
+        {"1084=1", 12, "10"},
+    };
+    for (const auto& [argument, field, shown] : accepted) {
+        EXPECT_TRUE(Set(argument)) << argument << ": " << error;
+        EXPECT_EQ(ShowForm(form)[field].value, shown) << argument;
+    }
+    EXPECT_EQ(ShowForm(form)[9].value, "E0");  // LinesToSkip=8 left the boxes alone
 }
 
-TEST_F(FormStateTest, SetRefusesUnknownNamesAndMalformedValuesWithoutTouchingTheForm) {
+// What the form would write as something else (0 for "abc", nothing for "41") or drop (a bit no
+// box owns) is refused, naming the field and what it takes; the form is left as it was.
+TEST_F(FormStateTest, SetRefusesWhatTheFormWouldWriteOtherwise) {
     const std::string before = test::DescribeFeatureControls(form);
     const std::pair<const char*, const char*> refused[] = {
-        {"ClampDelay", "is not NAME=VALUE"},
-        {"=12", "is not NAME=VALUE"},
-        {"clampdelay=12", "is not a field of the form"},
-        {"Bogus=1", "is not a field of the form"},
-        {"PrinterOptions=", "is not a byte in hexadecimal"},
-        {"PrinterOptions=100", "is not a byte in hexadecimal"},
-        {"PrinterOptions=0x5", "is not a byte in hexadecimal"},
-        {"PrinterOptions=G1", "is not a byte in hexadecimal"},
-        {"PrinterOptions=-1", "is not a byte in hexadecimal"},
-        {"JournalDefaultFont=standard", "is not a font; use one of \"Standard - Default\""},
-        {"JournalDefaultFont=", "is not a font"},
-        {"1059=1", "is neither a field of the form nor one of its check boxes"},
+        {"ClampDelay=0x10", "ClampDelay takes a whole number from 0 to 40, not \"0x10\""},
+        {"ClampDelay=abc", "ClampDelay takes a whole number from 0 to 40, not \"abc\""},
+        {"ClampDelay=41", "ClampDelay takes a whole number from 0 to 40, not \"41\""},
+        {"ClampDelay=-1", "not \"-1\""},
+        {"ClampDelay= 12", "not \" 12\""},
+        {"ClampDelay=12abc", "not \"12abc\""},
+        {"ClampDelay=", "ClampDelay takes a whole number from 0 to 40, not \"\""},
+        {"ClampDelay=99999999999", "not \"99999999999\""},
+        {"SetupRevision=256", "SetupRevision takes a whole number from 0 to 255, not \"256\""},
+        {"LinesToSkip=9", "LinesToSkip takes a whole number from 0 to 8, not \"9\""},
+        {"PrinterOptions=FF",
+         "PrinterOptions takes hex bits within 0x77 (the bits its check boxes own), written as 1 "
+         "or 2 hex digits without 0x, not \"FF\""},
+        {"PrinterOptions=08", "within 0x77"},
+        {"PrinterOptions=0x41", "not \"0x41\""},
+        {"PrinterOptions=100", "not \"100\""},
+        {"PrinterOptions=", "not \"\""},
+        {"ValidationOptions=E5",
+         "within 0xE0 (the bits its check boxes own; LinesToSkip is a field of its own)"},
+        {"TestModeOptions=08", "TestModeOptions takes hex bits within 0x07"},
+        {"JournalDefaultFont=standard",
+         "JournalDefaultFont takes a font: \"Standard - Default\", \"Standard\""},
+        {"JournalDefaultFont=", "or \"none\", not \"\""},
+        {"1054=2", "1054 (a check box) takes 1 (checked) or 0 (cleared), not \"2\""},
+        {"1054=", "not \"\""},
+        {"1059=1", "1059: is neither a field of the form nor one of its check boxes"},
         {"1000=1", "is neither a field"},
         {"99999999999=1", "is neither a field"},
-        {"1054=2", "a check box takes 1 (checked) or 0 (cleared)"},
-        {"1054=", "a check box takes 1"},
+        {"clampdelay=12", "clampdelay: is not a field of the form"},
+        {"ClampDelay", "\"ClampDelay\" is not NAME=VALUE"},
+        {"=12", "is not NAME=VALUE"},
     };
     for (const auto& [argument, expected] : refused) {
         EXPECT_FALSE(Set(argument)) << argument;
         EXPECT_NE(error.find(expected), std::string::npos) << argument << ": " << error;
     }
     EXPECT_EQ(test::DescribeFeatureControls(form), before);
+}
+
+// The same checks read a profile; what a profile also takes is "" for a number or LinesToSkip,
+// which leaves the field as the form holds it.
+TEST_F(FormStateTest, AProfileAlsoTakesEmptyToLeaveANumberAsItIs) {
+    for (const char* name : {"ClampDelay", "SetupRevision", "LinesToSkip"}) {
+        const SettingResult empty = ParseSetting(name, "", ValueSource::Profile);
+        ASSERT_TRUE(empty.setting) << empty.error;
+        EXPECT_EQ(empty.setting->kind, FormSetting::Kind::Unchanged) << name;
+    }
+    EXPECT_EQ(ParseSetting("ClampDelay", "41", ValueSource::Profile).error,
+              "ClampDelay takes a whole number from 0 to 40 (or \"\" to leave the form's "
+              "ClampDelay as it is), not \"41\"");
+    EXPECT_EQ(ParseSetting("PrinterOptions", "FF", ValueSource::Profile).error,
+              ParseSetting("PrinterOptions", "FF", ValueSource::SetArgument).error);
+    EXPECT_FALSE(ParseSetting("PrinterOptions", "", ValueSource::Profile).setting);
+    EXPECT_FALSE(ParseSetting("1054", "1", ValueSource::Profile).setting);
 }
 
 }  // namespace

@@ -88,15 +88,21 @@ protected:
     fs::path directory;
 };
 
-TEST_F(ProfileTest, AGoodProfileSetsEveryField) {
+// Every field is set, but for the empty SetupRevision: "" leaves a field as the form holds it.
+TEST_F(ProfileTest, AGoodProfileSetsEveryFieldButThoseLeftEmpty) {
     form.SetCurSel(IDC_VALIDATION_FONT, 3);
     form.SetDlgItemText(IDC_SETUP_REVISION, "9");
     EXPECT_EQ(LoadProfile(form, Write("good.json", kGoodProfile)), "");
     EXPECT_EQ(test::DescribeFeatureControls(form),
-              "ClampDelay='15' CustomerSpecialVersion='0' SetupVersion='3' SetupRevision='' "
+              "ClampDelay='15' CustomerSpecialVersion='0' SetupVersion='3' SetupRevision='9' "
               "PrinterOptions=000110 JournalDefaultFont=1 ValidationDefaultFont=-1 "
               "FontOptions=001001 EmulationOptions=0100 ValidationOptions=101'8' "
               "TestModeOptions=000 MiscellaneousOptions=1101 ");
+
+    form.SetDlgItemText(IDC_LINES_TO_SKIP, "5");
+    const std::string keepsLines = WithMember("LinesToSkip", "  \"LinesToSkip\": \"\",");
+    EXPECT_EQ(LoadProfile(form, Write("keep.json", keepsLines)), "");
+    EXPECT_EQ(form.GetDlgItemText(IDC_LINES_TO_SKIP), "5");
 }
 
 TEST_F(ProfileTest, SavedProfilesLoadBackIntoTheSameForm) {
@@ -115,22 +121,25 @@ TEST_F(ProfileTest, SavedProfilesLoadBackIntoTheSameForm) {
 TEST_F(ProfileTest, BadProfilesChangeNoControlAndSayWhy) {
     const std::pair<std::string, std::string> cases[] = {
         {WithMember("ClampDelay", "  \"ClampDelay\": \"41\","),
-         "line 2: ClampDelay: \"41\" is not a whole number from 0 to 40"},
-        {WithMember("ClampDelay", "  \"ClampDelay\": \"12abc\","), "line 2: ClampDelay:"},
+         "line 2: ClampDelay takes a whole number from 0 to 40 (or \"\" to leave the form's "
+         "ClampDelay as it is), not \"41\""},
+        {WithMember("ClampDelay", "  \"ClampDelay\": \"12abc\","), "line 2: ClampDelay takes"},
         {WithMember("ClampDelay", "  \"ClampDelay\": 99999999999999999999,"),
-         "ClampDelay: \"99999999999999999999\" is not a whole number from 0 to 40"},
-        {WithMember("ClampDelay", "  \"ClampDelay\": -1,"), "ClampDelay: \"-1\" is not a whole"},
-        {WithMember("ClampDelay", "  \"ClampDelay\": 1.5,"), "ClampDelay: \"1.5\" is not a whole"},
-        {WithMember("SetupVersion", "  \"SetupVersion\": \"256\","), "line 4: SetupVersion:"},
-        {WithMember("LinesToSkip", "  \"LinesToSkip\": 9,"), "LinesToSkip: \"9\" is not"},
+         "as it is), not \"99999999999999999999\""},
+        {WithMember("ClampDelay", "  \"ClampDelay\": -1,"), "as it is), not \"-1\""},
+        {WithMember("ClampDelay", "  \"ClampDelay\": 1.5,"), "not \"1.5\""},
+        {WithMember("SetupVersion", "  \"SetupVersion\": \"256\","),
+         "line 4: SetupVersion takes a whole number from 0 to 255"},
+        {WithMember("LinesToSkip", "  \"LinesToSkip\": 9,"),
+         "LinesToSkip takes a whole number from 0 to 8"},
         {WithMember("PrinterOptions", "  \"PrinterOptions\": \"38\","),
-         "line 6: PrinterOptions: bits 08 of \"38\" belong to no check box"},
+         "line 6: PrinterOptions takes hex bits within 0x77 (the bits its check boxes own)"},
         {WithMember("PrinterOptions", "  \"PrinterOptions\": 30,"),
          "PrinterOptions: write the value as a string"},
         {WithMember("ValidationOptions", "  \"ValidationOptions\": \"E5\","),
-         "ValidationOptions: bits 05"},
+         "ValidationOptions takes hex bits within 0xE0"},
         {WithMember("JournalDefaultFont", "  \"JournalDefaultFont\": \"Huge\","),
-         "JournalDefaultFont: \"Huge\" is not a font"},
+         "JournalDefaultFont takes a font: "},
         {WithMember("TestModeOptions", "  \"Bogus\": \"00\","),
          "Bogus: is not a field of the form"},
         {WithMember("TestModeOptions", "  \"ClampDelay\": \"1\","),

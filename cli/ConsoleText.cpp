@@ -1,0 +1,33 @@
+#include "cli/ConsoleText.h"
+
+#include <cstdio>
+
+namespace tq::cli {
+
+std::string EscapeForTerminal(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (byte < 0x20 || byte > 0x7E) {
+            char escape[5];
+            std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned>(byte));
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// Standard error is unbuffered: every << on it is a write of its own, which is how lines of
+// runs sharing it get torn. One write() of the whole text is a single write(2) there, and one
+// flush of the buffer on standard output.
+void WriteWhole(std::ostream& stream, std::string_view text) {
+    stream.write(text.data(), static_cast<std::streamsize>(text.size()));
+    stream.flush();
+}
+
+}  // namespace tq::cli

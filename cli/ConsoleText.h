@@ -1,0 +1,21 @@
+// How tq9000ctl puts text on a terminal or into a log that other runs share. Text that came from
+// the printer is escaped before it is shown, so that a stray escape sequence in a reply cannot
+// move the cursor, retitle the window or hide a line. Each line goes to its stream in one call, so
+// that many runs writing to one standard error interleave whole lines, never parts of them.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace tq::cli {
+
+// Printable ASCII (0x20 to 0x7E) as it is, a backslash as "\\", every other byte as "\xNN" with
+// two upper-case hexadecimal digits. Bytes from 0x80 up are escaped too: the printer's text has no
+// declared encoding, and passing them on would let a terminal read them as UTF-8 or C1 controls.
+std::string EscapeForTerminal(std::string_view text);
+
+// Hands `text` (one or more whole lines) to the stream in a single write and flushes it.
+void WriteWhole(std::ostream& stream, std::string_view text);
+
+}  // namespace tq::cli
