@@ -17,7 +17,7 @@ namespace tq {
 namespace {
 
 using Lines = std::vector<std::string>;
-using test::Wait;
+using test::RunPendingEvents;
 using test::WaitUntil;
 
 // The notice source of the tests: a byte written is a notice.
@@ -84,7 +84,7 @@ protected:
             return static_cast<int>(wxID_OK);
         };
         RunForm([&] {
-            test::Watchdog watchdog(5000, [&] {
+            test::Watchdog watchdog(test::kPatienceMs, [&] {
                 if (statusBox != nullptr) {
                     test::DismissNativeBox(*statusBox);
                 }
@@ -143,8 +143,8 @@ TEST_F(DeviceNoticeTest, AnnouncesChangesOnlyWhileTheFormIsIdle) {
         notices.Notify();
         ASSERT_TRUE(WaitUntil([&] { return boxes() == 3; }));
         notices.Notify();
+        // A notice is announced from the very call that drains it.
         ASSERT_TRUE(WaitUntil([this] { return notices.drains == 2; }));
-        Wait(100);
         EXPECT_EQ(boxes(), 3u);
         printer.UnplugUsb();
         notices.Notify();
@@ -167,7 +167,7 @@ TEST(DeviceNoticeWatchTest, DrainsBeforeEveryDeliveryAndOnlyWhenSomethingWasWait
     notices.Notify();
     notices.Notify();
     ASSERT_TRUE(WaitUntil([&] { return notices.drains >= 1; }));
-    Wait(50);
+    RunPendingEvents();
     EXPECT_EQ(delivered, 1);  // two notices waiting, one poll answers both
     EXPECT_TRUE(drainedFirst);
 }
@@ -180,7 +180,7 @@ TEST(DeviceNoticeWatchTest, NothingIsDeliveredOnceTheWatchIsGone) {
         ASSERT_TRUE(watch.Watching());
     }
     notices.Notify();
-    Wait(100);
+    RunPendingEvents();
     EXPECT_EQ(delivered, 0);
     EXPECT_EQ(notices.drains, 0);
 }
@@ -191,9 +191,9 @@ TEST(DeviceNoticeWatchTest, StopsWatchingASourceThatHungUp) {
     int delivered = 0;
     DeviceNoticeWatch watch(notices.Source(), [&] { ++delivered; });
     notices.CloseWriter();
-    EXPECT_TRUE(WaitUntil([&] { return !watch.Watching(); }, 1000));
+    EXPECT_TRUE(WaitUntil([&] { return !watch.Watching(); }));
     const int drainsThen = notices.drains;
-    Wait(100);
+    RunPendingEvents();
     EXPECT_EQ(notices.drains, drainsThen);
     EXPECT_EQ(delivered, 0);
 }

@@ -21,7 +21,6 @@ namespace {
 using Lines = std::vector<std::string>;
 using test::ClickOn;
 using test::PressKey;
-using test::Wait;
 using test::WaitUntil;
 
 class FormStartUpTest : public test::FormFixture {};
@@ -72,8 +71,9 @@ TEST_F(FormKeysTest, EnterLeavesTheFormOpenAndEscapeClosesIt) {
         for (int id : {IDC_CLAMP_DELAY, IDC_JOURNAL_FONT, IDC_FIRST_CHECK_BOX}) {
             ClickOn(Control(id));
             ASSERT_TRUE(WaitUntil([&] { return wxWindow::FindFocus() != nullptr; })) << id;
+            const test::ButtonActivations activations(form);
             PressKey(WXK_RETURN);
-            Wait(500);  // GTK presses a default button 200 to 300 ms after the key
+            EXPECT_EQ(activations.count(), 0) << "Enter reached a button from control " << id;
             ASSERT_TRUE(form.IsModal()) << "Enter closed the form from control " << id;
         }
         PressKey(WXK_ESCAPE);
@@ -87,8 +87,9 @@ TEST_F(FormKeysTest, EnterDoesNotReachADefaultButton) {
     dynamic_cast<wxButton&>(Control(IDCANCEL)).SetDefault();
     RunForm([this] {
         ClickOn(Control(IDC_SETUP_VERSION));
+        const test::ButtonActivations activations(form);
         PressKey(WXK_RETURN);
-        Wait(500);
+        EXPECT_EQ(activations.count(), 0) << "Enter reached the default button";
         EXPECT_TRUE(form.IsModal()) << "Enter pressed the default button";
     });
 }
@@ -97,7 +98,7 @@ TEST_F(FormKeysTest, EnterOnAFocusedButtonPressesIt) {
     RunForm([this] {
         ClickOn(Control(IDC_CLAMP_DELAY));
         Control(IDCANCEL).SetFocus();
-        Wait(100);
+        ASSERT_TRUE(WaitUntil([this] { return wxWindow::FindFocus() == &Control(IDCANCEL); }));
         PressKey(WXK_RETURN);
         EXPECT_TRUE(WaitUntil([this] { return !form.IsModal(); })) << "Enter did not press EXIT";
     });
@@ -176,20 +177,31 @@ TEST_F(AboutBoxTest, RightClickOpensTheWindowMenuWhoseAboutEntryOpensTheAboutBox
         return &dialog == &form ? static_cast<int>(wxID_NONE) : static_cast<int>(IDOK);
     };
     RunForm([this] {
+        // The menu runs a loop of its own until it closes, inside the click: the keys come from a
+        // timer, as soon as the menu has opened.
+        bool menuOpen = false;
+        const auto onMenuOpen = [&](wxMenuEvent& event) {
+            menuOpen = true;
+            event.Skip();
+        };
+        form.Bind(wxEVT_MENU_OPEN, onMenuOpen);
         wxTimer chooser;
-        chooser.Bind(wxEVT_TIMER, [](wxTimerEvent&) {
-            wxUIActionSimulator keys;
-            keys.Char(WXK_UP);  // from no selection, Up selects the last entry
-            keys.Char(WXK_RETURN);
+        chooser.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+            if (menuOpen) {
+                chooser.Stop();
+                wxUIActionSimulator keys;
+                keys.Char(WXK_UP);  // from no selection, Up selects the last entry
+                keys.Char(WXK_RETURN);
+            }
         });
-        chooser.StartOnce(400);
-        test::Watchdog watchdog(5000, [] { wxUIActionSimulator().Char(WXK_ESCAPE); });
+        chooser.Start(10);
+        test::Watchdog watchdog(test::kPatienceMs, [] { wxUIActionSimulator().Char(WXK_ESCAPE); });
         wxUIActionSimulator mouse;
         const wxRect group = Control(IDC_READ_ALL).GetScreenRect();
         mouse.MouseMove(group.GetPosition() - wxPoint(0, 20));  // the form's own background
-        Wait(50);
         mouse.MouseClick(wxMOUSE_BTN_RIGHT);
-        WaitUntil([this] { return dialogs.shown.size() == 3; });
+        EXPECT_TRUE(WaitUntil([this] { return dialogs.shown.size() == 3; }));
+        EXPECT_TRUE(form.Unbind(wxEVT_MENU_OPEN, onMenuOpen));
     });
     EXPECT_EQ(dialogs.messages(),
               (Lines{"form", "BRENLOW: Usb offline, assuming COM1: (i)", "about"}));
@@ -210,8 +222,7 @@ TEST_F(AboutBoxTest, ClosesWithOkEscapeAndTheCloseBox) {
         ASSERT_TRUE(box.Loaded());
         dialogs.answer = [](wxDialog&) { return static_cast<int>(wxID_NONE); };
         const int result = test::RunModalWith(box, [&] {
-            WaitUntil([&] { return box.IsShownOnScreen(); });
-            Wait(200);
+            ASSERT_TRUE(test::WaitUntilReadyForInput(box)) << "way " << way;
             ways[way](box);
             EXPECT_TRUE(WaitUntil([&] { return !box.IsModal(); })) << "way " << way;
         });

@@ -22,7 +22,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 using test::ClickOn;
-using test::Wait;
 
 const char* const kComNotice = "BRENLOW: Usb offline, assuming COM1: (i)";
 
@@ -71,7 +70,7 @@ protected:
         ClickOn(Control(id));
         form.Ops().SetDlgItemText(id, "");
         wxUIActionSimulator().Text(text.c_str());
-        Wait(100);
+        test::HandleQueuedInput();
     }
 };
 

@@ -29,12 +29,11 @@ protected:
     }
     std::string Text(int id) { return form.Ops().GetDlgItemText(id); }
 
-    // Shows the form for real, waits until it is on the screen, runs `script`, and closes the form
-    // with EXIT if the script has not closed it.
+    // Shows the form for real, waits until it takes input, runs `script`, and closes the form with
+    // EXIT if the script has not closed it.
     void RunForm(const std::function<void()>& script) {
         RunModalWith(form, [this, script] {
-            WaitUntil([this] { return form.IsShownOnScreen(); });
-            Wait(200);
+            ASSERT_TRUE(WaitUntilReadyForInput(form)) << "the form never came on the screen";
             script();
             if (form.IsModal()) {
                 form.EndModal(IDCANCEL);

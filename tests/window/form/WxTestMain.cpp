@@ -13,12 +13,16 @@
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests)) {
+        return RUN_ALL_TESTS();  // CTest lists the suites before any X server is started
+    }
     if (!wxGetEnv("GDK_GL", nullptr)) {
         wxSetEnv("GDK_GL", "disable");
     }
     wxApp::SetInstance(new wxApp);
     if (!wxEntryStart(argc, argv)) {
-        std::fprintf(stderr, "window tests: no display (run them under xvfb-run)\n");
+        std::fprintf(stderr,
+                     "window tests: no display (run them with tests/window/run-with-xvfb.sh)\n");
         return 1;
     }
     tq::SendDiagnosticsToStderr();

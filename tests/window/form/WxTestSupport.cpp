@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <wx/app.h>
+#include <wx/button.h>
 #include <wx/msgdlg.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
@@ -88,34 +89,68 @@ void DialogRecorder::Exit(wxDialog* /*dialog*/) {
     --open_;
 }
 
-void Wait(int ms) {
-    WaitUntil([] { return false; }, ms);
-}
-
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!done()) {
         if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
-        wxTheApp->Yield(true);
-        wxMilliSleep(5);
+        RunPendingEvents();
+        wxMilliSleep(2);
     }
     return true;
+}
+
+// wxYield rather than Yield(true): the latter does nothing when called from a handler that runs
+// inside another yield (a menu's loop inside the input simulator's), which is where some waits are.
+void RunPendingEvents() {
+    wxYield();
+}
+
+void HandleQueuedInput() {
+    gdk_display_sync(gdk_display_get_default());
+    RunPendingEvents();
+}
+
+// Without a window manager the server maps a window as soon as it reads the request: once GTK has
+// mapped the window, one round trip makes sure the server has.
+bool WaitUntilReadyForInput(wxTopLevelWindow& window) {
+    const bool mapped = WaitUntil(
+        [&] { return window.IsShownOnScreen() && gtk_widget_get_mapped(window.GetHandle()); });
+    HandleQueuedInput();
+    return mapped;
 }
 
 void ClickOn(wxWindow& window) {
     wxUIActionSimulator input;
     input.MouseMove(window.GetScreenRect().GetPosition() + window.GetSize() / 2);
-    Wait(50);
     input.MouseClick();
-    Wait(100);
+    HandleQueuedInput();
 }
 
 void PressKey(int keyCode) {
     wxUIActionSimulator input;
     input.Char(keyCode);
-    Wait(100);
+    HandleQueuedInput();
+}
+
+ButtonActivations::ButtonActivations(wxWindow& window) {
+    const auto count = +[](GtkButton* /*button*/, gpointer self) {
+        ++static_cast<ButtonActivations*>(self)->count_;
+    };
+    for (wxWindow* child : window.GetChildren()) {
+        if (dynamic_cast<wxButton*>(child) != nullptr) {
+            GtkWidget* button = child->GetHandle();
+            handlers_.emplace_back(button,
+                                   g_signal_connect(button, "activate", G_CALLBACK(count), this));
+        }
+    }
+}
+
+ButtonActivations::~ButtonActivations() {
+    for (const auto& [button, handler] : handlers_) {
+        g_signal_handler_disconnect(button, handler);
+    }
 }
 
 int ToolkitMinimumHeight(wxWindow& control) {
@@ -126,7 +161,6 @@ int ToolkitMinimumHeight(wxWindow& control) {
 
 void CloseLikeWindowManager(wxTopLevelWindow& window) {
     gtk_window_close(GTK_WINDOW(window.GetHandle()));
-    Wait(100);
 }
 
 void DismissNativeBox(wxDialog& box) {
