@@ -13,10 +13,10 @@ namespace {
 std::string Describe(const ParsedAction& action) {
     std::string words = action.spec->name;
     for (const std::string& argument : action.arguments) {
-        words += " " + EscapeForTerminal(argument);
+        words.append(" ").append(EscapeForTerminal(argument));
     }
     for (const std::string& flag : action.flags) {
-        words += " " + flag;
+        words.append(" ").append(flag);
     }
     return words;
 }
@@ -25,7 +25,7 @@ std::string Describe(const ParsedAction& action) {
 void ReportNotRun(std::ostream& err, const std::vector<ParsedAction>& actions, std::size_t from) {
     std::string line = "tq9000ctl: not run after the failure:";
     for (std::size_t i = from; i < actions.size(); ++i) {
-        line += (i == from ? " " : ", ") + Describe(actions[i]);
+        line.append(i == from ? " " : ", ").append(Describe(actions[i]));
     }
     WriteWhole(err, line + "\n");
 }

@@ -45,7 +45,7 @@ inline std::string DescribeFeatureControls(const WindowOps& form) {
     for (const FeatureBinding& feature : FeatureMap) {
         picture += std::string(feature.name) + "=";
         if (feature.kind == FeatureKind::Number) {
-            picture += "'" + form.GetDlgItemText(feature.control) + "'";
+            picture.append("'").append(form.GetDlgItemText(feature.control)).append("'");
         } else if (feature.kind == FeatureKind::FontChoice) {
             picture += std::to_string(form.GetCurSel(feature.control));
         } else {
@@ -53,7 +53,9 @@ inline std::string DescribeFeatureControls(const WindowOps& form) {
                 picture += std::to_string(form.GetCheck(flag.control));
             }
             if (feature.linesToSkipControl != 0) {
-                picture += "'" + form.GetDlgItemText(feature.linesToSkipControl) + "'";
+                picture.append("'")
+                    .append(form.GetDlgItemText(feature.linesToSkipControl))
+                    .append("'");
             }
         }
         picture += " ";
