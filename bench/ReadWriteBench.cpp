@@ -111,7 +111,9 @@ Summary Summarise(const std::vector<Sample>& samples) {
             *std::max_element(wall.begin(), wall.end()), Median(cpu)};
 }
 
-const char* Met(bool met) { return met ? "yes" : "NO"; }
+const char* Met(bool met) {
+    return met ? "yes" : "NO";
+}
 
 void PrintRow(const char* name, const Summary& s, const char* ratio, bool wallMet) {
     const double share = s.cpuMedian / s.wallMedian;
@@ -122,18 +124,21 @@ void PrintRow(const char* name, const Summary& s, const char* ratio, bool wallMe
 
 void PrintTable(int runs, const Summary& read, const Summary& write) {
     std::printf("%d runs of each command, times in ms (medians unless marked)\n\n", runs);
-    std::printf("| command   | wall      | wall min  | wall max  | ratio | cpu      | cpu/wall "
-                "| wall ok | cpu ok |\n");
-    std::printf("|-----------|-----------|-----------|-----------|-------|----------|----------"
-                "|---------|--------|\n");
+    std::printf(
+        "| command   | wall      | wall min  | wall max  | ratio | cpu      | cpu/wall "
+        "| wall ok | cpu ok |\n");
+    std::printf(
+        "|-----------|-----------|-----------|-----------|-------|----------|----------"
+        "|---------|--------|\n");
     const double ratio = read.wallMedian / kReadAllFloorMs;
     char ratioText[16];
     std::snprintf(ratioText, sizeof ratioText, "%.3f", ratio);
     PrintRow("Read All", read, ratioText, ratio <= kReadAllRatioTarget);
     PrintRow("Write All", write, "-", write.wallMedian < kWriteAllTargetMs);
-    std::printf("\ntargets: Read All ratio to its %.0f ms floor <= %.2f; Write All < %.0f ms; "
-                "cpu <= %.0f %% of wall\n",
-                kReadAllFloorMs, kReadAllRatioTarget, kWriteAllTargetMs, kCpuShareTarget * 100);
+    std::printf(
+        "\ntargets: Read All ratio to its %.0f ms floor <= %.2f; Write All < %.0f ms; "
+        "cpu <= %.0f %% of wall\n",
+        kReadAllFloorMs, kReadAllRatioTarget, kWriteAllTargetMs, kCpuShareTarget * 100);
     // Write All never waits (no pauses, no replies), so its processor time is most of its wall
     // time however small both are; over a Read All and a Write All together the share is small.
     std::printf("Read All + Write All together: cpu %.3f ms of %.2f ms wall (%.2f %%)\n",

@@ -18,8 +18,8 @@ namespace tq::cli {
 
 struct ActionContext {
     HeadlessForm& form;
-    std::ostream& out;  // results, for scripts
-    std::ostream& err;  // message boxes and anything else for the user
+    std::ostream& out;            // results, for scripts
+    std::ostream& err;            // message boxes and anything else for the user
     std::istream& in = std::cin;  // what `load -` reads
     // Set by a handler for a failure it reports itself rather than through a message box. Like a
     // box that reports a failure, it ends the run after this action (Session.h).

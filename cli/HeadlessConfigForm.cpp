@@ -5,9 +5,9 @@
 namespace tq {
 
 void AddConfigFormControls(HeadlessForm& form) {
-    for (int id : {IDC_CLAMP_DELAY, IDC_CUSTOMER_SPECIAL_VERSION, IDC_SETUP_VERSION,
-                   IDC_SETUP_REVISION, IDC_LINES_TO_SKIP, IDC_FEATURE_ID, IDC_FEATURE_VALUE,
-                   IDC_VERSION}) {
+    for (int id :
+         {IDC_CLAMP_DELAY, IDC_CUSTOMER_SPECIAL_VERSION, IDC_SETUP_VERSION, IDC_SETUP_REVISION,
+          IDC_LINES_TO_SKIP, IDC_FEATURE_ID, IDC_FEATURE_VALUE, IDC_VERSION}) {
         form.AddEdit(id);
     }
     form.AddComboBox(IDC_JOURNAL_FONT);

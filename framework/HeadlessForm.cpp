@@ -12,11 +12,21 @@ void HeadlessForm::Add(int id, Kind kind) {
     controls_[id] = control;
 }
 
-void HeadlessForm::AddEdit(int id) { Add(id, Kind::Edit); }
-void HeadlessForm::AddCheckBox(int id) { Add(id, Kind::CheckBox); }
-void HeadlessForm::AddComboBox(int id) { Add(id, Kind::ComboBox); }
-void HeadlessForm::AddProgressBar(int id) { Add(id, Kind::ProgressBar); }
-bool HeadlessForm::Holds(int id) const { return controls_.count(id) != 0; }
+void HeadlessForm::AddEdit(int id) {
+    Add(id, Kind::Edit);
+}
+void HeadlessForm::AddCheckBox(int id) {
+    Add(id, Kind::CheckBox);
+}
+void HeadlessForm::AddComboBox(int id) {
+    Add(id, Kind::ComboBox);
+}
+void HeadlessForm::AddProgressBar(int id) {
+    Add(id, Kind::ProgressBar);
+}
+bool HeadlessForm::Holds(int id) const {
+    return controls_.count(id) != 0;
+}
 
 HeadlessForm::Control* HeadlessForm::Find(int id, Kind kind) {
     auto it = controls_.find(id);

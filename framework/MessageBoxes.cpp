@@ -14,7 +14,9 @@ MessageSink* SetMessageSink(MessageSink* sink) {
     return previous;
 }
 
-MessageSink* CurrentMessageSink() { return g_sink; }
+MessageSink* CurrentMessageSink() {
+    return g_sink;
+}
 
 int AfxMessageBox(const std::string& text, unsigned type, unsigned /*helpId*/) {
     const MessageBoxEvent box{MessageBoxEvent::Kind::Afx, text, kAppTitle, type};

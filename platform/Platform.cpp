@@ -6,7 +6,9 @@ namespace {
 Platform* g_installed = nullptr;
 }
 
-Platform& CurrentPlatform() { return g_installed != nullptr ? *g_installed : SystemPlatform(); }
+Platform& CurrentPlatform() {
+    return g_installed != nullptr ? *g_installed : SystemPlatform();
+}
 
 Platform* SetPlatform(Platform* platform) {
     Platform* previous = g_installed;

@@ -15,8 +15,12 @@ constexpr std::uint8_t kFirstByte = 0x41;
 constexpr std::uint8_t kLastByte = 0x6F;
 constexpr std::uint8_t kStx = 0x02;
 
-bool IsTextId(std::uint8_t id) { return id >= kFirstText && id <= kLastText; }
-bool IsByteId(std::uint8_t id) { return id >= kFirstByte && id <= kLastByte; }
+bool IsTextId(std::uint8_t id) {
+    return id >= kFirstText && id <= kLastText;
+}
+bool IsByteId(std::uint8_t id) {
+    return id >= kFirstByte && id <= kLastByte;
+}
 
 // A printer as it leaves the factory: the form's twelve features inside their ranges with a few
 // options on, and the identification texts.
@@ -25,18 +29,18 @@ struct Default {
     std::uint8_t value;
 };
 constexpr Default kDefaultFeatures[] = {
-    {76, 15},    // clamp delay 1.5 s
-    {85, 0},     // no customer special version
-    {86, 3},     // setup version
-    {87, 12},    // setup revision
-    {88, 0x30},  // reprint, journal copy of validation
-    {96, 0x1E},  // journal font: Standard
-    {97, 0x1F},  // validation font: Standard Bold
-    {98, 0x84},  // open 4 numerals, fonts defaulted at end of line
-    {99, 0x02},  // add LF to each CR
-    {100, 0xA3}, // 8 lpi spacing, skip blank lines, 3 lines to skip
-    {101, 0x00}, // no test modes
-    {102, 0x13}, // blackmark sensor, auto header, text commands
+    {76, 15},     // clamp delay 1.5 s
+    {85, 0},      // no customer special version
+    {86, 3},      // setup version
+    {87, 12},     // setup revision
+    {88, 0x30},   // reprint, journal copy of validation
+    {96, 0x1E},   // journal font: Standard
+    {97, 0x1F},   // validation font: Standard Bold
+    {98, 0x84},   // open 4 numerals, fonts defaulted at end of line
+    {99, 0x02},   // add LF to each CR
+    {100, 0xA3},  // 8 lpi spacing, skip blank lines, 3 lines to skip
+    {101, 0x00},  // no test modes
+    {102, 0x13},  // blackmark sensor, auto header, text commands
 };
 
 std::string OversizedText() {

@@ -15,7 +15,7 @@ namespace tq::sim {
 struct SimOptions {
     Faults faults;
     std::vector<std::pair<std::uint8_t, std::uint8_t>> features;  // --set ID=VALUE, in order
-    std::vector<std::pair<std::uint8_t, std::string>> texts;       // --text ID=TEXT, in order
+    std::vector<std::pair<std::uint8_t, std::string>> texts;      // --text ID=TEXT, in order
     std::string stateFile;
     std::string printLogFile;
     std::vector<std::string> command;  // after "--"; empty: print the port's path and serve

@@ -25,7 +25,8 @@ void CheckLeadingInteger(const std::string& text) {
 }
 
 // An edit's text written into the feature's edit (or LinesToSkip) gives nothing or a byte in range.
-void CheckNumber(tq::HeadlessForm& form, const tq::FeatureBinding& feature, const std::string& text) {
+void CheckNumber(tq::HeadlessForm& form, const tq::FeatureBinding& feature,
+                 const std::string& text) {
     form.SetDlgItemText(feature.control, text);
     const auto value = tq::FormToFeature(form, feature);
     const std::int32_t read = tq::ReadLeadingInteger(text);
@@ -36,7 +37,8 @@ void CheckNumber(tq::HeadlessForm& form, const tq::FeatureBinding& feature, cons
 }
 
 // A reply of any text leaves the controls holding a byte of owned bits and a LinesToSkip of 0..7.
-void CheckReply(tq::HeadlessForm& form, const tq::FeatureBinding& feature, const std::string& text) {
+void CheckReply(tq::HeadlessForm& form, const tq::FeatureBinding& feature,
+                const std::string& text) {
     tq::FeatureToForm(form, feature, text.c_str());
     const auto value = tq::FormToFeature(form, feature);
     if (feature.kind == tq::FeatureKind::FlagSet) {

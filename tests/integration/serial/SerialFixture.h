@@ -18,13 +18,13 @@ namespace tq::test {
 
 inline HANDLE OpenCom1(DWORD share = 0) {
     return os::CreateFileA("COM1:", GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
-                       FILE_FLAG_OVERLAPPED, nullptr);
+                           FILE_FLAG_OVERLAPPED, nullptr);
 }
 
 // Whether this machine has a USB printer attached; the link would then use it, not COM1:.
 inline bool UsbPrinterAttached() {
     HDEVINFO list = os::SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USBPRINT, nullptr, nullptr,
-                                         DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+                                             DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     if (list == INVALID_HANDLE_VALUE)
         return false;
     SP_DEVICE_INTERFACE_DATA data{};

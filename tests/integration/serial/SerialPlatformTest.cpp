@@ -136,7 +136,8 @@ TEST_F(SerialPlatformTest, PendingWriteKeepsItsOwnCopyAndCompletesOnceTheLineDra
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 7);
     const Bytes expected = data;
     DWORD written = 0;
-    ASSERT_FALSE(os::WriteFile(port, data.data(), static_cast<DWORD>(data.size()), &written, &record));
+    ASSERT_FALSE(
+        os::WriteFile(port, data.data(), static_cast<DWORD>(data.size()), &written, &record));
     ASSERT_EQ(os::GetLastError(), ERROR_IO_PENDING);
     std::fill(data.begin(), data.end(), 0);
     EXPECT_FALSE(os::GetOverlappedResult(port, &record, &written, FALSE));

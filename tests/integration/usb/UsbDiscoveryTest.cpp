@@ -21,7 +21,7 @@ protected:
 
     void OpenList() {
         list = os::SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USBPRINT, nullptr, nullptr,
-                                    DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+                                        DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
         ASSERT_NE(list, INVALID_HANDLE_VALUE);
     }
 
@@ -29,7 +29,7 @@ protected:
         interfaceData = SP_DEVICE_INTERFACE_DATA{};
         interfaceData.cbSize = sizeof interfaceData;
         return os::SetupDiEnumDeviceInterfaces(list, nullptr, &GUID_DEVINTERFACE_USBPRINT, index,
-                                           &interfaceData);
+                                               &interfaceData);
     }
 
     HDEVINFO list = INVALID_HANDLE_VALUE;
@@ -84,15 +84,15 @@ TEST_F(UsbDiscoveryTest, DetailRecordFollowsTheTwoCallSizeProtocol) {
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof device;
     detail->cbSize = required;  // the whole block's size is a classic mistake: refused
-    EXPECT_FALSE(
-        os::SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required, nullptr, &device));
+    EXPECT_FALSE(os::SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required,
+                                                      nullptr, &device));
     EXPECT_EQ(os::GetLastError(), posix::ERROR_INVALID_USER_BUFFER);
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
     EXPECT_FALSE(os::SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required - 1,
-                                                  nullptr, &device));
+                                                      nullptr, &device));
     EXPECT_EQ(os::GetLastError(), ERROR_INSUFFICIENT_BUFFER);
-    ASSERT_TRUE(
-        os::SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required, nullptr, &device));
+    ASSERT_TRUE(os::SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required,
+                                                     nullptr, &device));
     EXPECT_STREQ(detail->DevicePath, "/dev/usb/lp0");
 }
 
@@ -107,22 +107,23 @@ TEST_F(UsbDiscoveryTest, PropertiesAreTheInterfaceDriverAndItsPortPath) {
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof device;
-    ASSERT_TRUE(
-        os::SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required, nullptr, &device));
+    ASSERT_TRUE(os::SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, required,
+                                                     nullptr, &device));
 
     char text[64] = {};
     DWORD type = 0;
     ASSERT_TRUE(os::SetupDiGetDeviceRegistryPropertyA(
         list, &device, SPDRP_DRIVER, &type, reinterpret_cast<BYTE*>(text), sizeof text, nullptr));
     EXPECT_STREQ(text, "usblp");
-    ASSERT_TRUE(os::SetupDiGetDeviceRegistryPropertyA(list, &device, SPDRP_LOCATION_INFORMATION, &type,
-                                                  reinterpret_cast<BYTE*>(text), sizeof text,
-                                                  nullptr));
+    ASSERT_TRUE(os::SetupDiGetDeviceRegistryPropertyA(list, &device, SPDRP_LOCATION_INFORMATION,
+                                                      &type, reinterpret_cast<BYTE*>(text),
+                                                      sizeof text, nullptr));
     EXPECT_STREQ(text, "1-2:1.0");
 
     DWORD needed = 0;
-    EXPECT_FALSE(os::SetupDiGetDeviceRegistryPropertyA(list, &device, SPDRP_LOCATION_INFORMATION, &type,
-                                                   reinterpret_cast<BYTE*>(text), 7, &needed));
+    EXPECT_FALSE(os::SetupDiGetDeviceRegistryPropertyA(list, &device, SPDRP_LOCATION_INFORMATION,
+                                                       &type, reinterpret_cast<BYTE*>(text), 7,
+                                                       &needed));
     EXPECT_EQ(os::GetLastError(), ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(needed, sizeof "1-2:1.0");
 }

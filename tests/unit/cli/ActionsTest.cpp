@@ -19,17 +19,20 @@ protected:
     ActionsTest() {
         RegisterAllActions(registry);
         // A stand-in of the shape "show [--json]" to exercise flags.
-        registry.Add({"probe", {}, {"--json"}, "test only", [](ActionContext&, const ParsedAction&) {}});
+        registry.Add(
+            {"probe", {}, {"--json"}, "test only", [](ActionContext&, const ParsedAction&) {}});
     }
-    std::optional<CommandLine> Parse(const Args& args) { return ParseCommandLine(args, registry, error); }
+    std::optional<CommandLine> Parse(const Args& args) {
+        return ParseCommandLine(args, registry, error);
+    }
 
     ActionRegistry registry;
     std::string error;
 };
 
 TEST_F(ActionsTest, ActionsInOrderWithTheirArgumentsVerbatim) {
-    const auto line = Parse({"get", "88", "status", "get", " 0x30 ", "get", "--help", "probe",
-                             "--json", "status"});
+    const auto line = Parse(
+        {"get", "88", "status", "get", " 0x30 ", "get", "--help", "probe", "--json", "status"});
     ASSERT_TRUE(line) << error;
     ASSERT_EQ(line->actions.size(), 6u);
     const char* const names[] = {"get", "status", "get", "get", "probe", "status"};

@@ -1,10 +1,11 @@
+#include "cli/OpenHints.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 
 #include "cli/ActionGroups.h"
-#include "cli/OpenHints.h"
 #include "cli/Session.h"
 #include "platform/fake/FakePlatform.h"
 

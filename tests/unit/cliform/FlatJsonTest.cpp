@@ -13,7 +13,9 @@ TEST(FlatJsonTest, WrittenObjectsReadBackWithAwkwardTexts) {
         {"empty", ""},
         {"quotes", "say \"hi\" \\ there"},
         {"controls", std::string("tab\there\nnew\x01line\0nul", 21)},
-        {"utf8", "Gr\xC3\xBC\xC3\x9F" "e"},
+        {"utf8",
+         "Gr\xC3\xBC\xC3\x9F"
+         "e"},
     };
     const std::string text = WriteFlatJsonObject(members);
     EXPECT_EQ(text.substr(0, 18), "{\n  \"plain\": \"12\",");
@@ -46,7 +48,8 @@ TEST(FlatJsonTest, MalformedTextsSayWhereTheyGoWrong) {
     const std::pair<std::string, const char*> cases[] = {
         {"", "line 1, column 1: expected '{'"},
         {"[]", "line 1, column 1: expected '{'"},
-        {"{\"a\": \"1\"\n \"b\": \"2\"}", "line 2, column 2: expected ',' or '}' after member \"a\""},
+        {"{\"a\": \"1\"\n \"b\": \"2\"}",
+         "line 2, column 2: expected ',' or '}' after member \"a\""},
         {"{\"a\": \"1\",}", "line 1, column 11: expected a string after member \"a\""},
         {"{\"a\": {}}", "expected a string or a number as the value of \"a\""},
         {"{\"a\": true}", "expected a string or a number"},

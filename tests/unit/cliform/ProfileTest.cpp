@@ -1,3 +1,5 @@
+#include "cli/Profile.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -12,7 +14,6 @@
 #include <sstream>
 #include <string>
 
-#include "cli/Profile.h"
 #include "framework/ControlIds.h"
 #include "framework/HeadlessForm.h"
 #include "tests/unit/featuremap/FeatureForm.h"
@@ -146,7 +147,8 @@ TEST_F(ProfileTest, BadProfilesChangeNoControlAndSayWhy) {
          "line 13: ClampDelay: given more than once"},
         {WithMember("TestModeOptions", "  \"1037\": \"1\","), "1037: is not a field"},
         {WithMember("SetupRevision", ""), "missing SetupRevision"},
-        {WithMember("FontOptions", "  \"FontOptions\": \"84\""), "line 10, column 3: expected ',' or '}' after member \"FontOptions\""},
+        {WithMember("FontOptions", "  \"FontOptions\": \"84\""),
+         "line 10, column 3: expected ',' or '}' after member \"FontOptions\""},
         {"", "line 1, column 1: expected '{'"},
         {"{}", "missing ClampDelay, CustomerSpecialVersion"},
     };

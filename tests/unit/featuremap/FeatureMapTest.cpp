@@ -1,3 +1,5 @@
+#include "protocol/FeatureMap.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -6,7 +8,6 @@
 
 #include "framework/ControlIds.h"
 #include "framework/HeadlessForm.h"
-#include "protocol/FeatureMap.h"
 #include "protocol/FontTable.h"
 #include "tests/unit/featuremap/FeatureForm.h"
 

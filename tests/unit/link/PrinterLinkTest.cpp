@@ -1,3 +1,5 @@
+#include "link/PrinterLink.h"
+
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -8,7 +10,6 @@
 
 #include "LinkFixture.h"
 #include "framework/HeadlessForm.h"
-#include "link/PrinterLink.h"
 #include "link/TimedTransfer.h"
 
 namespace tq {

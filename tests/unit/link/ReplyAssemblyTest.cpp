@@ -1,8 +1,8 @@
+#include "link/ReplyAssembly.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
-
-#include "link/ReplyAssembly.h"
 
 namespace tq {
 namespace {

@@ -1,3 +1,5 @@
+#include "link/TimedTransfer.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -5,7 +7,6 @@
 
 #include "LinkFixture.h"
 #include "link/ReplyAssembly.h"
-#include "link/TimedTransfer.h"
 
 namespace tq {
 namespace {

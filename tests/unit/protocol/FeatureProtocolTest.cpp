@@ -1,3 +1,5 @@
+#include "protocol/FeatureProtocol.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -5,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "protocol/FeatureProtocol.h"
 #include "tests/unit/protocol/PrinterOnFake.h"
 
 namespace tq {

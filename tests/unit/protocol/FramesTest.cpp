@@ -90,8 +90,12 @@ const DecodeCase kDecodeCases[] = {
     {"text of three bytes", 0x30, ByteFormat::Hex, {0x02, 0x54, 0x03}, ""},
     {"text of nothing", 0x30, ByteFormat::Hex, {}, ""},
     {"0x00 ends the text", 0x31, ByteFormat::Hex, {0x02, 0x54, 0x31, 'A', 0x00, 'B', 0x03}, "A"},
-    {"ETX inside the text", 0x31, ByteFormat::Hex, {0x02, 0x54, 0x31, 'A', 0x03, 'B', 0x03},
-     "A\x03" "B"},
+    {"ETX inside the text",
+     0x31,
+     ByteFormat::Hex,
+     {0x02, 0x54, 0x31, 'A', 0x03, 'B', 0x03},
+     "A\x03"
+     "B"},
     {"no reply read for 0x40", 0x40, ByteFormat::Hex, {0x05}, ""},
     {"no reply read below 0x30", 0x2F, ByteFormat::Hex, {0x05}, ""},
 };

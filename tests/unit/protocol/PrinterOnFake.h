@@ -46,6 +46,8 @@ public:
     sim::PrinterModel printer;
 };
 
-inline std::string Afx(const std::string& text) { return std::string(kAppTitle) + ": " + text; }
+inline std::string Afx(const std::string& text) {
+    return std::string(kAppTitle) + ": " + text;
+}
 
 }  // namespace tq::test

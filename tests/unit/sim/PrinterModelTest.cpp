@@ -15,7 +15,9 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Chunks = std::vector<Bytes>;
 
-Chunks Feed(PrinterModel& model, const Bytes& bytes) { return model.Receive(bytes); }
+Chunks Feed(PrinterModel& model, const Bytes& bytes) {
+    return model.Receive(bytes);
+}
 
 TEST(PrinterModelTest, FactoryDefaultsAreInsideTheFormsRanges) {
     PrinterModel model;
@@ -101,9 +103,9 @@ TEST(PrinterModelTest, FaultKnobs) {
 TEST(SimOptionsTest, KnobsAndStartingValues) {
     std::string error;
     const auto options = ParseSimOptions(
-        {"--silent", "--delay-ms", "20", "--chunk", "3", "--status", "0xA5", "--set", "88=0x05",
-         "--set", "0x4C=40", "--text", "0x31=hello", "--extra-bytes", "aa03", "--state-file",
-         "s", "--", "tq9000ctl", "get", "88"},
+        {"--silent", "--delay-ms",   "20",    "--chunk", "3",         "--status",   "0xA5",
+         "--set",    "88=0x05",      "--set", "0x4C=40", "--text",    "0x31=hello", "--extra-bytes",
+         "aa03",     "--state-file", "s",     "--",      "tq9000ctl", "get",        "88"},
         error);
     ASSERT_TRUE(options) << error;
     PrinterModel model;
@@ -122,10 +124,17 @@ TEST(SimOptionsTest, KnobsAndStartingValues) {
 
 TEST(SimOptionsTest, UsageErrors) {
     const std::vector<std::vector<std::string>> bad = {
-        {"--bogus"},          {"--delay-ms"},         {"--delay-ms", "x"},
-        {"--status", "256"},  {"--set", "88"},        {"--set", "300=1"},
-        {"--set", "88=0x100"}, {"--extra-bytes", "a"}, {"--text", "0x40=x"},
-        {"--chunk", "0"},     {"--"},
+        {"--bogus"},
+        {"--delay-ms"},
+        {"--delay-ms", "x"},
+        {"--status", "256"},
+        {"--set", "88"},
+        {"--set", "300=1"},
+        {"--set", "88=0x100"},
+        {"--extra-bytes", "a"},
+        {"--text", "0x40=x"},
+        {"--chunk", "0"},
+        {"--"},
     };
     for (const auto& args : bad) {
         std::string error;
