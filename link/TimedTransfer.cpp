@@ -39,7 +39,6 @@ bool MeansDeviceGone(DWORD error) {
         case ERROR_DEVICE_NOT_CONNECTED:
         case ERROR_BAD_COMMAND:
         case ERROR_DEV_NOT_EXIST:
-        case ERROR_NO_SUCH_DEVICE:
         case ERROR_FILE_NOT_FOUND:
         case ERROR_INVALID_HANDLE:
             return true;

@@ -4,8 +4,11 @@
 #pragma once
 
 #ifdef _WIN32
-#include <setupapi.h>
+// setupapi.h needs the types that windows.h declares first.
+// clang-format off
 #include <windows.h>
+#include <setupapi.h>
+// clang-format on
 // windows.h maps these to their A or W forms; the window operations use the plain names.
 #undef MessageBox
 #undef GetDlgItemText
@@ -63,7 +66,6 @@ inline constexpr DWORD ERROR_NOT_FOUND = 1168;
 inline constexpr DWORD ERROR_DEVICE_NOT_CONNECTED = 1167;
 inline constexpr DWORD ERROR_BAD_COMMAND = 22;
 inline constexpr DWORD ERROR_DEV_NOT_EXIST = 55;
-inline constexpr DWORD ERROR_NO_SUCH_DEVICE = 433;
 
 // CreateFileA
 inline constexpr DWORD GENERIC_READ = 0x80000000u;
