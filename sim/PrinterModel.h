@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -20,14 +21,17 @@ inline constexpr std::uint8_t kEtx = 0x03;
 inline constexpr std::size_t kOversizedTextLength = 300;
 
 struct Faults {
-    bool silent = false;               // hears everything, answers nothing
-    unsigned delayMs = 0;              // for the host: wait this long before a reply
-    std::size_t chunkSize = 0;         // replies delivered in pieces of this many bytes (0: whole)
-    unsigned chunkGapMs = 1;           // for the host: time between the pieces of a reply
+    bool silent = false;        // hears everything, answers nothing
+    unsigned delayMs = 0;       // for the host: wait this long before a reply
+    std::size_t chunkSize = 0;  // replies delivered in pieces of this many bytes (0: whole)
+    unsigned chunkGapMs = 1;    // for the host: time between the pieces of a reply
     std::vector<std::uint8_t> extraBytes;  // appended to every reply
     std::vector<std::uint8_t> garbage;     // sent ahead of every reply
-    bool oversizedText = false;        // text replies carry kOversizedTextLength characters
-    std::uint8_t statusByte = 0x00;    // the answer to ENQ
+    bool oversizedText = false;            // text replies carry kOversizedTextLength characters
+    std::uint8_t statusByte = 0x00;        // the answer to ENQ
+    // For the host: once this many bytes have passed either way, close the line at the next one,
+    // as a printer that is switched off or unplugged in the middle of a command.
+    std::optional<std::size_t> hangUpAfterBytes;
 };
 
 class PrinterModel {

@@ -94,6 +94,18 @@ TEST(CtlAgainstSimTest, ASilentPrinterEndsInFatalError) {
                          "tq9000_config_app: fatal error\n");
 }
 
+// The printer goes away after the three bytes of the query and one of the seven of its text reply:
+// that read fails, and the next command finds no port to open.
+TEST(CtlAgainstSimTest, APrinterThatHangsUpMidReplyEndsInFailures) {
+    const ProcessResult r = RunAgainstSim({"--hang-up-after", "4"}, {"get", "48", "get", "88"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("tq9000_config_app: read error\ntq9000_config_app: fatal error\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("Caption: error opening printer\n"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("1.0"), std::string::npos) << r.out;
+}
+
 // Both commands open and close COM1: in turn within one process.
 TEST(CtlAgainstSimTest, ActionsRunInOrderInOneProcess) {
     const ProcessResult r = RunAgainstSim({}, {"get", "88", "status"});
