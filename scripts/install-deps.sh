@@ -11,6 +11,7 @@ packages=(
   libwxgtk3.2-dev libgtk-3-dev                # the desktop utility
   xvfb xauth fonts-dejavu-core                # window tests without a display
   clang libclang-rt-14-dev                    # fuzz targets (libFuzzer)
+  python3 time                                # bench/soak.sh: its judge, and resident memory
 )
 if [ "${TQ_WITH_SCREENSHOT_TOOLS:-0}" = 1 ]; then
   packages+=(imagemagick xdotool)
