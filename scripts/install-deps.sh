@@ -12,6 +12,7 @@ packages=(
   xvfb xauth fonts-dejavu-core                # window tests without a display
   clang libclang-rt-14-dev                    # fuzz targets (libFuzzer)
   clang-format                                # the format check
+  python3 time                                # bench/soak.sh: its judge, and resident memory
 )
 if [ "${TQ_WITH_SCREENSHOT_TOOLS:-0}" = 1 ]; then
   packages+=(imagemagick xdotool)

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -28,6 +29,9 @@ struct Faults {
     std::vector<std::uint8_t> garbage;     // sent ahead of every reply
     bool oversizedText = false;            // text replies carry kOversizedTextLength characters
     std::uint8_t statusByte = 0x00;        // the answer to ENQ
+    // For the host: once this many bytes have passed either way, close the line at the next one,
+    // as a printer that is switched off or unplugged in the middle of a command.
+    std::optional<std::size_t> hangUpAfterBytes;
 };
 
 class PrinterModel {

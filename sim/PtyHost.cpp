@@ -2,6 +2,8 @@
 // terminal's slave side as its COM1: (TQ9000_COM1); every byte it writes reaches the model at
 // once, and the model's replies go back at the time their fault knobs say. The loop waits in poll()
 // on the master and never sleeps, so a reply leaves well within the host's 10 ms read deadline.
+// A hang-up closes both sides of the terminal: the host's reads and writes then fail as on a line
+// whose device is gone, and the simulator goes on only to wait for its command.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -11,6 +13,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -115,7 +118,7 @@ struct Outgoing {
 
 class Server {
 public:
-    Server(PrinterModel& model, const Pty& pty) : model_(model), pty_(pty) {}
+    Server(PrinterModel& model, Pty& pty) : model_(model), pty_(pty) {}
 
     // Serves until the child exits (its exit status) or, with no child, until interrupted (0).
     int Run(pid_t child);
@@ -123,12 +126,15 @@ public:
 private:
     void TakeInput();
     void SendDue();
+    std::size_t Budget(std::size_t wanted) const;
+    void HangUp();
     int PollTimeout() const;
     bool ChildEnded(pid_t child, int& status);
 
     PrinterModel& model_;
-    const Pty& pty_;
+    Pty& pty_;
     std::deque<Outgoing> outgoing_;
+    std::size_t passedBytes_ = 0;
     bool interrupted_ = false;
 };
 
@@ -141,14 +147,20 @@ void Server::TakeInput() {
         if (n <= 0) {
             return;
         }
+        const std::size_t heard = Budget(static_cast<std::size_t>(n));
+        passedBytes_ += heard;
         const std::int64_t now = NowMs();
         std::int64_t due = now + model_.faults.delayMs;
-        for (auto& chunk : model_.Receive(std::span<const std::uint8_t>(buffer, n))) {
+        for (auto& chunk : model_.Receive(std::span<const std::uint8_t>(buffer, heard))) {
             if (!outgoing_.empty() && outgoing_.back().due > due) {
                 due = outgoing_.back().due;
             }
             outgoing_.push_back({due, std::move(chunk)});
             due += model_.faults.chunkGapMs;
+        }
+        if (heard < static_cast<std::size_t>(n)) {
+            HangUp();
+            return;
         }
     }
 }
@@ -157,16 +169,41 @@ void Server::SendDue() {
     const std::int64_t now = NowMs();
     while (!outgoing_.empty() && outgoing_.front().due <= now) {
         std::vector<std::uint8_t>& bytes = outgoing_.front().bytes;
-        const ssize_t n = write(pty_.master, bytes.data(), bytes.size());
+        const std::size_t budget = Budget(bytes.size());
+        if (budget == 0) {
+            HangUp();
+            return;
+        }
+        const ssize_t n = write(pty_.master, bytes.data(), budget);
         if (n < 0) {
             return;  // the terminal's buffer is full: try again when it drains
         }
+        passedBytes_ += static_cast<std::size_t>(n);
         bytes.erase(bytes.begin(), bytes.begin() + n);
         if (!bytes.empty()) {
             return;
         }
         outgoing_.pop_front();
     }
+}
+
+// How many of the wanted bytes may still pass, either way, before the line is to be hung up.
+std::size_t Server::Budget(std::size_t wanted) const {
+    const auto& limit = model_.faults.hangUpAfterBytes;
+    if (!limit) {
+        return wanted;
+    }
+    return *limit > passedBytes_ ? std::min(wanted, *limit - passedBytes_) : 0;
+}
+
+// Closing the slave as well leaves the host alone on its side, so it sees the hang-up; the
+// terminal's node goes with the last descriptor, and a later open of it fails.
+void Server::HangUp() {
+    close(pty_.master);
+    close(pty_.slave);
+    pty_.master = -1;
+    pty_.slave = -1;
+    outgoing_.clear();
 }
 
 int Server::PollTimeout() const {

@@ -21,6 +21,8 @@ const char* const kSimUsage =
     "  --oversized-text     text features answer with 300 characters\n"
     "  --extra-bytes HEX    bytes appended to every reply, e.g. aa03\n"
     "  --garbage HEX        bytes sent ahead of every reply\n"
+    "  --hang-up-after N    close the terminal once N bytes have passed over it, either way,\n"
+    "                       when the next one comes or is due (mid-frame or mid-reply)\n"
     "  --set ID=VALUE       start with feature ID holding VALUE (decimal or 0x hex)\n"
     "  --text ID=TEXT       start with text feature ID (0x30..0x3F) answering TEXT\n"
     "  --state-file F       at exit, write the features to F as 'ID VALUE' lines (decimal)\n"
@@ -126,6 +128,15 @@ const OptionSpec kOptions[] = {
      [](SimOptions& o, const std::string& v) { return SetBytes(o.faults.extraBytes, v); }},
     {"--garbage", true,
      [](SimOptions& o, const std::string& v) { return SetBytes(o.faults.garbage, v); }},
+    {"--hang-up-after", true,
+     [](SimOptions& o, const std::string& v) {
+         unsigned bytes = 0;
+         if (!SetUnsigned(bytes, v)) {
+             return false;
+         }
+         o.faults.hangUpAfterBytes = bytes;
+         return true;
+     }},
     {"--set", true,
      [](SimOptions& o, const std::string& v) {
          const auto assignment = ParseAssignment(v);

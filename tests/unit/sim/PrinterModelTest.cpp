@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -102,11 +103,14 @@ TEST(PrinterModelTest, FaultKnobs) {
 
 TEST(SimOptionsTest, KnobsAndStartingValues) {
     std::string error;
-    const auto options = ParseSimOptions(
-        {"--silent", "--delay-ms",   "20",    "--chunk", "3",         "--status",   "0xA5",
-         "--set",    "88=0x05",      "--set", "0x4C=40", "--text",    "0x31=hello", "--extra-bytes",
-         "aa03",     "--state-file", "s",     "--",      "tq9000ctl", "get",        "88"},
-        error);
+    const auto options =
+        ParseSimOptions({"--silent",   "--delay-ms",    "20",      "--chunk",
+                         "3",          "--status",      "0xA5",    "--set",
+                         "88=0x05",    "--set",         "0x4C=40", "--text",
+                         "0x31=hello", "--extra-bytes", "aa03",    "--hang-up-after",
+                         "0",          "--state-file",  "s",       "--",
+                         "tq9000ctl",  "get",           "88"},
+                        error);
     ASSERT_TRUE(options) << error;
     PrinterModel model;
     ApplySimOptions(*options, model);
@@ -115,6 +119,7 @@ TEST(SimOptionsTest, KnobsAndStartingValues) {
     EXPECT_EQ(model.faults.chunkSize, 3u);
     EXPECT_EQ(model.faults.statusByte, 0xA5);
     EXPECT_EQ(model.faults.extraBytes, (Bytes{0xAA, 0x03}));
+    EXPECT_EQ(model.faults.hangUpAfterBytes, std::optional<std::size_t>(0));
     EXPECT_EQ(model.Feature(88), 0x05);
     EXPECT_EQ(model.Feature(76), 40);
     EXPECT_EQ(model.Text(0x31), "hello");
@@ -124,17 +129,9 @@ TEST(SimOptionsTest, KnobsAndStartingValues) {
 
 TEST(SimOptionsTest, UsageErrors) {
     const std::vector<std::vector<std::string>> bad = {
-        {"--bogus"},
-        {"--delay-ms"},
-        {"--delay-ms", "x"},
-        {"--status", "256"},
-        {"--set", "88"},
-        {"--set", "300=1"},
-        {"--set", "88=0x100"},
-        {"--extra-bytes", "a"},
-        {"--text", "0x40=x"},
-        {"--chunk", "0"},
-        {"--"},
+        {"--bogus"},          {"--delay-ms"},     {"--delay-ms", "x"},       {"--status", "256"},
+        {"--set", "88"},      {"--set", "300=1"}, {"--set", "88=0x100"},     {"--extra-bytes", "a"},
+        {"--text", "0x40=x"}, {"--chunk", "0"},   {"--hang-up-after", "-1"}, {"--"},
     };
     for (const auto& args : bad) {
         std::string error;

@@ -1,0 +1,803 @@
+#!/usr/bin/env python3
+"""The soak bench's planner and judge; bench/soak.sh runs what this plans.
+
+  soak.py plan DIR COMMANDS SEED    writes DIR/plan.json and one folder per tq9000ctl run under
+                                    DIR/runs/: sim.args and ctl.args (one argument a line),
+                                    bound_ms, long, and any profile the run loads
+  soak.py check DIR JOBS WALL_S LOAD
+                                    reads what each run left (result, out, rss, state, printed,
+                                    samples), prints one line per counter and the findings, and
+                                    exits 1 on a wrong value reported as success, a crash, a hang
+                                    or an exit status that disagrees with the messages
+
+Each run starts tq9000-sim with random stored values, a random status byte and one fault knob (the
+knobs take turns), and runs one short script of tq9000ctl actions against it; every 40th run is a
+long one whose descriptors and memory bench/soak.sh samples. The judge replays each script on a
+model of the form and of the printer's store, so it knows what every action should show and what
+the printer should hold afterwards.
+"""
+
+import json
+import os
+import random
+import statistics
+import sys
+from collections import Counter, defaultdict
+
+# ---------------------------------------------------------------------------------------------
+# The form's features as tq9000ctl shows them: (id, name, kind, bound for a number or the bits the
+# check boxes own for a flag set).
+FEATURES = [
+    (76, "ClampDelay", "number", 40),
+    (85, "CustomerSpecialVersion", "number", 255),
+    (86, "SetupVersion", "number", 255),
+    (87, "SetupRevision", "number", 255),
+    (88, "PrinterOptions", "flags", 0x77),
+    (96, "JournalDefaultFont", "font", None),
+    (97, "ValidationDefaultFont", "font", None),
+    (98, "FontOptions", "flags", 0x9F),
+    (99, "EmulationOptions", "flags", 0x0F),
+    (100, "ValidationOptions", "flags", 0xE0),  # bits 0..3 carry LinesToSkip
+    (101, "TestModeOptions", "flags", 0x07),
+    (102, "MiscellaneousOptions", "flags", 0x17),
+]
+BY_NAME = {f[1]: f for f in FEATURES}
+FIELD_NAMES = [f[1] for f in FEATURES[:10]] + ["LinesToSkip"] + [f[1] for f in FEATURES[10:]]
+FONTS = [("Standard - Default", 0x00), ("Standard", 0x1E), ("Standard Bold", 0x1F),
+         ("Large", 0x1D), ("Large Bold", 0x1C), ("Tiny", 0x1A), ("Times Roman", 0x19),
+         ("OCR", 0x18), ("Standard Italic", 0x15), ("Large Italic", 0x14)]
+FONT_OF_CODE = {code: name for name, code in FONTS}
+CODE_OF_FONT = {name: code for name, code in FONTS}
+CHECK_BOXES = {1054: (88, 0x01), 1053: (88, 0x02), 1052: (88, 0x04), 1051: (88, 0x10),
+               1050: (88, 0x20), 1049: (88, 0x40), 1043: (98, 0x01), 1044: (98, 0x02),
+               1045: (98, 0x04), 1046: (98, 0x08), 1047: (98, 0x10), 1048: (98, 0x80),
+               1055: (99, 0x01), 1056: (99, 0x02), 1057: (99, 0x04), 1058: (99, 0x08),
+               1081: (100, 0x20), 1042: (100, 0x40), 1041: (100, 0x80), 1039: (101, 0x01),
+               1038: (101, 0x02), 1037: (101, 0x04), 1040: (102, 0x01), 1077: (102, 0x02),
+               1078: (102, 0x04), 1084: (102, 0x10)}
+NAME_OF_ID = {f[0]: f[1] for f in FEATURES}
+
+# The simulator's factory store for the twelve features and its texts (sim/PrinterModel.cpp).
+FACTORY = {76: 15, 85: 0, 86: 3, 87: 12, 88: 0x30, 96: 0x1E, 97: 0x1F, 98: 0x84, 99: 0x02,
+           100: 0xA3, 101: 0x00, 102: 0x13}
+FACTORY_TEXTS = {0x30: "1.0", 0x31: "TQ9000", 0x32: "SN0041729", 0x33: "0.9"}
+OVERSIZED_TEXT = "".join(chr(ord("A") + i % 26) for i in range(300))
+TEXT_LIMIT = 252  # characters a text reply keeps within the 256-byte reply buffer
+
+# Worst-case time of each action: its fixed pauses and deadlines (100 ms per write, 100 ms pause
+# before a reply, 10 ms per read), plus 5 ms for each deadline; a run may take RUN_MARGIN_MS more
+# for starting and ending its three processes (tq9000-sim, GNU time, tq9000ctl): on the shared
+# 2-core machine, at a load of 4 to 6, runs took up to 450 ms beyond their fixed pauses. Beyond
+# that bound a run counts as a hang; timeout ends it at three times the bound.
+RUN_MARGIN_MS = 500
+QUERY_MS = 100 + 100 + 10 + 2 * 5
+STATUS_MS = 100 + 100 + 100 + 10 + 3 * 5
+WRITE_ALL_MS = 12 * (100 + 5)
+
+LONG_EVERY = 40
+# The fault knobs, in turn: short run i gets KNOBS[i % len(KNOBS)]; long runs take their own turns.
+KNOBS = ["none", "late", "split", "garbage", "surplus", "oversized", "silent", "hang-up",
+         "near-deadline", "split+late"]
+
+
+def atoi(text):
+    """The leading integer of a text, as the form reads an edit (C's atoi, clamped to 32 bits)."""
+    text = text.lstrip(" \t\n\v\f\r")
+    sign, digits = 1, ""
+    if text[:1] in ("+", "-"):
+        sign = -1 if text[0] == "-" else 1
+        text = text[1:]
+    for c in text:
+        if not c.isdigit():
+            break
+        digits += c
+    value = sign * int(digits) if digits else 0
+    return max(-2**31, min(2**31 - 1, value))
+
+
+# ---------------------------------------------------------------------------------------------
+# The form, held as the values `show` prints, and the printer's store as 256 bytes.
+
+def empty_form():
+    form = {name: "" for name in FIELD_NAMES}
+    for fid, name, kind, _ in FEATURES:
+        form[name] = "00" if kind == "flags" else ("none" if kind == "font" else "")
+    return form
+
+
+def read_all_into(form, store):
+    for fid, name, kind, limit in FEATURES:
+        value = store[fid]
+        if kind == "number":
+            form[name] = str(value)
+        elif kind == "flags":
+            form[name] = "%02X" % (value & limit)
+            if fid == 100:
+                form["LinesToSkip"] = "%x" % (value & 7)
+        elif value in FONT_OF_CODE:  # an unknown code leaves the list as it was
+            form[name] = FONT_OF_CODE[value]
+
+
+def byte_to_write(form, fid):
+    """What Write All sends for a feature, or None when the form gives nothing."""
+    _, name, kind, limit = next(f for f in FEATURES if f[0] == fid)
+    if kind == "number":
+        value = atoi(form[name])
+        return value if form[name] != "" and 0 <= value <= limit else None
+    if kind == "font":
+        return CODE_OF_FONT.get(form[name])
+    value = int(form[name], 16) & limit
+    if fid == 100 and form["LinesToSkip"] != "" and 0 <= atoi(form["LinesToSkip"]) <= 8:
+        value |= atoi(form["LinesToSkip"])
+    return value
+
+
+def apply_set(form, name, value):
+    if name.isdigit():
+        fid, mask = CHECK_BOXES[int(name)]
+        bits = int(form[NAME_OF_ID[fid]], 16)
+        bits = bits | mask if value == "1" else bits & ~mask
+        form[NAME_OF_ID[fid]] = "%02X" % bits
+    elif name in BY_NAME and BY_NAME[name][2] == "flags":
+        form[name] = "%02X" % int(value, 16)
+    else:
+        form[name] = value
+
+
+def values_of(lines):
+    """The form that `show` lines give, by field name."""
+    return {name: (line.split(" ", 2) + [""])[2] for name, line in zip(FIELD_NAMES, lines)}
+
+
+def shown_lines(form):
+    out = []
+    for name in FIELD_NAMES:
+        fid = BY_NAME["ValidationOptions"][0] if name == "LinesToSkip" else BY_NAME[name][0]
+        out.append("%d %s %s" % (fid, name, form[name]))
+    return out
+
+
+# ---------------------------------------------------------------------------------------------
+# Planning: random stores, knobs and scripts.
+
+def hex_bytes(rng, count, last=None):
+    allowed = [b for b in range(256) if b not in (0x0A, 0x0D)]  # keep one value to a line
+    values = [rng.choice(allowed) for _ in range(count)]
+    if last is not None:
+        values[-1] = last
+    return "".join("%02x" % b for b in values)
+
+
+def knob_args(kind, rng):
+    return {
+        "none": [],
+        "late": ["--delay-ms", str(rng.randint(115, 250))],
+        "near-deadline": ["--delay-ms", str(rng.randint(80, 109))],
+        "split": ["--chunk", str(rng.randint(1, 3)), "--chunk-gap-ms", str(rng.randint(1, 4))],
+        "split+late": ["--chunk", "2", "--delay-ms", str(rng.randint(100, 130))],
+        "garbage": ["--garbage", hex_bytes(rng, rng.randint(1, 2))],
+        "surplus": ["--extra-bytes", hex_bytes(rng, rng.randint(1, 3),
+                                               0x03 if rng.random() < 0.5 else None)],
+        "oversized": ["--oversized-text"],
+        "silent": ["--silent"],
+        "hang-up": ["--hang-up-after", str(rng.randint(0, 30))],
+    }[kind]
+
+
+def random_store(rng):
+    store = dict(FACTORY)
+    for fid, name, kind, limit in FEATURES:
+        if kind == "number":
+            store[fid] = rng.randint(0, limit if rng.random() < 0.9 else 255)
+        elif kind == "flags":
+            store[fid] = rng.randint(0, 255)
+        else:
+            store[fid] = rng.choice(FONTS)[1] if rng.random() < 0.95 else rng.randint(0, 255)
+    for fid in rng.sample([i for i in range(0x41, 0x70) if i not in FACTORY], 4):
+        store[fid] = rng.randint(0, 255)
+    return store
+
+
+def random_text(rng):
+    letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 .-"
+    return "".join(rng.choice(letters) for _ in range(rng.randint(1, 24))).strip() or "X"
+
+
+def feature_number(rng):
+    roll = rng.random()
+    if roll < 0.05:
+        return rng.choice(["112", "47", "abc", "0x58", "-1", "99999999999", ""])
+    if roll < 0.17:
+        return str(rng.randint(0x30, 0x3F))
+    if roll < 0.20:
+        return "64"
+    text = str(rng.choice([f[0] for f in FEATURES] + list(range(0x41, 0x70))))
+    return " " + text if rng.random() < 0.05 else text
+
+
+def valid_setting(rng):
+    """NAME=VALUE that a strict reading takes."""
+    roll = rng.random()
+    if roll < 0.15:
+        control = rng.choice(list(CHECK_BOXES))
+        return "%d=%d" % (control, rng.randint(0, 1))
+    if roll < 0.22:
+        return "LinesToSkip=%d" % rng.randint(0, 8)
+    fid, name, kind, limit = rng.choice(FEATURES)
+    if kind == "number":
+        return "%s=%s" % (name, "" if rng.random() < 0.05 else rng.randint(0, limit))
+    if kind == "flags":
+        digits = "%02X" % (rng.randint(0, 255) & limit)
+        return "%s=%s" % (name, digits.lower() if rng.random() < 0.3 else digits)
+    return "%s=%s" % (name, rng.choice([f[0] for f in FONTS] + ["none"]))
+
+
+def bad_setting(rng):
+    """NAME=VALUE that a strict reading refuses: out of range, stray bits, junk, unknown names."""
+    return rng.choice([
+        "ClampDelay=%d" % rng.randint(41, 99), "SetupVersion=%d" % rng.randint(256, 999),
+        "CustomerSpecialVersion=12x", "SetupRevision=-3", "LinesToSkip=%d" % rng.randint(9, 15),
+        "PrinterOptions=%02X" % (0x08 | rng.randint(0, 255)), "TestModeOptions=F8",
+        "Bogus=1", "JournalDefaultFont=Comic", "PrinterOptions=xyz", "1054=2", "NoEquals"])
+
+
+def random_profile(rng, store):
+    form = empty_form()
+    read_all_into(form, store)
+    for _ in range(rng.randint(0, 4)):
+        name, value = valid_setting(rng).split("=", 1)
+        apply_set(form, name, value)
+    return form
+
+
+def spoil_profile(rng, profile):
+    """A profile a careful loader refuses, as text."""
+    profile = dict(profile)
+    how = rng.randrange(6)
+    if how == 0:
+        profile["ClampDelay"] = "45"
+    elif how == 1:
+        profile["PrinterOptions"] = "FF"
+    elif how == 2:
+        profile["ValidationDefaultFont"] = "Comic"
+    elif how == 3:
+        del profile["SetupRevision"]
+    elif how == 4:
+        profile["Colour"] = "red"
+    else:
+        return "{\n  \"ClampDelay\": \"12\",\n"
+    return json.dumps(profile, indent=2) + "\n"
+
+
+def short_script(rng, store, run_dir):
+    """A few actions of one kind; returns (actions, whether a careful tool must refuse them)."""
+    kind = rng.choices(["get", "status", "set", "read-show", "read-set-write", "read-save",
+                        "load", "usage"], weights=[30, 12, 25, 9, 6, 3, 10, 5])[0]
+    if kind == "get":
+        return [["get", feature_number(rng)] for _ in range(rng.randint(1, 3))], False
+    if kind == "status":
+        return ([["get", feature_number(rng)]] if rng.random() < 0.3 else []) + [["status"]], False
+    if kind == "set":
+        bad = rng.random() < 0.12
+        sets = [["set", valid_setting(rng)] for _ in range(rng.randint(1, 4))]
+        if bad:
+            sets.insert(rng.randrange(len(sets) + 1), ["set", bad_setting(rng)])
+        tail = [["get", str(rng.choice(FEATURES)[0])]] if rng.random() < 0.3 else []
+        return sets + [["write-all"]] + tail, bad
+    if kind == "read-show":
+        return [["read-all"], ["show", "--json"] if rng.random() < 0.4 else ["show"]], False
+    if kind == "read-set-write":
+        sets = [["set", valid_setting(rng)] for _ in range(rng.randint(1, 3))]
+        return [["read-all"]] + sets + [["write-all"]], False
+    if kind == "read-save":
+        return [["read-all"], ["save", "saved.json"]], False
+    if kind == "load":
+        profile = random_profile(rng, store)
+        bad = rng.random() < 0.15
+        text = spoil_profile(rng, profile) if bad else json.dumps(profile, indent=2) + "\n"
+        with open(os.path.join(run_dir, "profile.json"), "w") as f:
+            f.write(text)
+        return [["load", "profile.json"], ["write-all"]], False
+    return rng.choice([[["status"], ["bogus-action"]], [["get"]], [["show", "--yaml"]]]), True
+
+
+def long_script(rng):
+    """Forty to sixty actions in one process: what its descriptors and memory do over time."""
+    actions, read_alls, length = [], 0, rng.randint(40, 60)
+    while len(actions) < length:
+        roll = rng.random()
+        if roll < 0.45:
+            actions.append(["get", feature_number(rng)])
+        elif roll < 0.6:
+            actions.append(["status"])
+        elif roll < 0.95 or read_alls >= 2:
+            actions += [["set", valid_setting(rng)] for _ in range(rng.randint(1, 2))]
+            actions.append(["write-all"])
+        else:
+            read_alls += 1
+            actions += [["read-all"], ["show"]]
+    return actions
+
+
+def action_pause_ms(action):
+    """The fixed pauses an action waits for in any case: 100 ms before each reply is read."""
+    name = action[0]
+    if name == "get":
+        return 100 if action_bound_ms(action) else 0
+    return {"status": 100, "read-all": 1200}.get(name, 0)
+
+
+def action_bound_ms(action):
+    name = action[0]
+    if name == "get":
+        number = atoi(action[1]) if len(action) > 1 else 0
+        return QUERY_MS if 0x30 <= number <= 0x6F and action[1] != "" else 0
+    return {"status": STATUS_MS, "read-all": 12 * QUERY_MS, "write-all": WRITE_ALL_MS}.get(name, 0)
+
+
+def plan(work, commands, seed):
+    rng = random.Random(seed)
+    runs, total, index = [], 0, 0
+    while total < commands:
+        run_dir = os.path.join(work, "runs", "%05d" % index)
+        os.makedirs(run_dir)
+        store = random_store(rng)
+        texts = {**FACTORY_TEXTS, 0x31: random_text(rng), 0x35: random_text(rng)}
+        status = rng.randint(0, 255)
+        long_run = index % LONG_EVERY == LONG_EVERY - 1
+        # Long runs take their own turns, or every one of them would get the same knob.
+        knob = KNOBS[(index // LONG_EVERY if long_run else index) % len(KNOBS)]
+        actions, refuse = (long_script(rng), False) if long_run else short_script(rng, store,
+                                                                                  run_dir)
+        sim_args = knob_args(knob, rng) + ["--status", "0x%02x" % status]
+        sim_args += sum((["--set", "%d=%d" % (fid, v)] for fid, v in sorted(store.items())), [])
+        sim_args += sum((["--text", "0x%x=%s" % (tid, t)] for tid, t in sorted(texts.items())), [])
+        bound = RUN_MARGIN_MS + sum(action_bound_ms(a) for a in actions)
+        write_lines(os.path.join(run_dir, "sim.args"), sim_args)
+        write_lines(os.path.join(run_dir, "ctl.args"), sum(actions, []))
+        write_lines(os.path.join(run_dir, "bound_ms"), [str(bound)])
+        write_lines(os.path.join(run_dir, "long"), ["1" if long_run else "0"])
+        runs.append({"knob": knob, "knob_args": sim_args[:sim_args.index("--status")],
+                     "store": {str(k): v for k, v in store.items()},
+                     "texts": {str(k): v for k, v in texts.items()}, "status": status,
+                     "actions": actions, "refuse": refuse, "bound_ms": bound, "long": long_run,
+                     "pauses_ms": sum(action_pause_ms(a) for a in actions)})
+        total += len(actions)
+        index += 1
+    with open(os.path.join(work, "plan.json"), "w") as f:
+        json.dump({"seed": seed, "commands": total, "runs": runs}, f)
+
+
+def write_lines(path, lines):
+    with open(path, "w") as f:
+        f.write("".join(line + "\n" for line in lines))
+
+
+# ---------------------------------------------------------------------------------------------
+# Judging one run.
+
+NOTICE_CAPTIONS = ("BRENLOW: ", "WM_DEVICECHANGE: ", "Printer Status Byte: ")
+FAILURE_CAPTIONS = ("tq9000_config_app: ", "Caption: ", "tq9000ctl: ")
+FATAL = ("crash", "hang", "wrong value shown as success", "wrong value written to the printer",
+         "bad input accepted", "exit status disagrees with the messages")
+
+
+def is_box(line):
+    return line.startswith(NOTICE_CAPTIONS + FAILURE_CAPTIONS)
+
+
+def is_failure(line):
+    return line.startswith(FAILURE_CAPTIONS)
+
+
+def script_text(actions):
+    return " ".join(a if a and " " not in a else '"%s"' % a for a in sum(actions, []))
+
+
+def quoted(value):
+    return '"%s"' % shown(value) if isinstance(value, str) else shown(value)
+
+
+def difference(expected, got):
+    """What differs: the fields of a form that differ, or the two values."""
+    if isinstance(expected, dict) and isinstance(got, dict):
+        fields = [name for name in FIELD_NAMES if expected.get(name) != got.get(name)]
+        if fields and set(got) == set(FIELD_NAMES):
+            return "; ".join("%s expected %s, shown %s" % (name, quoted(expected[name]),
+                                                           quoted(got[name])) for name in fields)
+    return "expected %s, shown %s" % (quoted(expected), quoted(got))
+
+
+def shown(text, limit=60):
+    text = text if isinstance(text, str) else repr(text)
+    text = "".join(c if 32 <= ord(c) < 127 else "\\x%02x" % ord(c) for c in text)
+    return text if len(text) <= limit else text[:limit] + "...(%d chars)" % len(text)
+
+
+class Output:
+    """The merged standard output and error of a run, walked action by action. The boxes that
+    appear after a value line and before the next belong to the actions in between, so a value is
+    taken as shown without failure when no failure box came since the last value."""
+
+    def __init__(self, text):
+        self.lines = text.split("\n")[:-1] if text else []
+        self.at = 0
+        self.failed_since_value = False
+
+    def skip_boxes(self, stop_at_status=False):
+        while self.at < len(self.lines) and is_box(self.lines[self.at]):
+            line = self.lines[self.at]
+            if stop_at_status and line.startswith("Printer Status Byte: "):
+                return
+            self.failed_since_value |= is_failure(line)
+            self.at += 1
+
+    def take_values(self, count):
+        """The next `count` value lines, and whether a failure was shown since the last ones."""
+        self.skip_boxes()
+        values = self.lines[self.at:self.at + count]
+        if len(values) < count or any(is_box(v) for v in values):
+            return None, self.failed_since_value
+        self.at += count
+        failed, self.failed_since_value = self.failed_since_value, False
+        return values, failed
+
+    def take_status(self):
+        self.skip_boxes(stop_at_status=True)
+        if self.at + 1 < len(self.lines) and self.lines[self.at].startswith("Printer Status"):
+            self.at += 1
+            return self.take_values(1)
+        return None, self.failed_since_value
+
+
+class Judge:
+    def __init__(self):
+        self.findings = []
+        self.counts = Counter()
+
+    def add(self, category, run_id, run, detail):
+        self.findings.append((category, run_id, run["knob"], " ".join(run["knob_args"]), detail))
+
+
+def read_file(path, mode="r"):
+    try:
+        with open(path, mode, **({} if "b" in mode else {"encoding": "latin-1"})) as f:
+            return f.read()
+    except FileNotFoundError:
+        return None
+
+
+def read_state(path):
+    text = read_file(path)
+    if text is None:
+        return None
+    return {int(a): int(b) for a, b in (line.split() for line in text.splitlines())}
+
+
+def expected_get(typed, store, texts, oversized):
+    number = atoi(typed)
+    if typed == "" or not 0x30 <= number <= 0x6F:
+        return None
+    if number <= 0x3F:
+        return (OVERSIZED_TEXT if oversized else texts.get(number, ""))[:TEXT_LIMIT]
+    return "" if number == 0x40 else "%02X" % store[number]
+
+
+class RunCheck:
+    """Replays one run's actions on the model and compares what the run showed and left."""
+
+    def __init__(self, judge, run_id, run, run_dir):
+        self.judge, self.run_id, self.run, self.dir = judge, run_id, run, run_dir
+        self.store = [0] * 256
+        for fid, value in run["store"].items():
+            self.store[int(fid)] = value
+        self.initial = list(self.store)
+        self.meant = defaultdict(set)  # id: every value a write-all meant for it
+        self.texts = {int(k): v for k, v in run["texts"].items()}
+        self.form = empty_form()
+        self.status_runs = 0
+        self.refused_load = False
+
+    def finding(self, category, detail):
+        self.judge.add(category, self.run_id, self.run, detail)
+
+    def compare(self, index, action, expected, got, failed):
+        if got is None or expected is None or got == expected:
+            return
+        what = "action %d '%s': %s" % (index + 1, script_text([action]), difference(expected, got))
+        if failed:
+            self.judge.counts["wrong values shown after a failure"] += 1
+        else:
+            self.finding("wrong value shown as success", what)
+
+    def replay(self, out):
+        oversized = "--oversized-text" in self.run["knob_args"]
+        for index, action in enumerate(self.run["actions"]):
+            name = action[0]
+            if name == "get":
+                values, failed = out.take_values(1)
+                expected = expected_get(action[1], self.store, self.texts, oversized)
+                if expected is None:  # refused before anything is sent; the field is unchanged
+                    continue
+                self.compare(index, action, expected, values and values[0], failed)
+            elif name == "status":
+                values, failed = out.take_status()
+                self.status_runs += 1
+                self.compare(index, action, "<%02x>" % self.run["status"], values and values[0],
+                             failed)
+            elif name == "read-all":
+                read_all_into(self.form, self.store)
+            elif name == "write-all":
+                self.write_all()
+            elif name == "set":
+                setting, value = action[1].split("=", 1)
+                apply_set(self.form, setting, value)
+            elif name == "load" and not self.load(os.path.join(self.dir, action[1])):
+                return  # a careful tool ends the run at a profile it refuses
+            elif name == "show":
+                self.check_show(index, action, out)
+            elif name == "save":
+                out.skip_boxes()
+                saved = read_file(os.path.join(self.dir, action[1]))
+                if saved is not None:
+                    got = parse_json(saved)
+                    self.compare(index, action, self.form, got, out.failed_since_value)
+
+    def check_show(self, index, action, out):
+        if action[1:] == ["--json"]:
+            values, failed = out.take_values(len(FIELD_NAMES) + 2)
+            got = parse_json("\n".join(values)) if values else None
+            self.compare(index, action, self.form, got, failed)
+        else:
+            values, failed = out.take_values(len(FIELD_NAMES))
+            got = values and "\n".join(values)
+            if values and values == shown_lines(values_of(values)):
+                got = values_of(values)  # well formed: compared field by field
+            self.compare(index, action, self.form, got, failed)
+
+    def write_all(self):
+        for fid, name, kind, limit in FEATURES:
+            value = byte_to_write(self.form, fid)
+            if value is not None:
+                self.store[fid] = value
+                self.meant[fid].add(value)
+
+    def load(self, path):
+        profile = parse_json(read_file(path) or "")
+        if isinstance(profile, dict) and sorted(profile) == sorted(FIELD_NAMES):
+            if all(self.strictly_valid(k, v) for k, v in profile.items()):
+                self.form = dict(profile)
+                return True
+        self.refused_load = True
+        return False
+
+    @staticmethod
+    def strictly_valid(name, value):
+        if name in ("ClampDelay", "CustomerSpecialVersion", "SetupVersion", "SetupRevision",
+                    "LinesToSkip"):
+            bound = 8 if name == "LinesToSkip" else BY_NAME[name][3]
+            return value == "" or (value.isdigit() and int(value) <= bound)
+        if BY_NAME[name][2] == "font":
+            return value in CODE_OF_FONT or value == "none"
+        return all(c in "0123456789abcdefABCDEF" for c in value) and 0 < len(value) <= 2 and \
+            int(value, 16) & ~BY_NAME[name][3] == 0
+
+    def check_store(self, rc, state):
+        """The store afterwards: exactly what was meant after a success; after a failure each
+        feature holds its old value or one a write-all meant, never anything else."""
+        for fid in range(256):
+            got, old, meant = state[fid], self.initial[fid], self.meant.get(fid, set())
+            label = "%d %s" % (fid, NAME_OF_ID.get(fid, ""))
+            if got != old and got not in meant:
+                self.finding("wrong value written to the printer",
+                             "feature %s holds %d; it held %d, and %s" %
+                             (label, got, old, "write-all meant " + " or ".join(
+                                 str(m) for m in sorted(meant)) if meant else "nothing meant to "
+                              "change it"))
+            elif rc == 0 and got != self.store[fid] and self.run["knob"] == "hang-up":
+                # Writes are not acknowledged: frames already in the line when the printer goes
+                # away are lost without the host being able to tell.
+                self.judge.counts["features whose write a hang-up lost"] += 1
+            elif rc == 0 and got != self.store[fid]:
+                self.finding("wrong value shown as success",
+                             "write-all reported success, but feature %s holds %d, not %d" %
+                             (label, got, self.store[fid]))
+
+
+def parse_json(text):
+    try:
+        return json.loads(text)
+    except ValueError:
+        return text
+
+
+def judge_run(judge, run_id, run, run_dir):
+    result = read_file(os.path.join(run_dir, "result"))
+    if result is None:
+        judge.add("crash", run_id, run, "the run left no result")
+        return None
+    rc, elapsed_ms = (int(x) for x in result.split())
+    text = read_file(os.path.join(run_dir, "out")) or ""
+    rss = (read_file(os.path.join(run_dir, "rss")) or "").strip().splitlines()
+    judge.counts["runs"] += 1
+    judge.counts["runs failed (exit 1), knob " + run["knob"]] += rc == 1
+    judge.counts["runs, knob " + run["knob"]] += 1
+    script = script_text(run["actions"])
+    if rc == 124 or elapsed_ms > run["bound_ms"]:
+        judge.add("hang", run_id, run, "'%s' took %d ms, bound %d ms%s" % (
+            shown(script), elapsed_ms, run["bound_ms"], " (killed)" if rc == 124 else ""))
+    # After a time-out, GNU time reports the signal that timeout sent, not a crash.
+    signalled = rc != 124 and any("terminated by signal" in line for line in rss)
+    if rc not in (0, 1, 2, 124) or signalled:
+        judge.add("crash", run_id, run, "'%s' ended with status %d %s" % (
+            shown(script), rc, shown(" ".join(rss))))
+        return elapsed_ms
+    check_messages(judge, run_id, run, rc, text, script)
+    if rc == 124:
+        return elapsed_ms
+    check = RunCheck(judge, run_id, run, run_dir)
+    state = read_state(os.path.join(run_dir, "state"))
+    if run["refuse"] or rc == 2:
+        check_refusal(judge, run_id, run, rc, state, check, script)
+        return elapsed_ms
+    check.replay(Output(text))
+    if state is not None:
+        if check.refused_load and rc == 0:
+            judge.add("bad input accepted", run_id, run, "a bad profile was loaded and written")
+        check.check_store(rc, state)
+    printed = read_file(os.path.join(run_dir, "printed"), "rb")
+    if rc == 0 and printed is not None and printed != b"testing\n\n" * check.status_runs:
+        judge.add("wrong value shown as success", run_id, run,
+                  "the printer printed %s" % shown(printed))
+    if rss and rss[-1].isdigit():
+        judge.counts["rss samples"] += 1
+        judge.rss.append(int(rss[-1]))
+    return elapsed_ms
+
+
+def check_messages(judge, run_id, run, rc, text, script):
+    lines = text.split("\n")
+    failures = [line for line in lines if is_failure(line)]
+    if rc == 0 and failures:
+        judge.add("exit status disagrees with the messages", run_id, run,
+                  "'%s' exited 0 after %s" % (shown(script), shown(failures[0])))
+    if rc == 1 and not failures:
+        judge.add("exit status disagrees with the messages", run_id, run,
+                  "'%s' exited 1 with no failure message" % shown(script))
+
+
+def check_refusal(judge, run_id, run, rc, state, check, script):
+    """Input a careful tool refuses: a usage error (exit 2) that sends nothing."""
+    if rc != 2 and run["refuse"]:
+        bad = [a[1] for a in run["actions"] if a[0] == "set" and not valid_set(a[1])]
+        held = ""
+        for name in (b.split("=")[0] for b in bad):
+            fid = BY_NAME["ValidationOptions" if name == "LinesToSkip" else name][0] \
+                if name in FIELD_NAMES else None
+            if state is not None and fid is not None:
+                held += "; %s holds %d (it held %d)" % (NAME_OF_ID[fid], state[fid],
+                                                         check.initial[fid])
+        judge.add("bad input accepted", run_id, run, "'%s' exited %d%s" % (
+            " ".join("set " + b for b in bad) or shown(script), rc, held))
+    elif rc == 2 and state is not None and state != {i: v for i, v in enumerate(check.initial)}:
+        judge.add("wrong value written to the printer", run_id, run,
+                  "a usage error changed the store")
+    elif rc == 2 and not run["refuse"]:
+        judge.counts["unexpected usage errors"] += 1
+        judge.add("exit status disagrees with the messages", run_id, run,
+                  "'%s' was refused as a usage error" % shown(script))
+
+
+def valid_set(argument):
+    if "=" not in argument:
+        return False
+    name, value = argument.split("=", 1)
+    if name.isdigit():
+        return int(name) in CHECK_BOXES and value in ("0", "1")
+    return name in FIELD_NAMES and RunCheck.strictly_valid(name, value)
+
+
+# ---------------------------------------------------------------------------------------------
+# Descriptors and memory of the long runs: samples "sim_fds ctl_fds ctl_rss_kb", one a line.
+
+def sample_growth(run_dir):
+    text = read_file(os.path.join(run_dir, "samples"))
+    rows = [tuple(int(x) for x in line.split()) for line in (text or "").splitlines()
+            if len(line.split()) == 3]
+    rows = rows[2:]  # the first samples may catch tq9000ctl before its start-up has opened all
+    if len(rows) < 6:
+        return None
+    third = len(rows) // 3
+    first, last = rows[:third], rows[-third:]
+    # The most descriptors in a stretch is the count while a command holds the port, which every
+    # stretch of a long run catches (its time goes to replies); a leak raises it from stretch to
+    # stretch. The fewest would not do: a command closes and opens its port and events in turn.
+    return tuple(max(r[i] for r in last) - max(r[i] for r in first) for i in range(3)) + (
+        len(rows),)
+
+
+def check(work, jobs, wall, load):
+    with open(os.path.join(work, "plan.json")) as f:
+        plan_data = json.load(f)
+    judge = Judge()
+    judge.rss = []
+    elapsed, growth, beyond = [], [], []
+    for index, run in enumerate(plan_data["runs"]):
+        run_dir = os.path.join(work, "runs", "%05d" % index)
+        ms = judge_run(judge, "%05d" % index, run, run_dir)
+        if ms is not None:
+            elapsed.append(ms / run["bound_ms"])
+            beyond.append(ms - run["pauses_ms"])
+        if run["long"]:
+            g = sample_growth(run_dir)
+            if g:
+                growth.append(g)
+    judge.beyond = sorted(beyond)
+    return report(work, plan_data, judge, elapsed, growth, jobs, wall, load)
+
+
+def report(work, plan_data, judge, elapsed, growth, jobs, wall, load):
+    runs = plan_data["runs"]
+    per_action = Counter(a[0] for run in runs for a in run["actions"])
+    by_category = Counter(f[0] for f in judge.findings)
+    print("soak: %d commands (tq9000ctl actions) in %d runs, %d at a time, seed %s: %.0f s wall"
+          % (plan_data["commands"], len(runs), jobs, plan_data["seed"], wall))
+    print("  load average (1 min) before and after: %s" % load)
+    print("  actions: " + ", ".join("%s %d" % kv for kv in sorted(per_action.items())))
+    print("  knobs (runs / exit 1): " + ", ".join(
+        "%s %d/%d" % (k, judge.counts["runs, knob " + k], judge.counts["runs failed (exit 1), knob "
+                                                                       + k]) for k in KNOBS))
+    for category in FATAL:
+        print("%-42s %d" % (category + ":", by_category[category]))
+    for counter in ("wrong values shown after a failure", "features whose write a hang-up lost"):
+        print("%-42s %d" % (counter + ":", judge.counts[counter]))
+    if elapsed:
+        print("%-42s %.2f (median %.2f)" % ("slowest run, share of its bound:", max(elapsed),
+                                             statistics.median(elapsed)))
+        beyond = judge.beyond
+        print("%-42s median %d ms, 99th centile %d ms, max %d ms" % (
+            "time beyond the fixed pauses:", beyond[len(beyond) // 2],
+            beyond[len(beyond) * 99 // 100], beyond[-1]))
+    if growth:
+        print("%-42s sim %+d, tq9000ctl %+d (%d long runs, %d samples)" % (
+            "descriptors, growth over a long run:", max(g[0] for g in growth),
+            max(g[1] for g in growth), len(growth), sum(g[3] for g in growth)))
+        print("%-42s %+d KB at most" % ("resident memory, growth over a long run:",
+                                        max(g[2] for g in growth)))
+    if judge.rss:
+        print("%-42s max %d KB, median %d KB" % ("resident memory of tq9000ctl (max RSS):",
+                                                 max(judge.rss), statistics.median(judge.rss)))
+    print_findings(judge.findings, work)
+    return 1 if any(by_category[c] for c in FATAL) else 0
+
+
+def print_findings(findings, work):
+    if not findings:
+        return
+    print("\nfindings (up to 3 of each kind for each knob; all of them in findings.txt):")
+    seen = Counter()
+    with open(os.path.join(work, "findings.txt"), "w") as everything:
+        for category, run_id, knob, knob_args, detail in findings:
+            line = "  %s: run %s [%s%s] %s" % (category, run_id, knob,
+                                               " " + knob_args if knob_args else "", detail)
+            everything.write(line + "\n")
+            seen[(category, knob)] += 1
+            if seen[(category, knob)] <= 3:
+                print(line)
+    print("\nfindings by kind and knob:")
+    for (category, knob), count in sorted(seen.items()):
+        print("  %-42s %-14s %d" % (category, knob, count))
+
+
+def main(argv):
+    if len(argv) == 5 and argv[1] == "plan":
+        plan(argv[2], int(argv[3]), int(argv[4]))
+        return 0
+    if len(argv) == 6 and argv[1] == "check":
+        return check(argv[2], int(argv[3]), float(argv[4]), argv[5])
+    sys.stderr.write(__doc__)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
