@@ -113,7 +113,8 @@ def read_all_into(form, store):
         elif kind == "flags":
             form[name] = "%02X" % (value & limit)
             if fid == 100:
-                form["LinesToSkip"] = "%x" % (value & 7)
+                # bits 0..2, or the 8 that the form writes in bits 0..3
+                form["LinesToSkip"] = "8" if value & 0x0F == 8 else "%d" % (value & 7)
         elif value in FONT_OF_CODE:  # an unknown code leaves the list as it was
             form[name] = FONT_OF_CODE[value]
 
@@ -225,7 +226,7 @@ def valid_setting(rng):
         return "LinesToSkip=%d" % rng.randint(0, 8)
     fid, name, kind, limit = rng.choice(FEATURES)
     if kind == "number":
-        return "%s=%s" % (name, "" if rng.random() < 0.05 else rng.randint(0, limit))
+        return "%s=%d" % (name, rng.randint(0, limit))
     if kind == "flags":
         digits = "%02X" % (rng.randint(0, 255) & limit)
         return "%s=%s" % (name, digits.lower() if rng.random() < 0.3 else digits)
@@ -692,6 +693,8 @@ def valid_set(argument):
     if "=" not in argument:
         return False
     name, value = argument.split("=", 1)
+    if value == "":
+        return False  # set has no empty value; a profile's "" keeps the field
     if name.isdigit():
         return int(name) in CHECK_BOXES and value in ("0", "1")
     return name in FIELD_NAMES and RunCheck.strictly_valid(name, value)
