@@ -149,8 +149,9 @@ TEST_F(CliFormTest, AMalformedProfileEndsTheRunBeforeAnythingIsWritten) {
     WriteText(profile, "{ \"ClampDelay\": \"4\",");
     r = Run(kPrinter, {"load", profile, "write-all"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find(profile + ": line 1, column 21: expected a string after member "
-                                   "\"ClampDelay\""),
+    EXPECT_NE(r.err.find(profile +
+                         ": line 1, column 21: syntax error while parsing object key - unexpected "
+                         "end of input; expected string literal after member \"ClampDelay\""),
               std::string::npos)
         << r.err;
     EXPECT_EQ(store.at(88), 0xDD);

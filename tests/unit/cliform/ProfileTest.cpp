@@ -148,7 +148,10 @@ TEST_F(ProfileTest, BadProfilesChangeNoControlAndSayWhy) {
         {WithMember("TestModeOptions", "  \"1037\": \"1\","), "1037: is not a field"},
         {WithMember("SetupRevision", ""), "missing SetupRevision"},
         {WithMember("FontOptions", "  \"FontOptions\": \"84\""),
-         "line 10, column 3: expected ',' or '}' after member \"FontOptions\""},
+         "line 10, column 20: syntax error while parsing object - unexpected string literal; "
+         "expected '}' after member \"FontOptions\""},
+        {WithMember("FontOptions", "  \"FontOptions\": null,"),
+         "line 9, column 21: expected a string or a number as the value of \"FontOptions\""},
         {"", "line 1, column 1: expected '{'"},
         {"{}", "missing ClampDelay, CustomerSpecialVersion"},
     };
