@@ -98,9 +98,9 @@ std::string UsageText(const ActionRegistry& registry) {
         text += "  " + call + spec.summary + "\n";
     }
     text +=
-        "The first action that reports a failure is the last to run.\n"
-        "exit status: 0 when no message reported a failure, 1 when one did (the run stopped\n"
-        "there), 2 for a usage error (nothing was sent).\n"
+        "The first action that reports a failure, or a diff that finds a difference, is the last\n"
+        "to run. exit status: 0 when no message reported a failure, 1 when one did (the run\n"
+        "stopped there), 2 for a usage error (nothing was sent), 3 when diff found a difference.\n"
         "With no USB printer, COM1: is /dev/ttyS0, or the device named by TQ9000_COM1.\n";
     return text;
 }

@@ -24,6 +24,9 @@ struct ActionContext {
     // Set by a handler for a failure it reports itself rather than through a message box. Like a
     // box that reports a failure, it ends the run after this action (Session.h).
     bool failed = false;
+    // Set by `diff` when the form and a profile differ. Not a failure, but it ends the run all the
+    // same, with its own exit status (Session.h).
+    bool differs = false;
 };
 
 struct ActionSpec;

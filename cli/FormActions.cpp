@@ -1,9 +1,10 @@
 // The actions that work the form's configuration: press "Read All" and "Write All", change a field
-// as a person would, print the form's state, and save or load it as a profile.
+// as a person would, print the form's state, save or load it as a profile, and compare it with one.
 #include "cli/ActionGroups.h"
 #include "cli/ConsoleText.h"
 #include "cli/FormState.h"
 #include "cli/Profile.h"
+#include "cli/ProfileDiff.h"
 #include "commands/Commands.h"
 
 namespace tq::cli {
@@ -49,6 +50,21 @@ void RunLoad(ActionContext& context, const ParsedAction& action) {
     StopOnError(context, LoadProfile(context.form, action.arguments[0], context.in));
 }
 
+// A profile that cannot be read is the failure it is for `load`; a difference is a result, printed
+// on standard output, that ends the run with a status of its own.
+void RunDiff(ActionContext& context, const ParsedAction& action) {
+    const ProfileResult profile = ReadProfile(action.arguments[0], context.in);
+    if (!profile.error.empty()) {
+        StopOnError(context, profile.error);
+        return;
+    }
+    const std::vector<FieldDifference> differences =
+        CompareWithProfile(context.form, profile.settings);
+    WriteWhole(context.out, action.HasFlag("--json") ? FormatDifferenceJson(differences)
+                                                     : FormatDifferenceLines(differences));
+    context.differs = !differences.empty();
+}
+
 }  // namespace
 
 void RegisterFormActions(ActionRegistry& registry) {
@@ -77,6 +93,12 @@ void RegisterFormActions(ActionRegistry& registry) {
          "set the fields from a JSON profile ('-': standard input); a bad one changes none "
          "and ends the run",
          RunLoad});
+    registry.Add({"diff",
+                  {"FILE"},
+                  {"--json"},
+                  "print the fields that differ from a profile, one line each (or JSON), and "
+                  "end with status 3 if any do",
+                  RunDiff});
 }
 
 }  // namespace tq::cli

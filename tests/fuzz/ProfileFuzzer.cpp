@@ -1,6 +1,7 @@
 // The profile reader with any text: it either refuses the text or gives settings that, applied to
-// a form and saved again, make a profile that reads back to the very same form. Whatever the JSON
-// reader accepts, its writer writes again as text that reads back to the same members.
+// a form and saved again, make a profile that reads back to the very same form, and from which
+// that form differs nowhere. Whatever the JSON reader accepts, its writer writes again as text
+// that reads back to the same members.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 
 #include "cli/FlatJson.h"
 #include "cli/Profile.h"
+#include "cli/ProfileDiff.h"
 #include "framework/HeadlessForm.h"
 #include "tests/unit/featuremap/FeatureForm.h"
 
@@ -57,6 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tq::HeadlessForm form;
     tq::test::AddFeatureControls(form);
     Apply(form, profile);
+    if (!tq::CompareWithProfile(form, profile.settings).empty()) {
+        std::abort();
+    }
     const tq::ProfileResult saved = tq::ParseProfile(tq::FormatProfile(form));
     tq::HeadlessForm copy;
     tq::test::AddFeatureControls(copy);
