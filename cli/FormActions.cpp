@@ -68,37 +68,49 @@ void RunDiff(ActionContext& context, const ParsedAction& action) {
 }  // namespace
 
 void RegisterFormActions(ActionRegistry& registry) {
-    registry.Add({"read-all", {}, {}, "press \"Read All\"", RunReadAll});
-    registry.Add({"write-all", {}, {}, "press \"Write All\"", RunWriteAll});
+    registry.Add({"read-all", {}, {}, "press \"Read All\"", RunReadAll, nullptr, "read-all show"});
+    registry.Add({"write-all",
+                  {},
+                  {},
+                  "press \"Write All\"",
+                  RunWriteAll,
+                  nullptr,
+                  "read-all set 1054=1 write-all"});
     registry.Add({"set",
                   {"NAME=VALUE"},
                   {},
-                  "change a field or a check box: ClampDelay=12, PrinterOptions=55, 1054=1",
+                  "change a field, or a check box by its id",
                   RunSet,
-                  CheckSet});
+                  CheckSet,
+                  "set ClampDelay=12 set 1054=1"});
     registry.Add({"show",
                   {},
                   {"--json"},
-                  "print 'ID NAME VALUE' for every field, or one JSON object keyed by NAME",
-                  RunShow});
+                  "print 'ID NAME VALUE' lines or a JSON object",
+                  RunShow,
+                  nullptr,
+                  "read-all show --json"});
     registry.Add({"save",
                   {"FILE"},
                   {},
-                  "save the form's fields as a JSON profile ('-': standard output)",
-                  RunSave});
-    registry.Add(
-        {"load",
-         {"FILE"},
-         {},
-         "set the fields from a JSON profile ('-': standard input); a bad one changes none "
-         "and ends the run",
-         RunLoad});
+                  "save the fields as a JSON profile (-: stdout)",
+                  RunSave,
+                  nullptr,
+                  "read-all save p17.json"});
+    registry.Add({"load",
+                  {"FILE"},
+                  {},
+                  "set the fields from a JSON profile (-: stdin)",
+                  RunLoad,
+                  nullptr,
+                  "load site.json write-all"});
     registry.Add({"diff",
                   {"FILE"},
                   {"--json"},
-                  "print the fields that differ from a profile, one line each (or JSON), and "
-                  "end with status 3 if any do",
-                  RunDiff});
+                  "print the fields that differ from a profile",
+                  RunDiff,
+                  nullptr,
+                  "read-all diff site.json"});
 }
 
 }  // namespace tq::cli

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/FormStartup.h"
 #include "tests/integration/cli/RunProcess.h"
 
 namespace tq::test {
@@ -331,6 +332,17 @@ TEST_F(CliFormTest, AfterLoadAndWriteAllDiffFindsNothing) {
     EXPECT_EQ(store.at(76), 33);
     EXPECT_EQ(store.at(97), 0x18);
     EXPECT_EQ(store.at(88), 0x55);
+}
+
+TEST_F(CliFormTest, VersionAndHelpPrintAndTouchNoPrinter) {
+    ProcessResult r = Run(kPrinter, {"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, std::string("tq9000ctl ") + kVersionText + "\n");
+    EXPECT_EQ(r.err, "");
+    r = Run(kPrinter, {"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("usage: tq9000ctl ", 0), 0u) << r.out;
+    EXPECT_EQ(r.err, "");
 }
 
 }  // namespace
