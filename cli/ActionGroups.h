@@ -6,7 +6,8 @@
 namespace tq::cli {
 
 void RegisterQueryActions(ActionRegistry& registry);  // get, status
-void RegisterFormActions(ActionRegistry& registry);   // read-all, write-all, set, show, save, load
+// read-all, write-all, set, show, save, load, diff
+void RegisterFormActions(ActionRegistry& registry);
 
 void RegisterAllActions(ActionRegistry& registry);
 

@@ -64,6 +64,10 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
             line.help = true;
             return line;
         }
+        if (args[at] == "--version") {
+            line.version = true;
+            return line;
+        }
         auto action = ParseAction(args, at, registry, error);
         if (!action) {
             return std::nullopt;
@@ -77,32 +81,78 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
     return line;
 }
 
+namespace {
+
+// The options that choose the printer and what is shown of the exchange; they come before the
+// actions and apply to the whole run.
+struct OptionHelp {
+    const char* call;
+    const char* summary;
+    const char* example;
+};
+constexpr OptionHelp kGlobalOptions[] = {
+    {"--port DEVICE", "the serial port to use as COM1:", "--port /dev/ttyUSB0 status"},
+    {"--usb SELECTOR", "the USB printer: serial number or device path",
+     "--usb /dev/usb/lp1 status"},
+    {"--no-usb", "do not look for a USB printer: use COM1:", "--no-usb get 88"},
+    {"--trace[=FILE]", "frames and chunks to standard error, or FILE", "--trace=run.log read-all"},
+    {"--version", "print the version", "--version"},
+    {"--help", "print this help", "--help"},
+};
+
+// Columns of the usage text: call, summary, example. The whole fits in 100 columns.
+constexpr std::size_t kSummaryColumn = 22;
+constexpr std::size_t kExampleColumn = 69;
+
+std::string HelpLine(const std::string& call, const std::string& summary,
+                     const std::string& example) {
+    std::string line = "  " + call;
+    line.resize(std::max(line.size() + 1, kSummaryColumn), ' ');
+    line += summary;
+    line.resize(std::max(line.size() + 1, kExampleColumn), ' ');
+    return line + example + "\n";
+}
+
+std::string CallOf(const ActionSpec& spec) {
+    std::string call = spec.name;
+    for (const std::string& argument : spec.arguments) {
+        call += " " + argument;
+    }
+    for (const std::string& flag : spec.flags) {
+        call += " [" + flag + "]";
+    }
+    return call;
+}
+
+}  // namespace
+
 std::string UsageText(const ActionRegistry& registry) {
     std::string text =
-        "usage: tq9000ctl ACTION [ARGS...] [ACTION [ARGS...]]...\n"
-        "       tq9000ctl --help\n"
-        "Runs the tq9000 configuration form without a window: starts it as the desktop form\n"
-        "starts (USB discovery, else COM1:), then runs the actions in order, like pressing the\n"
-        "form's buttons. Every message box goes to standard error as 'CAPTION: TEXT'; when\n"
-        "the printer could not be opened and the cause is known, a line 'hint: ...' follows.\n"
-        "actions:\n";
+        "usage: tq9000ctl [OPTION]... ACTION [ARGS] [ACTION [ARGS]]...\n"
+        "Runs the tq9000 configuration form without a window; the actions press its buttons, in "
+        "order.\n"
+        "The printer: USB when one is found, else COM1: (/dev/ttyS0, or the device in "
+        "TQ9000_COM1).\n"
+        "Message boxes go to standard error as 'CAPTION: TEXT', results to standard output.\n";
+    std::string header = "actions:";
+    header.resize(kExampleColumn, ' ');
+    text += header + "example: tq9000ctl ...\n";
     for (const ActionSpec& spec : registry.All()) {
-        std::string call = spec.name;
-        for (const std::string& argument : spec.arguments) {
-            call += " " + argument;
-        }
-        for (const std::string& flag : spec.flags) {
-            call += " [" + flag + "]";
-        }
-        call.resize(std::max<std::size_t>(call.size() + 2, 22), ' ');
-        text += "  " + call + spec.summary + "\n";
+        text += HelpLine(CallOf(spec), spec.summary, spec.example);
+    }
+    text += "options:\n";
+    for (const OptionHelp& option : kGlobalOptions) {
+        text += HelpLine(option.call, option.summary, option.example);
     }
     text +=
-        "The first action that reports a failure is the last to run.\n"
-        "exit status: 0 when no message reported a failure, 1 when one did (the run stopped\n"
-        "there), 2 for a usage error (nothing was sent).\n"
-        "With no USB printer, COM1: is /dev/ttyS0, or the device named by TQ9000_COM1.\n";
+        "Exit status: 0 done; 1 an action failed (the run stopped there); 2 a usage error (nothing "
+        "sent);\n"
+        "3 diff found a difference (the actions after it were not run). More in the README.\n";
     return text;
+}
+
+std::string VersionText() {
+    return std::string("tq9000ctl ") + TQ_PROJECT_VERSION + "\n";
 }
 
 }  // namespace tq::cli

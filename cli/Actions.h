@@ -24,6 +24,9 @@ struct ActionContext {
     // Set by a handler for a failure it reports itself rather than through a message box. Like a
     // box that reports a failure, it ends the run after this action (Session.h).
     bool failed = false;
+    // Set by `diff` when the form and a profile differ. Not a failure, but it ends the run all the
+    // same, with its own exit status (Session.h).
+    bool differs = false;
 };
 
 struct ActionSpec;
@@ -46,6 +49,8 @@ struct ActionSpec {
     // Optional: checks the arguments while the command line is parsed; a non-empty result is a
     // usage error, so a bad value is refused before any printer is touched.
     std::function<std::string(const ParsedAction&)> check = nullptr;
+    // What follows "tq9000ctl" in the usage text's example of the action, e.g. "get 88".
+    std::string example = "";
 };
 
 class ActionRegistry {
@@ -60,14 +65,20 @@ private:
 
 struct CommandLine {
     bool help = false;
+    bool version = false;
     std::vector<ParsedAction> actions;
 };
 
-// Parses argv[1..]. An action's arguments are taken verbatim, whatever they look like; "--help" in
-// place of an action asks for the usage text. Nothing on a usage error, with the reason in `error`.
+// Parses argv[1..]. An action's arguments are taken verbatim, whatever they look like; "--help" or
+// "--version" in place of an action asks for the usage text or the version, and nothing runs.
+// Nothing on a usage error, with the reason in `error`.
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             const ActionRegistry& registry, std::string& error);
 
+// One screen: every action and every global option with an example of each, and the exit statuses.
 std::string UsageText(const ActionRegistry& registry);
+
+// "tq9000ctl 1.0.0.2\n": the project's version, as the build was given it.
+std::string VersionText();
 
 }  // namespace tq::cli

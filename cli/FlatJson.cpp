@@ -1,322 +1,193 @@
 #include "cli/FlatJson.h"
 
-#include <cstdint>
-#include <cstdio>
-#include <optional>
+#include <algorithm>
+#include <istream>
+#include <nlohmann/json.hpp>
+#include <streambuf>
 
 namespace tq {
 
 namespace {
 
-// Reads the text front to back; the first error stops it and is kept with its position.
-class Reader {
+using Json = nlohmann::json;
+
+// The text as the library reads it. The library tells its handler nothing of where it is, but the
+// buffer it reads from knows how many bytes it has taken. The buffer is only ever read.
+class TextBuffer : public std::streambuf {
 public:
-    explicit Reader(std::string_view text) : text_(text) {}
-
-    JsonReadResult ReadObject();
-
-private:
-    bool AtEnd() const { return pos_ >= text_.size(); }
-    char Peek() const { return AtEnd() ? '\0' : text_[pos_]; }
-    char Next();
-    void SkipSpace();
-    bool Fail(const std::string& what);
-    bool Consume(char c);
-    bool Expect(char c, const char* what);
-    bool ReadMembers(std::vector<JsonMember>& members);
-    bool ReadMember(JsonMember& member);
-    bool ReadString(std::string& out);
-    bool ReadEscape(std::string& out);
-    std::optional<unsigned> ReadHex4();
-    bool ReadNumber(std::string& out);
-    bool ReadDigits(std::string& out);
-    std::string AfterLastKey() const;
-
-    std::string_view text_;
-    std::size_t pos_ = 0;
-    int line_ = 1;
-    int column_ = 1;
-    std::string lastKey_;
-    std::string error_;
+    explicit TextBuffer(std::string_view text) {
+        char* begin = const_cast<char*>(text.data());
+        setg(begin, begin, begin + text.size());
+    }
+    std::size_t Taken() const { return static_cast<std::size_t>(gptr() - eback()); }
 };
 
-char Reader::Next() {
-    const char c = text_[pos_++];
-    if (c == '\n') {
-        ++line_;
-        column_ = 1;
-    } else {
-        ++column_;
-    }
-    return c;
-}
+// Turns a count of bytes read into the line and column of the last byte read, both counted from 1
+// (a newline belongs to the line it ends; the end of the text is one byte past its last). The
+// counts only grow while one text is read, so each step counts the newlines of the new stretch
+// alone: a large profile of many members is not counted from its start for each of them.
+class TextPosition {
+public:
+    explicit TextPosition(std::string_view text) : text_(text) {}
 
-void Reader::SkipSpace() {
-    while (!AtEnd() && (Peek() == ' ' || Peek() == '\t' || Peek() == '\n' || Peek() == '\r')) {
-        Next();
-    }
-}
-
-std::string Reader::AfterLastKey() const {
-    return lastKey_.empty() ? std::string() : " after member " + JsonQuote(lastKey_);
-}
-
-bool Reader::Fail(const std::string& what) {
-    if (error_.empty()) {
-        error_ = "line " + std::to_string(line_) + ", column " + std::to_string(column_) + ": " +
-                 what + AfterLastKey();
-    }
-    return false;
-}
-
-bool Reader::Consume(char c) {
-    if (AtEnd() || Peek() != c) {
-        return false;
-    }
-    Next();
-    return true;
-}
-
-bool Reader::Expect(char c, const char* what) {
-    SkipSpace();
-    return Consume(c) || Fail(std::string("expected ") + what);
-}
-
-std::optional<unsigned> Reader::ReadHex4() {
-    unsigned value = 0;
-    for (int i = 0; i < 4; ++i) {
-        const char c = Peek();
-        const int digit = (c >= '0' && c <= '9')   ? c - '0'
-                          : (c >= 'a' && c <= 'f') ? c - 'a' + 10
-                          : (c >= 'A' && c <= 'F') ? c - 'A' + 10
-                                                   : -1;
-        if (AtEnd() || digit < 0) {
-            Fail("expected four hexadecimal digits after \\u");
-            return std::nullopt;
+    void MoveTo(std::size_t bytesRead) {
+        const std::size_t index = bytesRead == 0 ? 0 : bytesRead - 1;
+        if (index < index_) {
+            *this = TextPosition(text_);
         }
-        Next();
-        value = value * 16 + static_cast<unsigned>(digit);
+        for (std::size_t i = index_; i < std::min(index, text_.size()); ++i) {
+            if (text_[i] == '\n') {
+                ++line_;
+                lineStart_ = i + 1;
+            }
+        }
+        index_ = index;
     }
-    return value;
+    int Line() const { return line_; }
+    std::size_t Column() const { return index_ - lineStart_ + 1; }
+
+private:
+    std::string_view text_;
+    std::size_t index_ = 0;
+    std::size_t lineStart_ = 0;
+    int line_ = 1;
+};
+
+// The library's own words for what is wrong, without its prefix ("[json.exception.parse_error.101]
+// parse error at line 1, column 3: "), since the caller gives the place, and without the bytes it
+// last read ("; last read: '...'"): they are the file's own and may be anything at all.
+std::string LibraryWords(const Json::exception& error, const std::string& lastToken) {
+    std::string words = error.what();
+    words.erase(0, std::min(words.size(), words.find("] ") + 2));
+    if (words.rfind("parse error", 0) == 0) {
+        words.erase(0, std::min(words.size(), words.find(": ") + 2));
+    }
+    const std::string lastRead = "; last read: '" + lastToken + "'";
+    if (const std::size_t at = words.find(lastRead); at != std::string::npos) {
+        words.erase(at, lastRead.size());
+    }
+    return words;
 }
 
-void AppendUtf8(std::string& out, std::uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
+constexpr const char* kNotAnObject = "expected '{' at the start of the object";
 
-// \uXXXX, with a surrogate pair joined into one character; a lone surrogate is refused.
-bool Reader::ReadEscape(std::string& out) {
-    if (AtEnd()) {
-        return Fail("unterminated string");
+// Collects the members of the one object as the library reports them, and stops it at the first
+// thing a profile cannot hold.
+class MemberReader : public nlohmann::json_sax<Json> {
+public:
+    MemberReader(std::string_view text, const TextBuffer& buffer)
+        : position_(text), buffer_(buffer) {}
+
+    JsonReadResult& Result() { return result_; }
+
+    bool start_object(std::size_t) override {
+        objectStarted_ = true;
+        return depth_++ == 0 || RefuseValue();
     }
-    switch (Next()) {
-        case '"':
-            out += '"';
-            return true;
-        case '\\':
-            out += '\\';
-            return true;
-        case '/':
-            out += '/';
-            return true;
-        case 'b':
-            out += '\b';
-            return true;
-        case 'f':
-            out += '\f';
-            return true;
-        case 'n':
-            out += '\n';
-            return true;
-        case 'r':
-            out += '\r';
-            return true;
-        case 't':
-            out += '\t';
-            return true;
-        case 'u':
-            break;
-        default:
-            return Fail("unknown escape in a string");
-    }
-    const std::optional<unsigned> high = ReadHex4();
-    if (!high) {
-        return false;
-    }
-    if (*high < 0xD800 || *high > 0xDFFF) {
-        AppendUtf8(out, *high);
+    bool end_object() override {
+        --depth_;
         return true;
     }
-    if (*high > 0xDBFF || !Consume('\\') || !Consume('u')) {
-        return Fail("unpaired surrogate in a string");
-    }
-    const std::optional<unsigned> low = ReadHex4();
-    if (!low || *low < 0xDC00 || *low > 0xDFFF) {
-        return low ? Fail("unpaired surrogate in a string") : false;
-    }
-    AppendUtf8(out, 0x10000 + ((*high - 0xD800) << 10) + (*low - 0xDC00));
-    return true;
-}
-
-bool Reader::ReadString(std::string& out) {
-    if (!Expect('"', "a string")) {
-        return false;
-    }
-    while (!AtEnd()) {
-        const char c = Next();
-        if (c == '"') {
-            return true;
-        }
-        if (static_cast<unsigned char>(c) < 0x20) {
-            return Fail("control character in a string (write it as an escape)");
-        }
-        if (c != '\\') {
-            out += c;
-        } else if (!ReadEscape(out)) {
-            return false;
-        }
-    }
-    return Fail("unterminated string");
-}
-
-bool Reader::ReadDigits(std::string& out) {
-    if (AtEnd() || Peek() < '0' || Peek() > '9') {
-        return Fail("expected a digit");
-    }
-    while (!AtEnd() && Peek() >= '0' && Peek() <= '9') {
-        out += Next();
-    }
-    return true;
-}
-
-// JSON's number grammar, kept as written: -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?
-bool Reader::ReadNumber(std::string& out) {
-    if (Peek() == '-') {
-        out += Next();
-    }
-    if (Peek() == '0') {
-        out += Next();
-    } else if (!ReadDigits(out)) {
-        return false;
-    }
-    if (Peek() == '.') {
-        out += Next();
-        if (!ReadDigits(out)) {
-            return false;
-        }
-    }
-    if (Peek() == 'e' || Peek() == 'E') {
-        out += Next();
-        if (Peek() == '+' || Peek() == '-') {
-            out += Next();
-        }
-        return ReadDigits(out);
-    }
-    return true;
-}
-
-bool Reader::ReadMember(JsonMember& member) {
-    if (!ReadString(member.key)) {
-        return false;
-    }
-    member.line = line_;
-    lastKey_ = member.key;
-    if (!Expect(':', "':'")) {
-        return false;
-    }
-    SkipSpace();
-    const char c = Peek();
-    if (c == '"') {
-        member.type = JsonMember::Type::String;
-        return ReadString(member.value);
-    }
-    if (c == '-' || (c >= '0' && c <= '9')) {
-        member.type = JsonMember::Type::Number;
-        return ReadNumber(member.value);
-    }
-    return Fail("expected a string or a number as the value of " + JsonQuote(member.key) +
-                " (a profile holds no objects, arrays, true, false or null)");
-}
-
-bool Reader::ReadMembers(std::vector<JsonMember>& members) {
-    SkipSpace();
-    if (Consume('}')) {
+    bool key(string_t& key) override {
+        position_.MoveTo(buffer_.Taken());  // just past the key's closing quote
+        member_ = {key, JsonMember::Type::String, {}, position_.Line()};
+        keyRead_ = true;
         return true;
     }
-    for (;;) {
-        JsonMember member;
-        if (!ReadMember(member)) {
-            return false;
-        }
-        members.push_back(std::move(member));
-        SkipSpace();
-        if (Consume('}')) {
-            return true;
-        }
-        if (!Consume(',')) {
-            return Fail("expected ',' or '}'");
-        }
+    bool string(string_t& value) override { return Member(JsonMember::Type::String, value); }
+    bool number_integer(number_integer_t value) override {
+        return Member(JsonMember::Type::Number, std::to_string(value));
     }
-}
+    bool number_unsigned(number_unsigned_t value) override {
+        return Member(JsonMember::Type::Number, std::to_string(value));
+    }
+    // Also every whole number too large for 64 bits, with its digits as written.
+    bool number_float(number_float_t, const string_t& written) override {
+        return Member(JsonMember::Type::Number, written);
+    }
+    bool null() override { return RefuseValue(); }
+    bool boolean(bool) override { return RefuseValue(); }
+    bool start_array(std::size_t) override { return RefuseValue(); }
+    bool end_array() override { return false; }        // not reached: arrays end at their start
+    bool binary(binary_t&) override { return false; }  // not reached: JSON text has none
+    // Before the object has begun, whatever the library stumbled on, the text is not a profile.
+    bool parse_error(std::size_t offset, const std::string& lastToken,
+                     const Json::exception& error) override {
+        return Fail(offset, objectStarted_ ? LibraryWords(error, lastToken) : kNotAnObject);
+    }
 
-JsonReadResult Reader::ReadObject() {
-    JsonReadResult result;
-    if (text_.substr(0, 3) == "\xEF\xBB\xBF") {
-        pos_ = 3;  // a byte-order mark that some editors put first
+    // The library takes a NUL byte for the end of the text and would ignore whatever follows it;
+    // JSON text holds none, so one anywhere is refused where it stands.
+    bool RefuseNulBytes(std::string_view text) {
+        const std::size_t at = text.find('\0');
+        return at == std::string_view::npos ||
+               Fail(at + 1, "a NUL byte, which JSON text cannot hold");
     }
-    const bool ok = Expect('{', "'{' at the start of the object") && ReadMembers(result.members);
-    SkipSpace();
-    if (ok && !AtEnd()) {
-        Fail("text after the end of the object");
+
+private:
+    bool Member(JsonMember::Type type, std::string value) {
+        if (depth_ == 0) {
+            return Fail(buffer_.Taken(), kNotAnObject);
+        }
+        member_.type = type;
+        member_.value = std::move(value);
+        result_.members.push_back(member_);
+        return true;
     }
-    result.error = error_;
-    return result;
-}
+
+    bool RefuseValue() {
+        if (depth_ == 0) {
+            return Fail(buffer_.Taken(), kNotAnObject);
+        }
+        return Fail(buffer_.Taken(),
+                    "expected a string or a number as the value of " + JsonQuote(member_.key) +
+                        " (a profile holds no objects, arrays, true, false or null)",
+                    false);
+    }
+
+    // The place, what is wrong, and the member it follows, which is where a reader will look.
+    bool Fail(std::size_t offset, const std::string& what, bool nameLastKey = true) {
+        position_.MoveTo(offset);
+        const std::string after =
+            nameLastKey && keyRead_ ? " after member " + JsonQuote(member_.key) : "";
+        result_.error = "line " + std::to_string(position_.Line()) + ", column " +
+                        std::to_string(position_.Column()) + ": " + what + after;
+        return false;
+    }
+
+    TextPosition position_;
+    const TextBuffer& buffer_;
+    int depth_ = 0;
+    bool objectStarted_ = false;
+    bool keyRead_ = false;
+    JsonMember member_;
+    JsonReadResult result_;
+};
 
 }  // namespace
 
 JsonReadResult ReadFlatJsonObject(std::string_view text) {
-    return Reader(text).ReadObject();
+    TextBuffer buffer(text);
+    std::istream stream(&buffer);
+    MemberReader reader(text, buffer);
+    if (reader.RefuseNulBytes(text)) {
+        Json::sax_parse(stream, &reader);
+    }
+    return std::move(reader.Result());
 }
 
 std::string JsonQuote(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
+    return Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
+// The library's ordered object keeps the members in the form's order; its indented layout is the
+// one member to a line that a profile is written in.
 std::string WriteFlatJsonObject(const std::vector<std::pair<std::string, std::string>>& members) {
-    std::string out = "{\n";
-    for (std::size_t i = 0; i < members.size(); ++i) {
-        out += "  " + JsonQuote(members[i].first) + ": " + JsonQuote(members[i].second);
-        out += i + 1 < members.size() ? ",\n" : "\n";
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
+    for (const auto& [key, value] : members) {
+        object[key] = value;
     }
-    return out + "}\n";
+    return object.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
 }  // namespace tq

@@ -1,11 +1,13 @@
-// Just enough JSON for a form profile: one object whose members are strings or numbers, read with
-// the position of every member so that an error can say where it is, and written one member to a
-// line so that two profiles diff line by line. Nested objects, arrays, true, false and null are
-// refused: a profile has no use for them.
+// Just enough JSON for a form profile, read and written by the JSON library: one object whose
+// members are strings or numbers, read with the line of every member so that an error can say
+// where it is, and written one member to a line so that two profiles diff line by line. Nested
+// objects, arrays, true, false and null are refused: a profile has no use for them. Duplicate keys
+// are kept as written, for the caller to refuse by name (the library alone would keep the last).
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tq {
@@ -14,25 +16,30 @@ struct JsonMember {
     enum class Type { String, Number };
     std::string key;
     Type type = Type::String;
-    // A string's decoded text, or a number exactly as written ("12", "-3", "1.5e2").
+    // A string's decoded text, or a number as written ("12", "-3", "1.5e2"); a whole number within
+    // 64 bits is given in its plain decimal form, so "-0" reads as "0".
     std::string value;
     int line = 0;
 };
 
 struct JsonReadResult {
     std::vector<JsonMember> members;  // in the order written; duplicates kept
-    // Empty when the text was one well-formed object; otherwise what is wrong and where
-    // ("line 3, column 17: expected ',' or '}' after member \"ClampDelay\"").
+    // Empty when the text was one well-formed object; otherwise what is wrong and where ("line 3,
+    // column 17: syntax error while parsing object - unexpected string literal; expected '}' after
+    // member \"ClampDelay\""). Lines and columns count bytes from 1; the column is that of the byte
+    // at which the reader gave up.
     std::string error;
 };
 
 JsonReadResult ReadFlatJsonObject(std::string_view text);
 
-// A JSON string literal, quotes included: quote, backslash and control characters escaped, other
-// bytes as they are.
+// A JSON string literal, quotes included, as `show --json` writes it: quote and backslash escaped,
+// control characters as \b, \f, \n, \r, \t or \u00XX, UTF-8 as it is, and each byte that is not
+// part of UTF-8 as U+FFFD (the replacement character), so that the text stays JSON.
 std::string JsonQuote(std::string_view text);
 
-// {"key": "value", ...} with one member to a line, two blanks of indent, ending in a newline.
+// {"key": "value", ...} with one member to a line, two blanks of indent, ending in a newline. A key
+// given twice is written once, at its first place, with its last value.
 std::string WriteFlatJsonObject(const std::vector<std::pair<std::string, std::string>>& members);
 
 }  // namespace tq

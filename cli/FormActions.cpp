@@ -1,9 +1,10 @@
 // The actions that work the form's configuration: press "Read All" and "Write All", change a field
-// as a person would, print the form's state, and save or load it as a profile.
+// as a person would, print the form's state, save or load it as a profile, and compare it with one.
 #include "cli/ActionGroups.h"
 #include "cli/ConsoleText.h"
 #include "cli/FormState.h"
 #include "cli/Profile.h"
+#include "cli/ProfileDiff.h"
 #include "commands/Commands.h"
 
 namespace tq::cli {
@@ -49,34 +50,67 @@ void RunLoad(ActionContext& context, const ParsedAction& action) {
     StopOnError(context, LoadProfile(context.form, action.arguments[0], context.in));
 }
 
+// A profile that cannot be read is the failure it is for `load`; a difference is a result, printed
+// on standard output, that ends the run with a status of its own.
+void RunDiff(ActionContext& context, const ParsedAction& action) {
+    const ProfileResult profile = ReadProfile(action.arguments[0], context.in);
+    if (!profile.error.empty()) {
+        StopOnError(context, profile.error);
+        return;
+    }
+    const std::vector<FieldDifference> differences =
+        CompareWithProfile(context.form, profile.settings);
+    WriteWhole(context.out, action.HasFlag("--json") ? FormatDifferenceJson(differences)
+                                                     : FormatDifferenceLines(differences));
+    context.differs = !differences.empty();
+}
+
 }  // namespace
 
 void RegisterFormActions(ActionRegistry& registry) {
-    registry.Add({"read-all", {}, {}, "press \"Read All\"", RunReadAll});
-    registry.Add({"write-all", {}, {}, "press \"Write All\"", RunWriteAll});
+    registry.Add({"read-all", {}, {}, "press \"Read All\"", RunReadAll, nullptr, "read-all show"});
+    registry.Add({"write-all",
+                  {},
+                  {},
+                  "press \"Write All\"",
+                  RunWriteAll,
+                  nullptr,
+                  "read-all set 1054=1 write-all"});
     registry.Add({"set",
                   {"NAME=VALUE"},
                   {},
-                  "change a field or a check box: ClampDelay=12, PrinterOptions=55, 1054=1",
+                  "change a field, or a check box by its id",
                   RunSet,
-                  CheckSet});
+                  CheckSet,
+                  "set ClampDelay=12 set 1054=1"});
     registry.Add({"show",
                   {},
                   {"--json"},
-                  "print 'ID NAME VALUE' for every field, or one JSON object keyed by NAME",
-                  RunShow});
+                  "print 'ID NAME VALUE' lines or a JSON object",
+                  RunShow,
+                  nullptr,
+                  "read-all show --json"});
     registry.Add({"save",
                   {"FILE"},
                   {},
-                  "save the form's fields as a JSON profile ('-': standard output)",
-                  RunSave});
-    registry.Add(
-        {"load",
-         {"FILE"},
-         {},
-         "set the fields from a JSON profile ('-': standard input); a bad one changes none "
-         "and ends the run",
-         RunLoad});
+                  "save the fields as a JSON profile (-: stdout)",
+                  RunSave,
+                  nullptr,
+                  "read-all save p17.json"});
+    registry.Add({"load",
+                  {"FILE"},
+                  {},
+                  "set the fields from a JSON profile (-: stdin)",
+                  RunLoad,
+                  nullptr,
+                  "load site.json write-all"});
+    registry.Add({"diff",
+                  {"FILE"},
+                  {"--json"},
+                  "print the fields that differ from a profile",
+                  RunDiff,
+                  nullptr,
+                  "read-all diff site.json"});
 }
 
 }  // namespace tq::cli

@@ -98,19 +98,26 @@ ProfileResult ParseProfile(std::string_view text) {
     return result;
 }
 
-std::string LoadProfile(WindowOps& form, const std::string& path, std::istream& standardInput) {
+ProfileResult ReadProfile(const std::string& path, std::istream& standardInput) {
     std::string text;
     if (const std::string error = ReadProfileText(path, standardInput, text); !error.empty()) {
-        return NameOf(path, "standard input") + ": " + error;
+        return {{}, NameOf(path, "standard input") + ": " + error};
     }
-    const ProfileResult profile = ParseProfile(text);
+    ProfileResult profile = ParseProfile(text);
     if (!profile.error.empty()) {
-        return NameOf(path, "standard input") + ": " + profile.error;
+        profile.error = NameOf(path, "standard input") + ": " + profile.error;
     }
-    for (const FormSetting& setting : profile.settings) {
-        ApplySetting(form, setting);
+    return profile;
+}
+
+std::string LoadProfile(WindowOps& form, const std::string& path, std::istream& standardInput) {
+    const ProfileResult profile = ReadProfile(path, standardInput);
+    if (profile.error.empty()) {
+        for (const FormSetting& setting : profile.settings) {
+            ApplySetting(form, setting);
+        }
     }
-    return {};
+    return profile.error;
 }
 
 std::string SaveProfile(const WindowOps& form, const std::string& path,

@@ -32,6 +32,10 @@ ProfileResult ParseProfile(std::string_view text);
 // The path that stands for standard input (load) and standard output (save), as usual.
 inline constexpr const char* kStandardStream = "-";
 
+// The settings of the profile at `path` (or standard input), or "PATH: what is wrong" with no
+// settings. What `load` and `diff` read.
+ProfileResult ReadProfile(const std::string& path, std::istream& standardInput = std::cin);
+
 // Empty on success; otherwise "PATH: what is wrong". Loading reads a regular file only (or
 // standard input) and changes no control on an error. Saving replaces a regular file atomically,
 // keeping its mode, and refuses anything else in its place (SafeFiles.h).

@@ -28,13 +28,17 @@ void RegisterQueryActions(ActionRegistry& registry) {
     registry.Add({"get",
                   {"TEXT"},
                   {},
-                  "type TEXT into \"Feature ID\", press \"Get\", print the \"Value\" field",
-                  RunGet});
+                  "press \"Get\" for feature TEXT, print \"Value\"",
+                  RunGet,
+                  nullptr,
+                  "get 88"});
     registry.Add({"status",
                   {},
                   {},
-                  "press \"Status / Test Print\"; prints the status text, e.g. <00>",
-                  RunStatus});
+                  "press \"Status / Test Print\", print the status",
+                  RunStatus,
+                  nullptr,
+                  "status"});
 }
 
 }  // namespace tq::cli

@@ -21,9 +21,11 @@ std::string Describe(const ParsedAction& action) {
     return words;
 }
 
-// Says which actions a failure kept from running, so that a log shows what was left undone.
-void ReportNotRun(std::ostream& err, const std::vector<ParsedAction>& actions, std::size_t from) {
-    std::string line = "tq9000ctl: not run after the failure:";
+// Says which actions a failure (or a difference) kept from running, so that a log shows what was
+// left undone.
+void ReportNotRun(std::ostream& err, const char* after, const std::vector<ParsedAction>& actions,
+                  std::size_t from) {
+    std::string line = std::string("tq9000ctl: not run after the ") + after + ":";
     for (std::size_t i = from; i < actions.size(); ++i) {
         line.append(i == from ? " " : ", ").append(Describe(actions[i]));
     }
@@ -44,12 +46,19 @@ int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std:
     ActionContext context{form, out, err};
     for (std::size_t i = 0; i < actions.size(); ++i) {
         if (sink.FailureShown() || context.failed) {
-            ReportNotRun(err, actions, i);
+            ReportNotRun(err, "failure", actions, i);
             return 1;
+        }
+        if (context.differs) {
+            ReportNotRun(err, "difference", actions, i);
+            return kExitDifference;
         }
         actions[i].spec->run(context, actions[i]);
     }
-    return sink.FailureShown() || context.failed ? 1 : 0;
+    if (sink.FailureShown() || context.failed) {
+        return 1;
+    }
+    return context.differs ? kExitDifference : 0;
 }
 
 }  // namespace tq::cli

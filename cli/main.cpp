@@ -21,5 +21,9 @@ int main(int argc, char** argv) {
         tq::cli::WriteWhole(std::cout, tq::cli::UsageText(registry));
         return 0;
     }
+    if (line->version) {
+        tq::cli::WriteWhole(std::cout, tq::cli::VersionText());
+        return 0;
+    }
     return tq::cli::RunSession(line->actions, std::cout, std::cerr);
 }

@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config            # build
+  nlohmann-json3-dev                          # profiles and JSON output of tq9000ctl
   libgtest-dev libgmock-dev                   # unit tests
   libudev-dev                                 # USB discovery and hot-plug
   umockdev libumockdev-dev                    # USB tests without hardware

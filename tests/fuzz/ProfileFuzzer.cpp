@@ -1,13 +1,17 @@
 // The profile reader with any text: it either refuses the text or gives settings that, applied to
-// a form and saved again, make a profile that reads back to the very same form.
+// a form and saved again, make a profile that reads back to the very same form, and from which
+// that form differs nowhere. Whatever the JSON reader accepts, its writer writes again as text
+// that reads back to the same members.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <string_view>
 
 #include "cli/FlatJson.h"
 #include "cli/Profile.h"
+#include "cli/ProfileDiff.h"
 #include "framework/HeadlessForm.h"
 #include "tests/unit/featuremap/FeatureForm.h"
 
@@ -19,21 +23,35 @@ void Apply(tq::HeadlessForm& form, const tq::ProfileResult& profile) {
     }
 }
 
+// The writer keeps one member per key, so only objects without a repeated key come back whole.
+void CheckJsonRoundTrip(std::string_view text) {
+    const tq::JsonReadResult json = tq::ReadFlatJsonObject(text);
+    std::vector<std::pair<std::string, std::string>> members;
+    std::set<std::string> keys;
+    for (const tq::JsonMember& member : json.members) {
+        members.emplace_back(member.key, member.value);
+        keys.insert(member.key);
+    }
+    if (!json.error.empty() || keys.size() != members.size()) {
+        return;
+    }
+    const tq::JsonReadResult again = tq::ReadFlatJsonObject(tq::WriteFlatJsonObject(members));
+    if (!again.error.empty() || again.members.size() != members.size()) {
+        std::abort();
+    }
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        if (again.members[i].key != members[i].first ||
+            again.members[i].value != members[i].second) {
+            std::abort();
+        }
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const tq::JsonReadResult json = tq::ReadFlatJsonObject(text);
-    if (json.error.empty()) {
-        std::vector<std::pair<std::string, std::string>> members;
-        for (const tq::JsonMember& member : json.members) {
-            members.emplace_back(member.key, member.value);
-        }
-        const tq::JsonReadResult again = tq::ReadFlatJsonObject(tq::WriteFlatJsonObject(members));
-        if (!again.error.empty() || again.members.size() != members.size()) {
-            std::abort();
-        }
-    }
+    CheckJsonRoundTrip(text);
     const tq::ProfileResult profile = tq::ParseProfile(text);
     if (!profile.error.empty()) {
         return 0;
@@ -41,6 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tq::HeadlessForm form;
     tq::test::AddFeatureControls(form);
     Apply(form, profile);
+    if (!tq::CompareWithProfile(form, profile.settings).empty()) {
+        std::abort();
+    }
     const tq::ProfileResult saved = tq::ParseProfile(tq::FormatProfile(form));
     tq::HeadlessForm copy;
     tq::test::AddFeatureControls(copy);

@@ -1,5 +1,6 @@
-// tq9000ctl's Read All, Write All, show, set and profiles end to end: the real POSIX platform with
-// COM1: mapped to tq9000-sim's pseudo-terminal, the printer's store checked through its state file.
+// tq9000ctl's Read All, Write All, show, set, profiles and diff end to end: the real POSIX
+// platform with COM1: mapped to tq9000-sim's pseudo-terminal, the printer's store checked through
+// its state file.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/FormStartup.h"
 #include "tests/integration/cli/RunProcess.h"
 
 namespace tq::test {
@@ -39,6 +41,12 @@ const char* const kPrinterShown =
     "100 LinesToSkip 8\n"
     "101 TestModeOptions 02\n"
     "102 MiscellaneousOptions 11\n";
+
+// kPrinter's store, which no run that writes nothing may change.
+const std::map<int, int> kPrinterStore = {
+    {76, 12},   {85, 200},  {86, 3},    {87, 4},     {88, 0xDD},  {96, 0x1F},
+    {97, 0x1B}, {98, 0x81}, {99, 0x0A}, {100, 0xB8}, {101, 0x0A}, {102, 0x11},
+};
 
 class CliFormTest : public ::testing::Test {
 protected:
@@ -81,6 +89,31 @@ protected:
 
     static void WriteText(const std::string& path, const std::string& text) {
         std::ofstream(path, std::ios::binary) << text;
+    }
+
+    // The store holds kPrinter's features, none of them written.
+    void ExpectPrinterUntouched() const {
+        for (const auto& [id, value] : kPrinterStore) {
+            EXPECT_EQ(store.at(id), value) << "feature " << id;
+        }
+    }
+
+    // kPrinter's profile as `save` writes it.
+    std::string SavePrinterProfile() {
+        const std::string path = TempPath("printer.json");
+        EXPECT_EQ(Run(kPrinter, {"read-all", "save", path}).status, 0);
+        return ReadText(path);
+    }
+
+    // A profile file of `text` with some of it replaced.
+    std::string WriteProfile(const std::string& name, std::string text,
+                             const std::vector<std::pair<std::string, std::string>>& changes) {
+        for (const auto& [from, to] : changes) {
+            text.replace(text.find(from), from.size(), to);
+        }
+        const std::string path = TempPath(name);
+        WriteText(path, text);
+        return path;
     }
 
     std::map<int, int> store;
@@ -149,8 +182,9 @@ TEST_F(CliFormTest, AMalformedProfileEndsTheRunBeforeAnythingIsWritten) {
     WriteText(profile, "{ \"ClampDelay\": \"4\",");
     r = Run(kPrinter, {"load", profile, "write-all"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find(profile + ": line 1, column 21: expected a string after member "
-                                   "\"ClampDelay\""),
+    EXPECT_NE(r.err.find(profile +
+                         ": line 1, column 21: syntax error while parsing object key - unexpected "
+                         "end of input; expected string literal after member \"ClampDelay\""),
               std::string::npos)
         << r.err;
     EXPECT_EQ(store.at(88), 0xDD);
@@ -184,11 +218,7 @@ TEST_F(CliFormTest, ASilentPrinterEndsTheRunAtReadAllBeforeAnythingIsWritten) {
                          "tq9000ctl: not run after the failure: set ClampDelay=20, write-all, "
                          "show\n");
     EXPECT_EQ(r.out, "");
-    const std::map<int, int> untouched = {
-        {76, 12},   {85, 200},  {86, 3},    {87, 4},     {88, 0xDD},  {96, 0x1F},
-        {97, 0x1B}, {98, 0x81}, {99, 0x0A}, {100, 0xB8}, {101, 0x0A}, {102, 0x11},
-    };
-    for (const auto& [id, value] : untouched) {
+    for (const auto& [id, value] : kPrinterStore) {
         EXPECT_EQ(store.at(id), value) << "feature " << id;
     }
 }
@@ -226,6 +256,93 @@ TEST_F(CliFormTest, AnEmptyFieldOfAProfileLeavesTheFormsOwn) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(store.at(76), 33);
     EXPECT_EQ(store.at(100), 0xA0);
+}
+
+// diff prints what differs and ends with status 3 (and the actions after it with it), or prints
+// nothing and goes on with status 0; either way it sends nothing to the printer.
+TEST_F(CliFormTest, DiffSaysWhatDiffersFromAProfileAndWritesNothing) {
+    const std::string saved = SavePrinterProfile();
+    const std::string same = WriteProfile("same.json", saved, {});
+    const std::string other =
+        WriteProfile("other.json", saved,
+                     {{"\"PrinterOptions\": \"55\"", "\"PrinterOptions\": \"30\""},
+                      {"\"LinesToSkip\": \"8\"", "\"LinesToSkip\": \"5\""}});
+    const std::string lines =
+        "88 PrinterOptions printer 55 profile 30\n100 LinesToSkip printer 8 profile 5\n";
+    struct Case {
+        Args ctlArgs;
+        int status;
+        std::string out;
+        std::string err;  // after the notice
+    };
+    const Case cases[] = {
+        {{"read-all", "diff", same, "get", "88"}, 0, "DD\n", ""},
+        {{"read-all", "diff", other}, 3, lines, ""},
+        {{"read-all", "diff", other, "--json"},
+         3,
+         "{\"id\":88,\"name\":\"PrinterOptions\",\"printer\":\"55\",\"profile\":\"30\"}\n"
+         "{\"id\":100,\"name\":\"LinesToSkip\",\"printer\":\"8\",\"profile\":\"5\"}\n",
+         ""},
+        {{"read-all", "diff", other, "load", other, "write-all"},
+         3,
+         lines,
+         "tq9000ctl: not run after the difference: load " + other + ", write-all\n"},
+    };
+    for (const Case& c : cases) {
+        const ProcessResult r = Run(kPrinter, c.ctlArgs);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(r.err, kNotice + c.err);
+        ExpectPrinterUntouched();
+    }
+}
+
+// A profile diff cannot read is refused with load's very words and status, before anything is
+// sent.
+TEST_F(CliFormTest, AMalformedProfileGivesDiffTheErrorsOfLoad) {
+    const std::string bad = TempPath("bad.json");
+    for (const char* text : {"{\n  \"ClampDelay\": \"41\"\n}\n", "{ \"ClampDelay\": \"4\",", ""}) {
+        WriteText(bad, text);
+        const ProcessResult diff = Run(kPrinter, {"diff", bad, "write-all"});
+        ExpectPrinterUntouched();
+        const ProcessResult load = Run(kPrinter, {"load", bad, "write-all"});
+        EXPECT_EQ(diff.status, 1);
+        EXPECT_EQ(load.status, 1);
+        EXPECT_EQ(diff.out, "");
+        EXPECT_EQ(diff.err, load.err) << text;
+        EXPECT_NE(diff.err.find("tq9000ctl: " + bad + ": line "), std::string::npos) << diff.err;
+    }
+}
+
+// Applied once, a profile leaves nothing to apply: its "" fields and its font of "none" leave the
+// printer's own values, which therefore never differ.
+TEST_F(CliFormTest, AfterLoadAndWriteAllDiffFindsNothing) {
+    const std::string profile = WriteProfile("keep.json", SavePrinterProfile(),
+                                             {{"\"ClampDelay\": \"12\"", "\"ClampDelay\": \"\""}});
+    const Args printer = {"--set", "76=33", "--set", "88=0", "--set", "97=0x18"};
+    ProcessResult r = Run(printer, {"read-all", "diff", profile});
+    EXPECT_EQ(r.status, 3) << r.err;
+    EXPECT_EQ(r.out.find("76 ClampDelay"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("97 ValidationDefaultFont"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("88 PrinterOptions printer 00 profile 55\n"), std::string::npos) << r.out;
+
+    r = Run(printer, {"read-all", "load", profile, "write-all", "read-all", "diff", profile});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(store.at(76), 33);
+    EXPECT_EQ(store.at(97), 0x18);
+    EXPECT_EQ(store.at(88), 0x55);
+}
+
+TEST_F(CliFormTest, VersionAndHelpPrintAndTouchNoPrinter) {
+    ProcessResult r = Run(kPrinter, {"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, std::string("tq9000ctl ") + kVersionText + "\n");
+    EXPECT_EQ(r.err, "");
+    r = Run(kPrinter, {"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("usage: tq9000ctl ", 0), 0u) << r.out;
+    EXPECT_EQ(r.err, "");
 }
 
 }  // namespace

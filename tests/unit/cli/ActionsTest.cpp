@@ -8,6 +8,7 @@
 
 #include "cli/ActionGroups.h"
 #include "cli/ConsoleSink.h"
+#include "commands/FormStartup.h"
 
 namespace tq::cli {
 namespace {
@@ -18,9 +19,15 @@ class ActionsTest : public ::testing::Test {
 protected:
     ActionsTest() {
         RegisterAllActions(registry);
-        // A stand-in of the shape "show [--json]" to exercise flags.
-        registry.Add(
-            {"probe", {}, {"--json"}, "test only", [](ActionContext&, const ParsedAction&) {}});
+        // A stand-in of the shape "show [--json]" to exercise flags. In the usage text it takes
+        // the room of one more action.
+        registry.Add({"probe",
+                      {},
+                      {"--json"},
+                      "test only",
+                      [](ActionContext&, const ParsedAction&) {},
+                      nullptr,
+                      "probe --json"});
     }
     std::optional<CommandLine> Parse(const Args& args) {
         return ParseCommandLine(args, registry, error);
@@ -68,6 +75,46 @@ TEST_F(ActionsTest, HelpInPlaceOfAnAction) {
     const std::string usage = UsageText(registry);
     EXPECT_NE(usage.find("  get TEXT"), std::string::npos);
     EXPECT_NE(usage.find("  probe [--json]"), std::string::npos);
+}
+
+TEST_F(ActionsTest, VersionInPlaceOfAnActionIsTheFormsVersion) {
+    const auto line = Parse({"--version", "bogus"});
+    ASSERT_TRUE(line);
+    EXPECT_TRUE(line->version);
+    EXPECT_TRUE(line->actions.empty());
+    EXPECT_EQ(VersionText(), std::string("tq9000ctl ") + kVersionText + "\n");
+}
+
+// One screen of at most 24 lines of at most 100 columns, with every action and every global option
+// on a line of its own, its example in the last column: an action's example as registered, an
+// option's one that uses it.
+TEST_F(ActionsTest, HelpIsOneScreenWithAnExampleOfEachActionAndOption) {
+    std::vector<std::string> lines;
+    std::istringstream usage(UsageText(registry));
+    for (std::string line; std::getline(usage, line);) {
+        EXPECT_LE(line.size(), 100u) << line;
+        lines.push_back(line);
+    }
+    EXPECT_LE(lines.size(), 24u);
+    const auto exampleOf = [&](const std::string& call) -> std::string {
+        for (const std::string& line : lines) {
+            if (line.rfind("  " + call + " ", 0) == 0) {
+                return line.substr(line.rfind("  ") + 2);
+            }
+        }
+        return "(no line for " + call + ")";
+    };
+    for (const ActionSpec& spec : registry.All()) {
+        EXPECT_FALSE(spec.example.empty()) << spec.name;
+        EXPECT_EQ(exampleOf(spec.name), spec.example);
+    }
+    const std::pair<const char*, const char*> options[] = {
+        {"--port DEVICE", "--port "},  {"--usb SELECTOR", "--usb "}, {"--no-usb", "--no-usb"},
+        {"--trace[=FILE]", "--trace"}, {"--version", "--version"},   {"--help", "--help"},
+    };
+    for (const auto& [call, use] : options) {
+        EXPECT_EQ(exampleOf(call).rfind(use, 0), 0u) << exampleOf(call);
+    }
 }
 
 // A stream buffer with no buffer of its own: every piece the stream hands it is kept apart, as

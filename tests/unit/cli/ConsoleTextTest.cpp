@@ -10,7 +10,7 @@ namespace tq::cli {
 namespace {
 
 // The same printer text in the plain lines and in the JSON of `show --json`: neither lets a
-// control character through.
+// control character through, and the JSON holds nothing that is not UTF-8.
 TEST(ConsoleTextTest, PrinterTextIsEscapedForTheTerminalAndForJson) {
     struct Case {
         std::string text;
@@ -20,14 +20,14 @@ TEST(ConsoleTextTest, PrinterTextIsEscapedForTheTerminalAndForJson) {
     const Case cases[] = {
         {"1.0 ok ~", "1.0 ok ~", R"("1.0 ok ~")"},
         {"\x1B]0;owned\x07", "\\x1B]0;owned\\x07", R"("\u001b]0;owned\u0007")"},
-        {"a\rb\nc\td", "a\\x0Db\\x0Ac\\x09d", R"("a\u000db\u000ac\u0009d")"},
+        {"a\rb\nc\td\be\ff", "a\\x0Db\\x0Ac\\x09d\\x08e\\x0Cf", R"("a\rb\nc\td\be\ff")"},
         {std::string("nul\0end", 7), "nul\\x00end", R"("nul\u0000end")"},
         {"del\x7F", "del\\x7F", "\"del\x7F\""},
         {"C1 \xC2\x9B"
          "2J, \xFF",
          "C1 \\xC2\\x9B2J, \\xFF",
          "\"C1 \xC2\x9B"
-         "2J, \xFF\""},
+         "2J, \xEF\xBF\xBD\""},
         {"back\\slash \"q\"", "back\\\\slash \"q\"", R"("back\\slash \"q\"")"},
         {"", "", R"("")"},
     };

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 
+#include "cli/ProfileDiff.h"
 #include "framework/ControlIds.h"
 #include "framework/HeadlessForm.h"
 #include "tests/unit/featuremap/FeatureForm.h"
@@ -45,6 +46,10 @@ std::string WithMember(const std::string& name, const std::string& line) {
     const std::size_t start = text.find("  \"" + name + "\"");
     const std::size_t end = text.find('\n', start);
     return text.replace(start, end - start, line);
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    return text.replace(text.find(from), from.size(), to);
 }
 
 class ProfileTest : public ::testing::Test {
@@ -148,7 +153,10 @@ TEST_F(ProfileTest, BadProfilesChangeNoControlAndSayWhy) {
         {WithMember("TestModeOptions", "  \"1037\": \"1\","), "1037: is not a field"},
         {WithMember("SetupRevision", ""), "missing SetupRevision"},
         {WithMember("FontOptions", "  \"FontOptions\": \"84\""),
-         "line 10, column 3: expected ',' or '}' after member \"FontOptions\""},
+         "line 10, column 20: syntax error while parsing object - unexpected string literal; "
+         "expected '}' after member \"FontOptions\""},
+        {WithMember("FontOptions", "  \"FontOptions\": null,"),
+         "line 9, column 21: expected a string or a number as the value of \"FontOptions\""},
         {"", "line 1, column 1: expected '{'"},
         {"{}", "missing ClampDelay, CustomerSpecialVersion"},
     };
@@ -262,6 +270,43 @@ TEST_F(ProfileTest, DashIsStandardOutputAndStandardInput) {
     EXPECT_EQ(test::DescribeFeatureControls(copy), test::DescribeFeatureControls(form));
     std::istringstream bad("{}");
     EXPECT_EQ(LoadProfile(copy, "-", bad).rfind("standard input: missing ClampDelay", 0), 0u);
+}
+
+// A form that holds a profile differs from it nowhere, however its values are spelt; what the
+// profile leaves to the printer ("" and a font of "none") never differs; every other field that
+// load would change is one line, in the order `show` lists them.
+TEST_F(ProfileTest, DiffListsWhatLoadingTheProfileWouldChange) {
+    ASSERT_EQ(LoadProfile(form, Write("good.json", kGoodProfile)), "");
+    const std::pair<std::string, std::string> cases[] = {
+        {kGoodProfile, ""},
+        {WithMember("ClampDelay", "  \"ClampDelay\": \"015\","), ""},
+        {WithMember("ValidationOptions", "  \"ValidationOptions\": \"A0\","), ""},
+        {WithMember("ClampDelay", "  \"ClampDelay\": \"\","), ""},
+        {WithMember("JournalDefaultFont", "  \"JournalDefaultFont\": \"none\","), ""},
+        {WithMember("PrinterOptions", "  \"PrinterOptions\": \"55\","),
+         "88 PrinterOptions printer 30 profile 55\n"},
+        {WithMember("SetupRevision", "  \"SetupRevision\": 7,"),
+         "87 SetupRevision printer  profile 7\n"},
+        {WithMember("ValidationDefaultFont", "  \"ValidationDefaultFont\": \"Standard Bold\","),
+         "97 ValidationDefaultFont printer none profile Standard Bold\n"},
+        {Replaced(WithMember("ClampDelay", "  \"ClampDelay\": 9,"), "\"LinesToSkip\": 8",
+                  "\"LinesToSkip\": 0"),
+         "76 ClampDelay printer 15 profile 9\n100 LinesToSkip printer 8 profile 0\n"},
+    };
+    const std::string before = test::DescribeFeatureControls(form);
+    for (const auto& [text, expected] : cases) {
+        const ProfileResult profile = ParseProfile(text);
+        ASSERT_EQ(profile.error, "") << text;
+        EXPECT_EQ(FormatDifferenceLines(CompareWithProfile(form, profile.settings)), expected)
+            << text;
+    }
+    EXPECT_EQ(test::DescribeFeatureControls(form), before);
+
+    form.SetDlgItemText(IDC_CLAMP_DELAY, "1\x1B");
+    const auto differences = CompareWithProfile(form, ParseProfile(kGoodProfile).settings);
+    EXPECT_EQ(FormatDifferenceLines(differences), "76 ClampDelay printer 1\\x1B profile 15\n");
+    EXPECT_EQ(FormatDifferenceJson(differences),
+              "{\"id\":76,\"name\":\"ClampDelay\",\"printer\":\"1\\u001b\",\"profile\":\"15\"}\n");
 }
 
 }  // namespace

@@ -1,0 +1,34 @@
+// `diff`: how the form differs from a profile, field by field, as `show` prints them: the fields
+// that `load` followed by "Write All" would change in the printer. What a profile leaves to the
+// printer never differs: "" for a number field or LinesToSkip keeps the form's value, and a font of
+// "none" is no selection, which Write All does not send. So once a profile has been applied, a
+// read-all and a diff against it find nothing, and a script can apply it only where it differs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/FormState.h"
+#include "framework/HeadlessForm.h"
+
+namespace tq {
+
+struct FieldDifference {
+    int id;
+    std::string name;
+    std::string form;     // as `show` prints the form now
+    std::string profile;  // as `show` would print it after `load`
+};
+
+// In the order `show` lists the fields; empty when nothing differs.
+std::vector<FieldDifference> CompareWithProfile(const HeadlessForm& form,
+                                                const std::vector<FormSetting>& settings);
+
+// "88 PrinterOptions printer 30 profile 55", one line per field, the values escaped for a
+// terminal as `show` escapes them.
+std::string FormatDifferenceLines(const std::vector<FieldDifference>& differences);
+// One JSON object to a line, written by the JSON library:
+// {"id":88,"name":"PrinterOptions","printer":"30","profile":"55"}
+std::string FormatDifferenceJson(const std::vector<FieldDifference>& differences);
+
+}  // namespace tq
