@@ -5,8 +5,9 @@
 
 namespace tq::cli {
 
-void RegisterQueryActions(ActionRegistry& registry);  // get, status
-void RegisterFormActions(ActionRegistry& registry);   // read-all, write-all, set, show, save, load
+void RegisterQueryActions(ActionRegistry& registry);   // get, status
+void RegisterFormActions(ActionRegistry& registry);    // read-all, write-all, set, show, save, load
+void RegisterDeviceActions(ActionRegistry& registry);  // list
 
 void RegisterAllActions(ActionRegistry& registry);
 

@@ -59,7 +59,11 @@ std::optional<ParsedAction> ParseAction(const std::vector<std::string>& args, st
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             const ActionRegistry& registry, std::string& error) {
     CommandLine line;
-    for (std::size_t at = 0; at < args.size();) {
+    std::size_t at = 0;
+    if (!ParseGlobalOptions(args, at, line.options, error)) {
+        return std::nullopt;
+    }
+    while (at < args.size()) {
         if (args[at] == "--help" || args[at] == "-h") {
             line.help = true;
             return line;
@@ -79,7 +83,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
 
 std::string UsageText(const ActionRegistry& registry) {
     std::string text =
-        "usage: tq9000ctl ACTION [ARGS...] [ACTION [ARGS...]]...\n"
+        "usage: tq9000ctl [OPTIONS] ACTION [ARGS...] [ACTION [ARGS...]]...\n"
         "       tq9000ctl --help\n"
         "Runs the tq9000 configuration form without a window: starts it as the desktop form\n"
         "starts (USB discovery, else COM1:), then runs the actions in order, like pressing the\n"
@@ -97,10 +101,11 @@ std::string UsageText(const ActionRegistry& registry) {
         call.resize(std::max<std::size_t>(call.size() + 2, 22), ' ');
         text += "  " + call + spec.summary + "\n";
     }
+    text += "options (before the actions):\n" + GlobalOptionsUsage();
     text +=
         "The first action that reports a failure is the last to run.\n"
         "exit status: 0 when no message reported a failure, 1 when one did (the run stopped\n"
-        "there), 2 for a usage error (nothing was sent).\n"
+        "there), 2 for a usage error or a port or printer that is not there (nothing was sent).\n"
         "With no USB printer, COM1: is /dev/ttyS0, or the device named by TQ9000_COM1.\n";
     return text;
 }

@@ -12,14 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "cli/GlobalOptions.h"
 #include "framework/HeadlessForm.h"
 
 namespace tq::cli {
 
 struct ActionContext {
     HeadlessForm& form;
-    std::ostream& out;  // results, for scripts
-    std::ostream& err;  // message boxes and anything else for the user
+    std::ostream& out;            // results, for scripts
+    std::ostream& err;            // message boxes and anything else for the user
     std::istream& in = std::cin;  // what `load -` reads
     // Set by a handler for a failure it reports itself rather than through a message box. Like a
     // box that reports a failure, it ends the run after this action (Session.h).
@@ -46,6 +47,9 @@ struct ActionSpec {
     // Optional: checks the arguments while the command line is parsed; a non-empty result is a
     // usage error, so a bad value is refused before any printer is touched.
     std::function<std::string(const ParsedAction&)> check = nullptr;
+    // False for an action that touches no printer and no control (list): it runs without the
+    // form's start-up, which looks for the USB printer and opens it.
+    bool needsForm = true;
 };
 
 class ActionRegistry {
@@ -60,11 +64,13 @@ private:
 
 struct CommandLine {
     bool help = false;
+    GlobalOptions options;
     std::vector<ParsedAction> actions;
 };
 
-// Parses argv[1..]. An action's arguments are taken verbatim, whatever they look like; "--help" in
-// place of an action asks for the usage text. Nothing on a usage error, with the reason in `error`.
+// Parses argv[1..]: the global options, then the actions. An action's arguments are taken
+// verbatim, whatever they look like; "--help" in place of an action asks for the usage text.
+// Nothing on a usage error, with the reason in `error`.
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             const ActionRegistry& registry, std::string& error);
 

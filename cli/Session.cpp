@@ -3,7 +3,9 @@
 #include "cli/ConsoleSink.h"
 #include "cli/ConsoleText.h"
 #include "cli/HeadlessConfigForm.h"
+#include "cli/PrinterOptions.h"
 #include "commands/FormStartup.h"
+#include "link/TimedTransfer.h"
 
 namespace tq::cli {
 
@@ -13,7 +15,8 @@ namespace {
 std::string Describe(const ParsedAction& action) {
     std::string words = action.spec->name;
     for (const std::string& argument : action.arguments) {
-        words += " " + EscapeForTerminal(argument);
+        words += ' ';
+        words += EscapeForTerminal(argument);
     }
     for (const std::string& flag : action.flags) {
         words += " " + flag;
@@ -35,21 +38,52 @@ void ReportNotRun(std::ostream& err, const std::vector<ParsedAction>& actions, s
 // Unlike a person at the form, who sees each box before pressing the next button, a script cannot
 // look: a write-all after a read-all that failed would store an empty form in the printer. So the
 // first failure ends the run.
-int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std::ostream& err) {
+int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std::ostream& err,
+               LineTrace* trace) {
     ConsoleSink sink(out, err);
     ScopedMessageSink installed(&sink);
     HeadlessForm form;
     AddConfigFormControls(form);
-    StartUpForm(form);
+    bool started = false;
     ActionContext context{form, out, err};
     for (std::size_t i = 0; i < actions.size(); ++i) {
         if (sink.FailureShown() || context.failed) {
             ReportNotRun(err, actions, i);
             return 1;
         }
+        if (actions[i].spec->needsForm && !started) {
+            StartUpForm(form);
+            started = true;
+        }
+        if (trace != nullptr) {
+            trace->BeginAction(Describe(actions[i]));
+        }
         actions[i].spec->run(context, actions[i]);
     }
     return sink.FailureShown() || context.failed ? 1 : 0;
+}
+
+int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err) {
+    if (const std::string error = ApplyPrinterOptions(line.options); !error.empty()) {
+        WriteWhole(err, "tq9000ctl: " + error + "\n");
+        return 2;
+    }
+    LineTrace trace;
+    if (line.options.trace) {
+        if (const std::string error = trace.Open(*line.options.trace, err); !error.empty()) {
+            WriteWhole(err, "tq9000ctl: --trace=" + error + "\n");
+            return 2;
+        }
+    }
+    if (!line.options.trace) {
+        return RunSession(line.actions, out, err);
+    }
+    SetTransferObserver([&trace](TransferEvent event, const BYTE* bytes, DWORD count) {
+        trace.Observe(event, bytes, count);
+    });
+    const int status = RunSession(line.actions, out, err, &trace);
+    SetTransferObserver(nullptr);
+    return status;
 }
 
 }  // namespace tq::cli

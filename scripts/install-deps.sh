@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config            # build
   libgtest-dev libgmock-dev                   # unit tests
+  nlohmann-json3-dev                          # tq9000ctl's JSON
   libudev-dev                                 # USB discovery and hot-plug
   umockdev libumockdev-dev                    # USB tests without hardware
   libwxgtk3.2-dev libgtk-3-dev                # the desktop utility
