@@ -5,6 +5,7 @@ namespace tq::cli {
 void RegisterAllActions(ActionRegistry& registry) {
     RegisterQueryActions(registry);
     RegisterFormActions(registry);
+    RegisterDeviceActions(registry);
 }
 
 }  // namespace tq::cli

@@ -8,6 +8,7 @@ namespace tq::cli {
 void RegisterQueryActions(ActionRegistry& registry);  // get, status
 // read-all, write-all, set, show, save, load, diff
 void RegisterFormActions(ActionRegistry& registry);
+void RegisterDeviceActions(ActionRegistry& registry);  // list
 
 void RegisterAllActions(ActionRegistry& registry);
 

@@ -59,7 +59,11 @@ std::optional<ParsedAction> ParseAction(const std::vector<std::string>& args, st
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             const ActionRegistry& registry, std::string& error) {
     CommandLine line;
-    for (std::size_t at = 0; at < args.size();) {
+    std::size_t at = 0;
+    if (!ParseGlobalOptions(args, at, line.options, error)) {
+        return std::nullopt;
+    }
+    while (at < args.size()) {
         if (args[at] == "--help" || args[at] == "-h") {
             line.help = true;
             return line;
@@ -91,7 +95,7 @@ struct OptionHelp {
     const char* example;
 };
 constexpr OptionHelp kGlobalOptions[] = {
-    {"--port DEVICE", "the serial port to use as COM1:", "--port /dev/ttyUSB0 status"},
+    {"--port DEVICE", "use DEVICE as COM1:, and no USB printer", "--port /dev/ttyUSB0 status"},
     {"--usb SELECTOR", "the USB printer: serial number or device path",
      "--usb /dev/usb/lp1 status"},
     {"--no-usb", "do not look for a USB printer: use COM1:", "--no-usb get 88"},
@@ -129,11 +133,10 @@ std::string CallOf(const ActionSpec& spec) {
 std::string UsageText(const ActionRegistry& registry) {
     std::string text =
         "usage: tq9000ctl [OPTION]... ACTION [ARGS] [ACTION [ARGS]]...\n"
-        "Runs the tq9000 configuration form without a window; the actions press its buttons, in "
-        "order.\n"
-        "The printer: USB when one is found, else COM1: (/dev/ttyS0, or the device in "
-        "TQ9000_COM1).\n"
-        "Message boxes go to standard error as 'CAPTION: TEXT', results to standard output.\n";
+        "Runs the tq9000 form without a window; the actions press its buttons in order. Boxes go "
+        "to\n"
+        "stderr as 'CAPTION: TEXT'. The printer: USB if found, else COM1: (/dev/ttyS0 or "
+        "TQ9000_COM1).\n";
     std::string header = "actions:";
     header.resize(kExampleColumn, ' ');
     text += header + "example: tq9000ctl ...\n";

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/GlobalOptions.h"
 #include "framework/HeadlessForm.h"
 
 namespace tq::cli {
@@ -51,6 +52,9 @@ struct ActionSpec {
     std::function<std::string(const ParsedAction&)> check = nullptr;
     // What follows "tq9000ctl" in the usage text's example of the action, e.g. "get 88".
     std::string example = "";
+    // False for an action that touches no printer and no control (list): it runs without the
+    // form's start-up, which looks for the USB printer and opens it.
+    bool needsForm = true;
 };
 
 class ActionRegistry {
@@ -66,11 +70,13 @@ private:
 struct CommandLine {
     bool help = false;
     bool version = false;
+    GlobalOptions options;
     std::vector<ParsedAction> actions;
 };
 
-// Parses argv[1..]. An action's arguments are taken verbatim, whatever they look like; "--help" or
-// "--version" in place of an action asks for the usage text or the version, and nothing runs.
+// Parses argv[1..]: the global options, then the actions. An action's arguments are taken
+// verbatim, whatever they look like; "--help" or "--version" in place of an action asks for the
+// usage text or the version, and nothing runs.
 // Nothing on a usage error, with the reason in `error`.
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             const ActionRegistry& registry, std::string& error);

@@ -1,5 +1,8 @@
 #include "cli/OpenHints.h"
 
+#include "cli/ConsoleText.h"
+#include "link/PrinterSelection.h"
+
 namespace tq::cli {
 
 namespace {
@@ -77,8 +80,20 @@ std::string UsbOpenHint(const OpenFailure& failure) {
     }
 }
 
+std::string NamedUsbHint(const std::string& selector, const OpenFailure& failure) {
+    if (const std::string hint = UsbOpenHint(failure); !hint.empty()) {
+        return hint;
+    }
+    return "the USB printer " + EscapeForTerminal(selector) +
+           " named with --usb is not attached any more; COM1: is not used in its place";
+}
+
 std::string HintAfter(const MessageBoxEvent& box) {
     if (box.kind == MessageBoxEvent::Kind::Afx && box.text == "Error opening printer") {
+        const PrinterSelection& selection = CurrentPrinterSelection();
+        if (selection.choice == PrinterChoice::NamedUsbOnly) {
+            return NamedUsbHint(selection.usbSelector, LastUsbOpenFailure());
+        }
         return ComOpenHint(LastComOpenFailure());
     }
     if (box.kind == MessageBoxEvent::Kind::Form && box.text == "Usb offline, assuming COM1:") {

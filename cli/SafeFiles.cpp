@@ -215,6 +215,37 @@ std::string ReadRegularFile(const std::string& path, std::size_t limit, std::str
     return readError == 0 ? "" : CannotBeRead(std::strerror(readError));
 }
 
+// The node is examined before it is opened, so that no device is ever opened; O_NOFOLLOW and the
+// second look at the opened file catch one put in its place in between, and O_NONBLOCK keeps a
+// FIFO from blocking the open. It is emptied only once it is known to be a regular file.
+int OpenLogFile(const std::string& path, std::string& error) {
+    Target target;
+    if (error = ExamineTarget(path, target); !error.empty()) {
+        return -1;
+    }
+    const int fd = ::open(
+        path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        error = CannotBeWritten(std::strerror(errno));
+        return -1;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        error = CannotBeWritten("it changed while being opened");
+    } else if (::ftruncate(fd, 0) != 0) {
+        error = CannotBeWritten(std::strerror(errno));
+    }
+    if (!error.empty()) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool WriteToFile(int fd, std::string_view text) {
+    return WriteAll(fd, text) == 0;
+}
+
 std::string ReplaceRegularFile(const std::string& path, std::string_view text) {
     Target target;
     if (std::string refusal = ExamineTarget(path, target); !refusal.empty()) {

@@ -18,6 +18,14 @@ namespace tq::cli {
 // "PATH: ", e.g. "cannot be read: it is a folder, not a regular file".
 std::string ReadRegularFile(const std::string& path, std::size_t limit, std::string& text);
 
+// Opens the regular file at `path` to write a log into as it goes: created with 0666 less the
+// umask, or emptied. As with ReplaceRegularFile, a symbolic link, a device node, a FIFO or a
+// folder in its place is refused and never opened. The descriptor, or -1 with what to print
+// after "PATH: " in `error`.
+int OpenLogFile(const std::string& path, std::string& error);
+// Writes `text` whole to the descriptor; false when it could not.
+bool WriteToFile(int fd, std::string_view text);
+
 // Puts `text` in the place of the regular file at `path` (or a new one there), keeping the mode of
 // the file it replaces; a new file gets 0666 less the umask. Empty on success, else what to print
 // after "PATH: ". The temporary file is gone again whatever fails.

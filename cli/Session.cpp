@@ -3,7 +3,9 @@
 #include "cli/ConsoleSink.h"
 #include "cli/ConsoleText.h"
 #include "cli/HeadlessConfigForm.h"
+#include "cli/PrinterOptions.h"
 #include "commands/FormStartup.h"
+#include "link/TimedTransfer.h"
 
 namespace tq::cli {
 
@@ -37,12 +39,13 @@ void ReportNotRun(std::ostream& err, const char* after, const std::vector<Parsed
 // Unlike a person at the form, who sees each box before pressing the next button, a script cannot
 // look: a write-all after a read-all that failed would store an empty form in the printer. So the
 // first failure ends the run.
-int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std::ostream& err) {
+int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std::ostream& err,
+               LineTrace* trace) {
     ConsoleSink sink(out, err);
     ScopedMessageSink installed(&sink);
     HeadlessForm form;
     AddConfigFormControls(form);
-    StartUpForm(form);
+    bool started = false;
     ActionContext context{form, out, err};
     for (std::size_t i = 0; i < actions.size(); ++i) {
         if (sink.FailureShown() || context.failed) {
@@ -53,12 +56,42 @@ int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std:
             ReportNotRun(err, "difference", actions, i);
             return kExitDifference;
         }
+        if (actions[i].spec->needsForm && !started) {
+            StartUpForm(form);
+            started = true;
+        }
+        if (trace != nullptr) {
+            trace->BeginAction(Describe(actions[i]));
+        }
         actions[i].spec->run(context, actions[i]);
     }
     if (sink.FailureShown() || context.failed) {
         return 1;
     }
     return context.differs ? kExitDifference : 0;
+}
+
+int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err) {
+    if (const std::string error = ApplyPrinterOptions(line.options); !error.empty()) {
+        WriteWhole(err, "tq9000ctl: " + error + "\n");
+        return 2;
+    }
+    LineTrace trace;
+    if (line.options.trace) {
+        if (const std::string error = trace.Open(*line.options.trace, err); !error.empty()) {
+            WriteWhole(err, "tq9000ctl: --trace=" + error + "\n");
+            return 2;
+        }
+    }
+    if (!line.options.trace) {
+        return RunSession(line.actions, out, err);
+    }
+    SetTransferObserver([&trace](TransferEvent event, const BYTE* bytes, DWORD count) {
+        trace.Observe(event, bytes, count);
+    });
+    const int status = RunSession(line.actions, out, err, &trace);
+    SetTransferObserver(nullptr);
+    return status;
 }
 
 }  // namespace tq::cli

@@ -25,5 +25,5 @@ int main(int argc, char** argv) {
         tq::cli::WriteWhole(std::cout, tq::cli::VersionText());
         return 0;
     }
-    return tq::cli::RunSession(line->actions, std::cout, std::cerr);
+    return tq::cli::RunCommandLine(*line, std::cout, std::cerr);
 }

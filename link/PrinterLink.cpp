@@ -3,10 +3,12 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "framework/MessageBoxes.h"
 #include "framework/WindowOps.h"
+#include "link/PrinterSelection.h"
 #include "link/TimedTransfer.h"
 #include "platform/Platform.h"
 
@@ -138,6 +140,32 @@ bool OpenUsbInterface() {
     return true;
 }
 
+// The device paths of the attached printers that the named selection picks out. A path selector
+// also counts when the listing fails, since the path alone says which interface it is.
+std::vector<std::string> NamedPrinterPaths() {
+    std::vector<std::string> paths;
+    const PrinterSelection& selection = CurrentPrinterSelection();
+    std::vector<UsbPrinterDescription> printers;
+    if (os::ListUsbPrinters(&printers)) {
+        for (const UsbPrinterDescription& printer : printers) {
+            if (SelectorNames(selection.usbSelector, printer)) {
+                paths.push_back(printer.devicePath);
+            }
+        }
+    }
+    paths.push_back(selection.usbSelector);
+    return paths;
+}
+
+bool IsNamed(const std::vector<std::string>& namedPaths, const char* path) {
+    for (const std::string& named : namedPaths) {
+        if (named == path) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void CloseRetiredHandles() {
     for (HANDLE handle : g_link.retiredHandles) {
         os::CloseHandle(handle);
@@ -194,8 +222,18 @@ int FailComSetup(const char* message) {
 
 }  // namespace
 
+// With a printer named, every other interface is passed over as if it were not there, and so is
+// one whose path cannot be read (it cannot be told to be the named one); otherwise the first
+// interface that can be examined is the one, as in the form.
 int FindUsbPrinter() {
     g_link.usbOpenFailure = {};
+    const PrinterChoice choice = CurrentPrinterSelection().choice;
+    if (choice == PrinterChoice::ComOnly) {
+        return 0;
+    }
+    const bool named = choice == PrinterChoice::NamedUsbOnly;
+    const std::vector<std::string> namedPaths =
+        named ? NamedPrinterPaths() : std::vector<std::string>{};
     HDEVINFO list = os::SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USBPRINT, nullptr, nullptr,
                                              DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     if (list == INVALID_HANDLE_VALUE) {
@@ -212,6 +250,9 @@ int FindUsbPrinter() {
         const bool pathRead = ReadDevicePath(list, &interfaceData, &device, allocated);
         if (!allocated) {
             continue;  // no detail block for this one: try the next interface
+        }
+        if (named && (!pathRead || !IsNamed(namedPaths, g_link.devicePath))) {
+            continue;
         }
         if (!pathRead || !ReadProperty(list, &device, SPDRP_DRIVER, g_link.driverProperty) ||
             !ReadProperty(list, &device, SPDRP_LOCATION_INFORMATION, g_link.locationProperty)) {
@@ -284,6 +325,12 @@ int OpenPrinterLink() {
         g_link.commandRunning = true;
         return 0;
     }
+    // A printer named by the user is that printer or none: whatever is on COM1: is another one.
+    if (CurrentPrinterSelection().choice == PrinterChoice::NamedUsbOnly) {
+        g_link.comOpenFailure = {};
+        AfxMessageBox("Error opening printer", 0, 0);
+        return -1;
+    }
     if (OpenComPort() != 0) {
         return -1;
     }
@@ -353,6 +400,7 @@ const OpenFailure& LastUsbOpenFailure() {
 
 void ResetPrinterLinkForTest() {
     g_link = LinkState{};
+    SelectPrinter({});
     ClearLinkLost();
 }
 

@@ -14,13 +14,15 @@ class WindowOps;
 enum class DeviceState { Unknown = 0, Online = 1, Offline = 2 };
 enum class DeviceEvent { NoChange = 0, CameOnline = 1, WentOffline = 2 };
 
-// Brackets every command: 0 when ActiveLink is ready, -1 when COM1: could not be opened (its own
-// message has been shown; the caller adds its own and does not call ClosePrinterLink).
+// Brackets every command: 0 when ActiveLink is ready, -1 when COM1: could not be opened, or the
+// USB printer the selection names is not there (its own message has been shown; the caller adds
+// its own and does not call ClosePrinterLink).
 int OpenPrinterLink();
 void ClosePrinterLink();
 
 int OpenComPort();
 // 1 when a USB printer interface was found and opened into UsbHandle, else 0. Shows nothing.
+// Which interface counts is the printer selection's to say (PrinterSelection.h).
 int FindUsbPrinter();
 void CloseUsbHandle();
 DeviceEvent PollUsbPrinter();
@@ -48,8 +50,8 @@ struct OpenFailure {
 const OpenFailure& LastComOpenFailure();
 const OpenFailure& LastUsbOpenFailure();
 
-// Puts the link state back to its start (all handles none, DeviceState Unknown) without closing
-// anything; for tests, each of which starts a fresh program.
+// Puts the link state back to its start (all handles none, DeviceState Unknown, the form's own
+// printer selection) without closing anything; for tests, each of which starts a fresh program.
 void ResetPrinterLinkForTest();
 
 }  // namespace tq

@@ -1,5 +1,7 @@
 #include "link/TimedTransfer.h"
 
+#include <utility>
+
 #include "framework/MessageBoxes.h"
 #include "link/PrinterLink.h"
 #include "link/ReplyAssembly.h"
@@ -31,6 +33,13 @@ struct TransferState {
     bool linkLost = false;
 };
 TransferState g_state;
+TransferObserver g_observer;
+
+void Observe(TransferEvent event, const BYTE* bytes, DWORD count) {
+    if (g_observer && count > 0) {
+        g_observer(event, bytes, count);
+    }
+}
 
 // The errors with which Windows and our POSIX platform report a device that has left: unplugged,
 // its driver gone, or the other side of the line hung up.
@@ -235,6 +244,7 @@ DWORD DropInputFor(DWORD milliseconds) {
                 break;
             }
             dropped += g_state.chunkCount;
+            Observe(TransferEvent::Dropped, g_state.receiveChunk, g_state.chunkCount);
             if (g_state.chunkCount == 0 &&
                 !AwaitFirstByte(RemainingUntilPast(start, milliseconds))) {
                 break;
@@ -248,10 +258,12 @@ DWORD DropInputFor(DWORD milliseconds) {
                                     RemainingUntilPast(start, milliseconds)) != WAIT_OBJECT_0) {
             Abandon(g_state.readRecord, g_state.chunkCount);
             dropped += g_state.chunkCount;  // what completed before the cancel took
+            Observe(TransferEvent::Dropped, g_state.receiveChunk, g_state.chunkCount);
             break;
         }
         if (os::GetOverlappedResult(ActiveLink(), &g_state.readRecord, &g_state.chunkCount, TRUE)) {
             dropped += g_state.chunkCount;
+            Observe(TransferEvent::Dropped, g_state.receiveChunk, g_state.chunkCount);
         } else {
             NoteError();
             break;
@@ -292,6 +304,10 @@ bool InputArrivesWithin(DWORD milliseconds) {
     return DropInputFor(milliseconds) > 0;
 }
 
+void SetTransferObserver(TransferObserver observer) {
+    g_observer = std::move(observer);
+}
+
 bool LinkLost() {
     return g_state.linkLost;
 }
@@ -306,6 +322,7 @@ TransferStatus TimedWrite(const void* data, DWORD count, DWORD timeout) {
     if (!event.Created()) {
         return Fail(-1, "error making write event  -1");
     }
+    Observe(TransferEvent::Written, static_cast<const BYTE*>(data), count);
     if (os::WriteFile(ActiveLink(), data, count, &g_state.writtenCount, &g_state.writeRecord)) {
         return 0;
     }
@@ -338,6 +355,7 @@ TransferStatus TimedRead(void* destination, DWORD capacity, DWORD expected, std:
         if (status != 0) {
             return status;
         }
+        Observe(TransferEvent::Received, g_state.receiveChunk, g_state.chunkCount);
         done = AppendChunk(reply, g_state.receiveChunk, g_state.chunkCount);
         *received = reply.received;
         if (!done && timeout != 0) {

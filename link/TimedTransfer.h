@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "platform/Win32Types.h"
 
@@ -34,6 +35,16 @@ void LetLineGoQuiet();
 // True when input arrives within `milliseconds` (input already waiting counts); it is dropped.
 // A reply followed by more bytes in its own read window was not the reply its query asked for.
 bool InputArrivesWithin(DWORD milliseconds);
+
+// What an observer of the transfers is told, for a trace of the line: the bytes of each write as
+// the request is issued, each chunk a read brings in, and each chunk dropped as stale input or as
+// the late tail of a reply (input that PurgeComm discards inside the system is not seen).
+enum class TransferEvent { Written, Received, Dropped };
+using TransferObserver = std::function<void(TransferEvent event, const BYTE* bytes, DWORD count)>;
+// Installs the one observer of the process; an empty one removes it. It is called on the
+// transfer's own thread, in the middle of the transfer: it must return soon and must not use the
+// link.
+void SetTransferObserver(TransferObserver observer);
 
 // True once a transfer has failed because the device is gone (unplugged, or the line hung up):
 // nothing more can reach the printer in this command. Opening the link clears it.

@@ -5,10 +5,13 @@
 // scriptable fake of the unit tests. The free functions in tq::os forward to the installed one, so
 // the link code calls os::CreateFileA or os::ReadFile step for step as a Win32 program does. They
 // are called qualified: on Windows, argument-dependent lookup on the real OVERLAPPED or DCB would
-// otherwise find the real API beside them and make every call ambiguous.
+// otherwise find the real API beside them and make every call ambiguous. A few calls of our own
+// sit beside them, for what the link has no Win32 call for: why an open failed, what is attached
+// (for choosing one printer among several), and which device COM1: stands for.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/Win32Types.h"
 
@@ -22,6 +25,21 @@ struct OpenFailureDetail {
     std::string device;   // e.g. "/dev/ttyS0" for "COM1:"
     std::string setting;  // e.g. "TQ9000_COM1", when that variable mapped the name
     std::string group;    // e.g. "dialout", with ERROR_ACCESS_DENIED
+};
+
+// A USB printer interface as the system describes it without opening it, for choosing one printer
+// among several. Empty fields: not known.
+struct UsbPrinterDescription {
+    std::string devicePath;  // the interface's path, as discovery's detail record gives it
+    std::string location;    // its USB port path, as SPDRP_LOCATION_INFORMATION gives it
+    std::string deviceId;    // the IEEE 1284 device id the printer reported when it was attached
+    std::string usbSerial;   // the USB device's serial-number string
+};
+
+// A serial port of the system, with the names under which it stays the same across re-plugs.
+struct SerialPortDescription {
+    std::string device;                    // "/dev/ttyUSB0", "COM3"
+    std::vector<std::string> stableNames;  // "/dev/serial/by-id/...", "/dev/serial/by-path/..."
 };
 
 class Platform {
@@ -81,6 +99,18 @@ public:
                                                    DWORD property, DWORD* dataType, BYTE* buffer,
                                                    DWORD bufferSize, DWORD* requiredSize) = 0;
     virtual BOOL SetupDiDestroyDeviceInfoList(HDEVINFO list) = 0;
+
+    // Our own calls, beside the Win32 ones: what is attached, and which device COM1: stands for.
+    // None of them opens a device or sends anything. FALSE with the error for GetLastError when
+    // they fail.
+    // The USB printer interfaces present, in the order discovery enumerates them.
+    virtual BOOL ListUsbPrinters(std::vector<UsbPrinterDescription>* printers) = 0;
+    // The serial ports present, those without hardware behind them left out.
+    virtual BOOL ListSerialPorts(std::vector<SerialPortDescription>* ports) = 0;
+    // From now on in this process, "COMn:" opens `device` instead of the port the system assigns
+    // (on POSIX also instead of $TQ9000_COMn); `origin` names who asked ("--port"), reported as
+    // the setting in GetOpenFailureDetail. ERROR_FILE_NOT_FOUND when no such device is present.
+    virtual BOOL SetComPortDevice(DWORD number, const char* device, const char* origin) = 0;
 };
 
 // The platform in use. Until one is installed, this is the system's own (Win32 on Windows, POSIX
@@ -185,6 +215,15 @@ inline BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO l, SP_DEVINFO_DATA* d, DW
 }
 inline BOOL SetupDiDestroyDeviceInfoList(HDEVINFO l) {
     return CurrentPlatform().SetupDiDestroyDeviceInfoList(l);
+}
+inline BOOL ListUsbPrinters(std::vector<UsbPrinterDescription>* printers) {
+    return CurrentPlatform().ListUsbPrinters(printers);
+}
+inline BOOL ListSerialPorts(std::vector<SerialPortDescription>* ports) {
+    return CurrentPlatform().ListSerialPorts(ports);
+}
+inline BOOL SetComPortDevice(DWORD number, const char* device, const char* origin) {
+    return CurrentPlatform().SetComPortDevice(number, device, origin);
 }
 
 }  // namespace os

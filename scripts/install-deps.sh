@@ -7,6 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config            # build
   nlohmann-json3-dev                          # profiles and JSON output of tq9000ctl
   libgtest-dev libgmock-dev                   # unit tests
+  nlohmann-json3-dev                          # tq9000ctl's JSON
   libudev-dev                                 # USB discovery and hot-plug
   umockdev libumockdev-dev                    # USB tests without hardware
   libwxgtk3.2-dev libgtk-3-dev                # the desktop utility

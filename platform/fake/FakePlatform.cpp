@@ -517,7 +517,15 @@ HANDLE FakePlatform::Impl::Open(const std::string& path, DWORD access, DWORD sha
 HANDLE FakePlatform::CreateFileA(const char* path, DWORD access, DWORD share, void* /*security*/,
                                  DWORD disposition, DWORD flags, HANDLE /*templateFile*/) {
     impl_->Record("CreateFileA(" + std::string(path) + ")");
-    return impl_->Open(path, access, share, disposition, flags);
+    const auto mapping = comMappings.find(path);
+    if (mapping == comMappings.end()) {
+        return impl_->Open(path, access, share, disposition, flags);
+    }
+    const HANDLE handle = impl_->Open(mapping->second.device, access, share, disposition, flags);
+    if (handle == INVALID_HANDLE_VALUE && impl_->lastOpenFailure.device.empty()) {
+        impl_->lastOpenFailure = {mapping->second.device, mapping->second.origin, ""};
+    }
+    return handle;
 }
 
 BOOL FakePlatform::ReadFile(HANDLE file, void* buffer, DWORD count, DWORD* read,
@@ -912,6 +920,38 @@ BOOL FakePlatform::SetupDiDestroyDeviceInfoList(HDEVINFO list) {
         impl_->Misuse("SetupDiDestroyDeviceInfoList of an unknown list");
         return impl_->Fail(ERROR_INVALID_HANDLE);
     }
+    return TRUE;
+}
+
+// --- What is attached, and which device COM1: stands for ----------------------------------------
+
+BOOL FakePlatform::ListUsbPrinters(std::vector<UsbPrinterDescription>* printers) {
+    impl_->Record("ListUsbPrinters()");
+    if (listingFails) {
+        return impl_->Fail(ERROR_GEN_FAILURE);
+    }
+    printers->clear();
+    for (const FakeUsbInterface& usb : usbInterfaces) {
+        printers->push_back({usb.devicePath, usb.location, usb.deviceId, usb.usbSerial});
+    }
+    return TRUE;
+}
+
+BOOL FakePlatform::ListSerialPorts(std::vector<SerialPortDescription>* ports) {
+    impl_->Record("ListSerialPorts()");
+    if (listingFails) {
+        return impl_->Fail(ERROR_GEN_FAILURE);
+    }
+    *ports = serialPorts;
+    return TRUE;
+}
+
+BOOL FakePlatform::SetComPortDevice(DWORD number, const char* device, const char* origin) {
+    impl_->Record("SetComPortDevice(" + std::to_string(number) + ", " + device + ")");
+    if (impl_->devices.count(device) == 0) {
+        return impl_->Fail(ERROR_FILE_NOT_FOUND);
+    }
+    comMappings["COM" + std::to_string(number) + ":"] = {device, origin};
     return TRUE;
 }
 

@@ -123,6 +123,15 @@ struct FakeUsbInterface {
     bool locationFails = false;
     // Overrides the size that the detail-size query reports (0 stands for a vanished interface).
     std::int64_t reportedDetailSize = -1;
+    // What ListUsbPrinters reports of it beside its path and location.
+    std::string deviceId;
+    std::string usbSerial;
+};
+
+// A mapping of a COMn: name made with SetComPortDevice.
+struct FakeComMapping {
+    std::string device;
+    std::string origin;
 };
 
 class FakePlatform : public Platform {
@@ -164,6 +173,14 @@ public:
     std::vector<FakeUsbInterface> usbInterfaces;
     bool classDevsFails = false;
     bool eventCreationFails = false;
+
+    // What is attached, for ListUsbPrinters (from usbInterfaces) and ListSerialPorts; both fail
+    // with ERROR_GEN_FAILURE while listingFails.
+    std::vector<SerialPortDescription> serialPorts;
+    bool listingFails = false;
+    // "COMn:" names mapped by SetComPortDevice; CreateFileA of such a name opens the device.
+    // A device can be mapped only when it has been added.
+    std::map<std::string, FakeComMapping> comMappings;
 
     // A record of every call, as "Name(arg, ...)" lines, for order-of-call assertions.
     std::vector<std::string> calls;
@@ -211,6 +228,9 @@ public:
                                            DWORD* dataType, BYTE* buffer, DWORD bufferSize,
                                            DWORD* requiredSize) override;
     BOOL SetupDiDestroyDeviceInfoList(HDEVINFO list) override;
+    BOOL ListUsbPrinters(std::vector<UsbPrinterDescription>* printers) override;
+    BOOL ListSerialPorts(std::vector<SerialPortDescription>* ports) override;
+    BOOL SetComPortDevice(DWORD number, const char* device, const char* origin) override;
 
 private:
     struct Impl;

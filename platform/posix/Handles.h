@@ -59,6 +59,8 @@ struct PrinterInterface {
     std::string devicePath;
     std::string driver;
     std::string location;
+    std::string deviceId;   // IEEE 1284, as the printer gave it when attached
+    std::string usbSerial;  // of the USB device the interface belongs to
 };
 
 // A snapshot of the interfaces present when the list was made, like a device information set.

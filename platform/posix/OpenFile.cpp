@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <mutex>
 
 #include "platform/posix/Errors.h"
 #include "platform/posix/SerialPort.h"
@@ -61,6 +63,16 @@ std::string GroupToJoin(const std::string& path, FileKind kind) {
 
 thread_local OpenFailureDetail t_openFailure;
 
+// The ports the program has mapped itself, by number: they take precedence over the environment.
+std::mutex g_mappedMutex;
+std::map<int, SerialPortName> g_mappedPorts;
+
+std::optional<SerialPortName> MappedPort(int number) {
+    std::lock_guard<std::mutex> lock(g_mappedMutex);
+    const auto it = g_mappedPorts.find(number);
+    return it != g_mappedPorts.end() ? std::optional(it->second) : std::nullopt;
+}
+
 // Keeps what the front end needs to tell the user what to do: which device the name stood for,
 // which setting mapped it, and for a refusal of access the group to join.
 HANDLE OpenFailed(const FileObject& file, const std::string& setting, DWORD error) {
@@ -90,6 +102,9 @@ std::optional<SerialPortName> SerialPortPath(const char* name) {
     if (number == 0) {
         return std::nullopt;
     }
+    if (auto mapped = MappedPort(number)) {
+        return mapped;
+    }
     const std::string variable = "TQ9000_COM" + std::to_string(number);
     // Set but empty is a mistake to report, not a request for the default port: a script that
     // meant to name the simulator's terminal must not end up talking to a real printer.
@@ -97,6 +112,23 @@ std::optional<SerialPortName> SerialPortPath(const char* name) {
         return SerialPortName{mapped, variable};
     }
     return SerialPortName{"/dev/ttyS" + std::to_string(number - 1), ""};
+}
+
+BOOL MapComPort(DWORD number, const char* device, const char* origin) {
+    if (number < 1 || number > 255 || device == nullptr || origin == nullptr) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+    // stat follows links, so a stable name under /dev/serial/ counts as the port it names.
+    struct stat status {};
+    if (::stat(device, &status) != 0) {
+        return Fail(ErrorFromErrno(errno));
+    }
+    if (!S_ISCHR(status.st_mode)) {
+        return Fail(ERROR_NOT_SUPPORTED);
+    }
+    std::lock_guard<std::mutex> lock(g_mappedMutex);
+    g_mappedPorts[static_cast<int>(number)] = SerialPortName{device, origin};
+    return TRUE;
 }
 
 OpenFailureDetail LastOpenFailureDetail() {

@@ -12,14 +12,17 @@
 
 namespace tq::posix {
 
-// The device behind "COMn:" (or "COMn"): $TQ9000_COMn when set (an empty device when it is set
-// but empty), else /dev/ttyS(n-1); with the variable's name when it decided. Nothing for any
-// other name.
+// The device behind "COMn:" (or "COMn"): the device SetComPortDevice gave it, else $TQ9000_COMn
+// when set (an empty device when it is set but empty), else /dev/ttyS(n-1); with the name of the
+// setting that decided. Nothing for any other name.
 struct SerialPortName {
     std::string device;
     std::string setting;
 };
 std::optional<SerialPortName> SerialPortPath(const char* name);
+
+// Platform::SetComPortDevice: the node must exist and be a character device; it is not opened.
+BOOL MapComPort(DWORD number, const char* device, const char* origin);
 
 HANDLE OpenFile(HandleTable& table, const char* name, DWORD access, DWORD share, DWORD flags);
 // What the latest OpenFile on this thread that failed knew beyond its error code.

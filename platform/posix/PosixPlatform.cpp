@@ -9,6 +9,8 @@
 #include "platform/posix/OpenFile.h"
 #include "platform/posix/OverlappedIo.h"
 #include "platform/posix/SerialPort.h"
+#include "platform/posix/SysfsSerialPorts.h"
+#include "platform/posix/UdevPrinters.h"
 
 namespace tq {
 
@@ -205,6 +207,39 @@ BOOL PosixPlatform::SetupDiDestroyDeviceInfoList(HDEVINFO list) {
         return Fail(ERROR_INVALID_HANDLE);
     handles_.Remove(list);
     return TRUE;
+}
+
+// What is attached, and which device COM1: stands for.
+
+BOOL PosixPlatform::ListUsbPrinters(std::vector<UsbPrinterDescription>* printers) {
+    // The same udev listing as SetupDiGetClassDevsA's, so the paths agree with discovery's.
+    if (printers == nullptr)
+        return Fail(ERROR_INVALID_PARAMETER);
+    auto found = posix::ListUsbPrinters();
+    if (!found)
+        return FALSE;
+    printers->clear();
+    for (PrinterInterface& printer : *found) {
+        printers->push_back({std::move(printer.devicePath), std::move(printer.location),
+                             std::move(printer.deviceId), std::move(printer.usbSerial)});
+    }
+    return TRUE;
+}
+
+BOOL PosixPlatform::ListSerialPorts(std::vector<SerialPortDescription>* ports) {
+    // The tty devices with hardware behind them, read from sysfs.
+    if (ports == nullptr)
+        return Fail(ERROR_INVALID_PARAMETER);
+    auto found = posix::ListSerialPorts();
+    if (!found)
+        return FALSE;
+    *ports = std::move(*found);
+    return TRUE;
+}
+
+BOOL PosixPlatform::SetComPortDevice(DWORD number, const char* device, const char* origin) {
+    // Takes precedence over $TQ9000_COMn for every later CreateFileA of that port.
+    return MapComPort(number, device, origin);
 }
 
 Platform& SystemPlatform() {

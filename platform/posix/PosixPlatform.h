@@ -51,6 +51,10 @@ public:
                                            DWORD* requiredSize) override;
     BOOL SetupDiDestroyDeviceInfoList(HDEVINFO list) override;
 
+    BOOL ListUsbPrinters(std::vector<UsbPrinterDescription>* printers) override;
+    BOOL ListSerialPorts(std::vector<SerialPortDescription>* ports) override;
+    BOOL SetComPortDevice(DWORD number, const char* device, const char* origin) override;
+
 private:
     posix::HandleTable handles_;
 };

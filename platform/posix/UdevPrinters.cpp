@@ -1,27 +1,29 @@
 #include "platform/posix/UdevPrinters.h"
 
-#include <libudev.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <memory>
 
-#include "platform/posix/Errors.h"
+#include "platform/posix/NodeOrder.h"
+#include "platform/posix/UdevScan.h"
 
 namespace tq::posix {
 
 namespace {
 
-struct UdevUnref {
-    void operator()(udev* u) const { udev_unref(u); }
-    void operator()(udev_enumerate* e) const { udev_enumerate_unref(e); }
-    void operator()(udev_device* d) const { udev_device_unref(d); }
-};
-template <class T>
-using UdevPtr = std::unique_ptr<T, UdevUnref>;
-
 constexpr const char* kPrinterClass = "07";
+
+std::string AttributeText(udev_device* device, const char* name) {
+    const char* value = device != nullptr ? udev_device_get_sysattr_value(device, name) : nullptr;
+    return value != nullptr ? value : "";
+}
+
+// usblp keeps the IEEE 1284 device id that the printer gave when it was attached, so reading it
+// costs the printer nothing. The serial number belongs to the USB device above the interface.
+void DescribeIdentity(udev_device* usbInterface, PrinterInterface& printer) {
+    printer.deviceId = AttributeText(usbInterface, "ieee1284_id");
+    printer.usbSerial = AttributeText(
+        udev_device_get_parent_with_subsystem_devtype(usbInterface, "usb", "usb_device"), "serial");
+}
 
 // The node's printer interface, or nothing when it is not a printer's. The driver belongs to
 // the interface (the lp node has none of its own); the interface's kernel name, such as
@@ -39,54 +41,36 @@ std::optional<PrinterInterface> DescribePrinter(udev_device* node) {
     }
     const char* driver = udev_device_get_driver(usbInterface);
     const char* location = udev_device_get_sysname(usbInterface);
-    return PrinterInterface{devnode, driver != nullptr ? driver : "",
-                            location != nullptr ? location : ""};
+    PrinterInterface printer{devnode, driver != nullptr ? driver : "",
+                             location != nullptr ? location : "", "", ""};
+    DescribeIdentity(usbInterface, printer);
+    return printer;
 }
 
-bool NodeOrder(const PrinterInterface& a, const PrinterInterface& b) {
-    if (a.devicePath.size() != b.devicePath.size()) {
-        return a.devicePath.size() < b.devicePath.size();
+}  // namespace
+
+std::optional<std::vector<PrinterInterface>> ListUsbPrinters() {
+    std::optional<UdevScan> scan = ScanSubsystem("usbmisc", "lp*");
+    if (!scan) {
+        return std::nullopt;  // the last error is set
     }
-    return a.devicePath < b.devicePath;
-}
-
-std::vector<PrinterInterface> DescribeAll(udev* context, udev_enumerate* enumeration) {
     std::vector<PrinterInterface> printers;
     udev_list_entry* entry = nullptr;
-    udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumeration)) {
+    udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(scan->enumeration.get())) {
         // A node that vanished since the scan has no device any more: it is simply not listed.
         UdevPtr<udev_device> node(
-            udev_device_new_from_syspath(context, udev_list_entry_get_name(entry)));
+            udev_device_new_from_syspath(scan->context.get(), udev_list_entry_get_name(entry)));
         if (node == nullptr)
             continue;
         if (auto printer = DescribePrinter(node.get())) {
             printers.push_back(std::move(*printer));
         }
     }
-    std::sort(printers.begin(), printers.end(), NodeOrder);
+    std::sort(printers.begin(), printers.end(),
+              [](const PrinterInterface& a, const PrinterInterface& b) {
+                  return NodeOrder(a.devicePath, b.devicePath);
+              });
     return printers;
-}
-
-}  // namespace
-
-std::optional<std::vector<PrinterInterface>> ListUsbPrinters() {
-    UdevPtr<udev> context(udev_new());
-    if (context == nullptr) {
-        SetLastErrorCode(ERROR_NOT_ENOUGH_MEMORY);
-        return std::nullopt;
-    }
-    UdevPtr<udev_enumerate> enumeration(udev_enumerate_new(context.get()));
-    if (enumeration == nullptr ||
-        udev_enumerate_add_match_subsystem(enumeration.get(), "usbmisc") < 0 ||
-        udev_enumerate_add_match_sysname(enumeration.get(), "lp*") < 0) {
-        SetLastErrorCode(ERROR_NOT_ENOUGH_MEMORY);
-        return std::nullopt;
-    }
-    if (const int result = udev_enumerate_scan_devices(enumeration.get()); result < 0) {
-        SetLastErrorCode(ErrorFromErrno(-result));
-        return std::nullopt;
-    }
-    return DescribeAll(context.get(), enumeration.get());
 }
 
 }  // namespace tq::posix

@@ -1,14 +1,116 @@
 #include "platform/win32/Win32Platform.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
 namespace tq {
+
+namespace {
+
+// The system's name of a port given as "COM12", "COM12:" or "\\.\COM12": "COM12".
+std::string DosPortName(std::string name) {
+    if (name.rfind("\\\\.\\", 0) == 0) {
+        name.erase(0, 4);
+    }
+    if (!name.empty() && name.back() == ':') {
+        name.pop_back();
+    }
+    for (char& c : name) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return name;
+}
+
+bool IsPortName(const char* name) {
+    if (std::strncmp(name, "COM", 3) != 0 || name[3] == '\0') {
+        return false;
+    }
+    for (const char* digit = name + 3; *digit != '\0'; ++digit) {
+        if (*digit < '0' || *digit > '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Every MS-DOS device name the system knows, as QueryDosDeviceA lists them: each ends in a zero.
+std::vector<char> DosDeviceNames() {
+    std::vector<char> names(16 * 1024);
+    while (::QueryDosDeviceA(nullptr, names.data(), static_cast<DWORD>(names.size())) == 0) {
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || names.size() > 4 * 1024 * 1024) {
+            return {};
+        }
+        names.resize(names.size() * 2);
+    }
+    return names;
+}
+
+// The path in an interface's detail record; "" when it cannot be read.
+std::string InterfacePath(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData,
+                          SP_DEVINFO_DATA* device) {
+    DWORD required = 0;
+    ::SetupDiGetDeviceInterfaceDetailA(list, interfaceData, nullptr, 0, &required, nullptr);
+    if (required <= offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath)) {
+        return {};
+    }
+    std::vector<char> block(required);
+    auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(block.data());
+    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+    device->cbSize = sizeof(SP_DEVINFO_DATA);
+    if (!::SetupDiGetDeviceInterfaceDetailA(list, interfaceData, detail, required, nullptr,
+                                            device)) {
+        return {};
+    }
+    return detail->DevicePath;
+}
+
+std::string LocationOf(HDEVINFO list, SP_DEVINFO_DATA* device) {
+    char buffer[2048] = {};
+    if (!::SetupDiGetDeviceRegistryPropertyA(list, device, SPDRP_LOCATION_INFORMATION, nullptr,
+                                             reinterpret_cast<BYTE*>(buffer), sizeof buffer - 1,
+                                             nullptr)) {
+        return {};
+    }
+    return buffer;
+}
+
+// A USB device's instance id ends in its serial number ("USB\VID_1D90&PID_2060\A1234"), or, for
+// a device without one, in a number the system made up, which always holds an '&'.
+std::string SerialOf(HDEVINFO list, SP_DEVINFO_DATA* device) {
+    char id[512] = {};
+    if (!::SetupDiGetDeviceInstanceIdA(list, device, id, sizeof id, nullptr)) {
+        return {};
+    }
+    const char* last = std::strrchr(id, '\\');
+    if (last == nullptr || std::strchr(last, '&') != nullptr) {
+        return {};
+    }
+    return last + 1;
+}
+
+}  // namespace
 
 // Files, overlapped I/O, events.
 
 HANDLE Win32Platform::CreateFileA(const char* path, DWORD access, DWORD share, void* security,
                                   DWORD disposition, DWORD flags, HANDLE templateFile) {
-    // The system maps COMn: to its port and refuses a second opener when the share mode is 0.
-    return ::CreateFileA(path, access, share, static_cast<LPSECURITY_ATTRIBUTES>(security),
-                         disposition, flags, templateFile);
+    // The system maps COMn: to its port, unless the program mapped it itself, and refuses a
+    // second opener when the share mode is 0.
+    lastOpenFailure_ = {};
+    const auto mapped = path != nullptr ? mappedPorts_.find(path) : mappedPorts_.end();
+    const char* name = mapped != mappedPorts_.end() ? mapped->second.first.c_str() : path;
+    HANDLE file = ::CreateFileA(name, access, share, static_cast<LPSECURITY_ATTRIBUTES>(security),
+                                disposition, flags, templateFile);
+    if (file == INVALID_HANDLE_VALUE && mapped != mappedPorts_.end()) {
+        const DWORD error = ::GetLastError();
+        lastOpenFailure_ = {mapped->second.first, mapped->second.second, ""};
+        ::SetLastError(error);
+    }
+    return file;
 }
 
 BOOL Win32Platform::ReadFile(HANDLE file, void* buffer, DWORD count, DWORD* read,
@@ -55,8 +157,8 @@ DWORD Win32Platform::GetLastError() {
 }
 
 OpenFailureDetail Win32Platform::GetOpenFailureDetail() {
-    // The system maps COMn: and grants access itself; its error code is all that is known.
-    return {};
+    // The system grants access itself and names no group; a port the program mapped is named.
+    return lastOpenFailure_;
 }
 
 // Serial ports.
@@ -163,6 +265,65 @@ BOOL Win32Platform::SetupDiGetDeviceRegistryPropertyA(HDEVINFO list, SP_DEVINFO_
 
 BOOL Win32Platform::SetupDiDestroyDeviceInfoList(HDEVINFO list) {
     return ::SetupDiDestroyDeviceInfoList(list);
+}
+
+// What is attached, and which device COM1: stands for.
+
+// The IEEE 1284 device id is left empty: on Windows only the open printer answers for it
+// (IOCTL_USBPRINT_GET_1284_ID), and listing must open nothing.
+BOOL Win32Platform::ListUsbPrinters(std::vector<UsbPrinterDescription>* printers) {
+    HDEVINFO list = ::SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USBPRINT, nullptr, nullptr,
+                                           DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    if (list == INVALID_HANDLE_VALUE) {
+        return FALSE;
+    }
+    printers->clear();
+    SP_DEVICE_INTERFACE_DATA interfaceData{};
+    interfaceData.cbSize = sizeof interfaceData;
+    for (DWORD index = 0; ::SetupDiEnumDeviceInterfaces(list, nullptr, &GUID_DEVINTERFACE_USBPRINT,
+                                                        index, &interfaceData);
+         ++index) {
+        SP_DEVINFO_DATA device{};
+        std::string path = InterfacePath(list, &interfaceData, &device);
+        if (!path.empty()) {
+            printers->push_back(
+                {std::move(path), LocationOf(list, &device), "", SerialOf(list, &device)});
+        }
+    }
+    ::SetupDiDestroyDeviceInfoList(list);
+    return TRUE;
+}
+
+BOOL Win32Platform::ListSerialPorts(std::vector<SerialPortDescription>* ports) {
+    const std::vector<char> names = DosDeviceNames();
+    if (names.empty()) {
+        return FALSE;
+    }
+    ports->clear();
+    for (const char* name = names.data(); *name != '\0'; name += std::strlen(name) + 1) {
+        if (IsPortName(name)) {
+            ports->push_back({name, {}});
+        }
+    }
+    std::sort(ports->begin(), ports->end(), [](const auto& a, const auto& b) {
+        return a.device.size() != b.device.size() ? a.device.size() < b.device.size()
+                                                  : a.device < b.device;
+    });
+    return TRUE;
+}
+
+// COM10 and above open only as "\\.\COM10", and the form works for every port.
+BOOL Win32Platform::SetComPortDevice(DWORD number, const char* device, const char* origin) {
+    const std::string port = DosPortName(device);
+    char target[512];
+    if (!IsPortName(port.c_str()) || ::QueryDosDeviceA(port.c_str(), target, sizeof target) == 0) {
+        ::SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    char name[16];
+    std::snprintf(name, sizeof name, "COM%lu:", static_cast<unsigned long>(number));
+    mappedPorts_[name] = {"\\\\.\\" + port, origin};
+    return TRUE;
 }
 
 Platform& SystemPlatform() {

@@ -1,8 +1,11 @@
 // The system platform on Windows: every call goes straight to the Win32 API of the same name
 // (kernel32 for files, overlapped I/O, events, serial ports and time; setupapi for the device
-// lists). Nothing is emulated: the system maps COMn:, enforces the share mode and completes the
-// overlapped requests itself.
+// lists). Nothing is emulated: the system maps COMn: (unless the program mapped it itself with
+// SetComPortDevice), enforces the share mode and completes the overlapped requests itself.
 #pragma once
+
+#include <map>
+#include <string>
 
 #include "platform/Platform.h"
 
@@ -49,6 +52,15 @@ public:
                                            DWORD* dataType, BYTE* buffer, DWORD bufferSize,
                                            DWORD* requiredSize) override;
     BOOL SetupDiDestroyDeviceInfoList(HDEVINFO list) override;
+
+    BOOL ListUsbPrinters(std::vector<UsbPrinterDescription>* printers) override;
+    BOOL ListSerialPorts(std::vector<SerialPortDescription>* ports) override;
+    BOOL SetComPortDevice(DWORD number, const char* device, const char* origin) override;
+
+private:
+    // "COMn:" as the link names it, and the port and setting it stands for instead.
+    std::map<std::string, std::pair<std::string, std::string>> mappedPorts_;
+    OpenFailureDetail lastOpenFailure_;
 };
 
 }  // namespace tq

@@ -57,11 +57,21 @@ protected:
 
     // A printer-class interface on USB port `port` (such as "1-2") with the node
     // /dev/usb/lp<number>. Parents are added before children, so the add events come in order.
-    MockPrinter& Plug(const std::string& port, int number, const char* driver = "usblp") {
+    // The printer's identity, when given, is where usblp and the USB core keep it: the IEEE 1284
+    // device id on the interface, the serial-number string on the device.
+    MockPrinter& Plug(const std::string& port, int number, const char* driver = "usblp",
+                      const std::string& deviceId = "", const std::string& serial = "") {
         MockPrinter& mock = printers_.emplace_back();
         const std::string name = "lp" + std::to_string(number);
         mock.device = AddUsbDevice(port);
+        if (!serial.empty()) {
+            umockdev_testbed_set_attribute(testbed_, mock.device.c_str(), "serial", serial.c_str());
+        }
         mock.usbInterface = AddInterface(mock.device, port + ":1.0", "07", driver);
+        if (!deviceId.empty()) {
+            umockdev_testbed_set_attribute(testbed_, mock.usbInterface.c_str(), "ieee1284_id",
+                                           deviceId.c_str());
+        }
         mock.devicePath = "/dev/usb/" + name;
         mock.nodeLink = root_ + mock.devicePath;
         // The node is made here rather than by umockdev, which cannot make a node of the same
@@ -88,6 +98,38 @@ protected:
     void AddSerialDevice(const std::string& name) {
         Take(umockdev_testbed_add_device(testbed_, "tty", name.c_str(), nullptr, nullptr, "DEVNAME",
                                          name.c_str(), nullptr));
+    }
+
+    // A tty below `parent` (a syspath), with the serial core's UART `type` when given; with no
+    // parent, a virtual terminal, which lives where the kernel keeps those.
+    void AddTty(const std::string& name, const std::string& parent, const char* type) {
+        if (parent.empty()) {
+            const std::string text = "P: /devices/virtual/tty/" + name +
+                                     "\nE: SUBSYSTEM=tty\nE: DEVNAME=/dev/" + name + "\n";
+            ASSERT_TRUE(umockdev_testbed_add_from_string(testbed_, text.c_str(), nullptr));
+            return;
+        }
+        const std::string path =
+            Take(umockdev_testbed_add_device(testbed_, "tty", name.c_str(), parent.c_str(), nullptr,
+                                             "DEVNAME", name.c_str(), nullptr));
+        if (type != nullptr) {
+            umockdev_testbed_set_attribute(testbed_, path.c_str(), "type", type);
+        }
+    }
+
+    // A link that udev would have made under /dev, such as serial/by-id/NAME -> ../../ttyUSB0.
+    void AddDevLink(const std::string& link, const std::string& target) {
+        for (std::size_t slash = link.find('/'); slash != std::string::npos;
+             slash = link.find('/', slash + 1)) {
+            ::mkdir((root_ + "/dev/" + link.substr(0, slash)).c_str(), 0755);
+        }
+        ASSERT_EQ(::symlink(target.c_str(), (root_ + "/dev/" + link).c_str()), 0) << link;
+    }
+
+    // A device to hang ports on: a USB device, or a platform device such as serial8250.
+    std::string AddParent(const char* subsystem, const std::string& name) {
+        return Take(umockdev_testbed_add_device(testbed_, subsystem, name.c_str(), nullptr, nullptr,
+                                                nullptr));
     }
 
     // As the kernel does it: remove events children first, the entries and the node gone, and

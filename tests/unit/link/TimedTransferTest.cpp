@@ -385,5 +385,35 @@ TEST_F(UsbTransferTest, PrinterThatNeverAnswersIsGivenUpAtTheDeadline) {
     EXPECT_EQ(Stored(), Bytes{0x41});
 }
 
+// --- The observer of the transfers ------------------------------------------------------------
+
+struct Observed {
+    TransferEvent event;
+    Bytes bytes;
+    bool operator==(const Observed&) const = default;
+};
+
+// Each write as issued, each chunk as it came (empty ones are not news), and what is dropped.
+TEST_F(ComTransferTest, TheObserverSeesEveryWriteAndEveryChunkWithItsKind) {
+    std::vector<Observed> seen;
+    SetTransferObserver([&seen](TransferEvent event, const BYTE* bytes, DWORD count) {
+        seen.push_back({event, Bytes(bytes, bytes + count)});
+    });
+    ASSERT_EQ(TimedWrite(kFrame.data(), static_cast<DWORD>(kFrame.size()), 100), 0);
+    device->QueueReply({0x30, 0x31});
+    device->QueueReply({0x03}, 2);
+    ASSERT_EQ(Read(0), 0);
+    device->QueueReply({0xAA});
+    EXPECT_TRUE(InputArrivesWithin(2));
+    SetTransferObserver(nullptr);
+    ASSERT_EQ(TimedWrite(kFrame.data(), static_cast<DWORD>(kFrame.size()), 100), 0);
+
+    const std::vector<Observed> expected = {{TransferEvent::Written, kFrame},
+                                            {TransferEvent::Received, {0x30, 0x31}},
+                                            {TransferEvent::Received, {0x03}},
+                                            {TransferEvent::Dropped, {0xAA}}};
+    EXPECT_EQ(seen, expected);
+}
+
 }  // namespace
 }  // namespace tq

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Times `tq9000ctl list` with 1,000 tty devices: on a synthetic /sys and /dev tree and on this
+# machine, then on a umockdev test bed of the same devices.
+#   bench/list_bench.sh                   builds the release preset, 21 runs of each
+#   bench/list_bench.sh BUILD_DIR [ARGS]  uses an existing build directory; ARGS go to
+#                                         tq9000-list-bench (--ttys N, --runs N)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ $# -ge 1 ] && [ -d "$1" ]; then
+  build="$1"
+  shift
+else
+  build=build/release
+  cmake --preset release >/dev/null
+fi
+cmake --build "$build" --target tq9000-list-bench -j "$(nproc)" >/dev/null
+"$build/bench/tq9000-list-bench" "$@"
+umockdev-wrapper "$build/bench/tq9000-list-bench" --umockdev "$@"
