@@ -1,3 +1,5 @@
+#include "link/PrinterSelection.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -5,7 +7,6 @@
 
 #include "LinkFixture.h"
 #include "link/PrinterLink.h"
-#include "link/PrinterSelection.h"
 
 namespace tq {
 namespace {

@@ -1,9 +1,9 @@
+#include "protocol/TraceDecoding.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "protocol/TraceDecoding.h"
 
 namespace tq {
 namespace {
