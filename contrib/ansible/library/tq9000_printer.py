@@ -193,9 +193,11 @@ def parse_differences(stdout):
         try:
             entry = json.loads(line)
         except ValueError as error:
-            raise ToolError("tq9000ctl diff printed a line that is not JSON (%s): %s" % (error, line))
+            raise ToolError("tq9000ctl diff printed a line that is not JSON (%s): %s"
+                            % (error, line))
         if not isinstance(entry, dict) or not {"id", "name", "printer", "profile"} <= set(entry):
-            raise ToolError("tq9000ctl diff printed an object without id, name, printer, profile: " + line)
+            raise ToolError("tq9000ctl diff printed an object without id, name, printer, "
+                            "profile: " + line)
         differences.append(entry)
     return differences
 

@@ -13,7 +13,10 @@ build="$(cd "${1:-build/debug}" && pwd)"
 export PATH="$build/cli:$build/sim:$PATH"
 export ANSIBLE_NOCOLOR=1 PYTHONDONTWRITEBYTECODE=1
 
-command -v ansible-playbook >/dev/null || { echo "ansible-playbook not found (apt-get install ansible-core)" >&2; exit 1; }
+if ! command -v ansible-playbook >/dev/null; then
+  echo "ansible-playbook not found (apt-get install ansible-core)" >&2
+  exit 1
+fi
 for tool in tq9000ctl tq9000-sim; do
   command -v "$tool" >/dev/null || { echo "$tool not found in $build" >&2; exit 1; }
 done
@@ -28,7 +31,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-export ANSIBLE_LOCAL_TEMP="$work/ansible-tmp"
+export ANSIBLE_LOCAL_TEMP="$work/ansible-tmp" ANSIBLE_REMOTE_TEMP="$work/ansible-remote-tmp"
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
@@ -73,6 +76,11 @@ expect_log() {  # NAME TEXT
   grep -qF -- "$2" "$work/$1.log" || { fail "$1: no '$2' in the output"; cat "$work/$1.log" >&2; }
 }
 
+expect_msg() {  # NAME TEXT: TEXT in the failed task's msg, JSON-escaped as the output shows it
+  grep -oE '"msg": "([^"\\]|\\.)*"' "$work/$1.log" | grep -qF -- "$2" ||
+    { fail "$1: no '$2' in the task's msg"; cat "$work/$1.log" >&2; }
+}
+
 expect_state() {  # NAME STATE_FILE "ID VALUE"...
   local name="$1" state="$2"; shift 2
   for line in "$@"; do
@@ -81,7 +89,8 @@ expect_state() {  # NAME STATE_FILE "ID VALUE"...
 }
 
 expect_unwritten() {  # NAME STATE_FILE
-  cmp -s "$work/untouched.state" "$2" || fail "$1: the printer was written to: $(diff "$work/untouched.state" "$2" | tr '\n' ' ')"
+  cmp -s "$work/untouched.state" "$2" ||
+    fail "$1: the printer was written to: $(diff "$work/untouched.state" "$2" | tr '\n' ' ')"
 }
 
 cp "$ansible_dir/examples/profiles/harbour.json" "$work/site.json"
@@ -94,7 +103,7 @@ tq9000-sim --state-file "$work/untouched.state" -- true
 harbour_state=("76 20" "88 65" "100 165")
 
 export ANSIBLE_CONFIG="$here/ansible.cfg"
-test_play=("$here/apply.yml" -i localhost, -e "ansible_python_interpreter=$ansible_python")
+test_play=("$here/apply.yml" -i "localhost," -e "ansible_python_interpreter=$ansible_python")
 
 start_sim "$work/check.state"
 play check "${test_play[@]}" --check --diff -e "tq9000_com1=$pty profile=$work/site.json"
@@ -116,26 +125,27 @@ start_sim "$work/silent.state" --silent
 play silent "${test_play[@]}" -e "tq9000_com1=$pty profile=$work/site.json"
 stop_sim
 expect_recap silent "ok=0 changed=0 unreachable=0 failed=1"
-expect_log silent "tq9000_config_app: read timed out -9\ntq9000_config_app: read error"
-expect_log silent "tq9000ctl: not run after the failure: diff $work/site.json --json"
+expect_msg silent \
+  "tq9000_config_app: read timed out -9\ntq9000_config_app: read error\nCaption: fatal write error"
+expect_msg silent "tq9000ctl: not run after the failure: diff $work/site.json --json"
 
 start_sim "$work/malformed.state"
 play malformed "${test_play[@]}" -e "tq9000_com1=$pty profile=$work/bad.json"
 stop_sim
 expect_recap malformed "ok=0 changed=0 unreachable=0 failed=1"
-expect_log malformed "bad.json: line 2: ClampDelay takes a whole number from 0 to 40"
+expect_msg malformed "bad.json: line 2: ClampDelay takes a whole number from 0 to 40"
 expect_unwritten malformed "$work/malformed.state"
 
 play missing "${test_play[@]}" -e "tq9000_com1=/dev/null profile=$work/site.json" \
   -e executable=tq9000ctl-not-installed
 expect_recap missing "ok=0 changed=0 unreachable=0 failed=1"
-expect_log missing "tq9000ctl not found: no tq9000ctl-not-installed on PATH"
+expect_msg missing "tq9000ctl not found: no tq9000ctl-not-installed on PATH"
 
 # The example playbook as shipped, with its ansible.cfg, on one till of store_harbour that is
 # this machine: the simulator is named by the module's port option, the profile folder is a
 # scratch one, and no become (CI runs as root, with no sudo).
-printf '[store_harbour]\nlocalhost ansible_connection=local\n[terminals:children]\nstore_harbour\n' \
-  >"$work/inventory.ini"
+printf '%s\n' '[store_harbour]' 'localhost ansible_connection=local' '[terminals:children]' \
+  store_harbour >"$work/inventory.ini"
 start_sim "$work/example.state"
 ANSIBLE_CONFIG="$ansible_dir/examples/ansible.cfg" play example \
   "$ansible_dir/examples/apply-profile.yml" -i "$work/inventory.ini" \
@@ -145,7 +155,8 @@ stop_sim
 expect_recap example "ok=3 changed=3 unreachable=0 failed=0"
 expect_state example "$work/example.state" "${harbour_state[@]}"
 
-"$ansible_python" -m unittest discover -s "$here" -p 'test_*.py' 2>&1 | tail -n 3 || fail "unit tests"
+"$ansible_python" -m unittest discover -s "$here" -p 'test_*.py' 2>&1 | tail -n 3 ||
+  fail "unit tests"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed" >&2

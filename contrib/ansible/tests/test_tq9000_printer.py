@@ -32,7 +32,8 @@ class DiffOutputTest(unittest.TestCase):
                 self.assertEqual([d["id"] for d in m.parse_differences(stdout)], ids)
 
     def test_output_that_is_not_a_difference_is_refused(self):
-        for stdout in ["88 PrinterOptions printer 30 profile 55\n", '{"id":88,"name":"X"}\n', "[1]\n"]:
+        plain_line = "88 PrinterOptions printer 30 profile 55\n"
+        for stdout in [plain_line, '{"id":88,"name":"X"}\n', "[1]\n"]:
             with self.subTest(stdout=stdout):
                 with self.assertRaises(m.ToolError):
                     m.parse_differences(stdout)
@@ -88,7 +89,9 @@ class WriteNotTakenTest(unittest.TestCase):
         with tempfile.TemporaryDirectory() as folder:
             ctl = os.path.join(folder, "tq9000ctl")
             with open(ctl, "w") as script:
-                script.write('#!/bin/sh\ncase " $* " in *" diff "*) echo \'%s\'; exit 3;; esac\n' % ROW_88)
+                # Every diff finds PrinterOptions differing; load and write-all succeed.
+                script.write("#!/bin/sh\ncase \" $* \" in *\" diff \"*) echo '%s'; exit 3;; esac\n"
+                             % ROW_88)
             os.chmod(ctl, 0o755)
             result, status = run_module({"profile": "/p.json", "executable": ctl})
         self.assertEqual(status, 1)
