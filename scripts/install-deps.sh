@@ -15,6 +15,7 @@ packages=(
   clang libclang-rt-14-dev                    # fuzz targets (libFuzzer)
   clang-format                                # the format check
   python3 time                                # bench/soak.sh: its judge, and resident memory
+  ansible-core                                # contrib/ansible/tests/run.sh
 )
 if [ "${TQ_WITH_SCREENSHOT_TOOLS:-0}" = 1 ]; then
   packages+=(imagemagick xdotool)
