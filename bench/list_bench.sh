@@ -7,13 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [ $# -ge 1 ] && [ -d "$1" ]; then
-  build="$1"
-  shift
-else
-  build=build/release
-  cmake --preset release >/dev/null
-fi
-cmake --build "$build" --target tq9000-list-bench -j "$(nproc)" >/dev/null
-"$build/bench/tq9000-list-bench" "$@"
-umockdev-wrapper "$build/bench/tq9000-list-bench" --umockdev "$@"
+BENCH_TARGETS="tq9000-list-bench"
+. bench/build-targets.sh "$@"
+"$build/bench/tq9000-list-bench" "${bench_args[@]}"
+umockdev-wrapper "$build/bench/tq9000-list-bench" --umockdev "${bench_args[@]}"

@@ -6,12 +6,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [ $# -ge 1 ] && [ -d "$1" ]; then
-  build="$1"
-  shift
-else
-  build=build/release
-  cmake --preset release >/dev/null
-fi
-cmake --build "$build" --target tq9000-bench tq9000-sim -j "$(nproc)" >/dev/null
-exec "$build/bench/tq9000-bench" "$@"
+BENCH_TARGETS="tq9000-bench tq9000-sim"
+. bench/build-targets.sh "$@"
+exec "$build/bench/tq9000-bench" "${bench_args[@]}"

@@ -7,15 +7,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build=build/release
-if [ $# -ge 1 ] && [ -d "$1" ]; then
-  build="$1"
-  shift
-else
-  cmake --preset release >/dev/null
-fi
-reads="${1:-1000}"
-cmake --build "$build" --target tq9000-timeout-bench -j "$(nproc)" >/dev/null
+BENCH_TARGETS=tq9000-timeout-bench
+. bench/build-targets.sh "$@"
+reads="${bench_args[0]:-1000}"
 "$build/bench/tq9000-timeout-bench" --reads "$reads"
 if command -v strace >/dev/null; then
   trace=$(mktemp)
