@@ -76,7 +76,10 @@ std::string HexBytes(std::span<const std::uint8_t> bytes) {
     char digits[4];
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned>(bytes[i]));
-        text += (i == 0 ? "" : " ") + std::string(digits);
+        if (i != 0) {
+            text += ' ';
+        }
+        text += digits;
     }
     return text;
 }
