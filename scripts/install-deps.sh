@@ -15,6 +15,9 @@ packages=(
   clang libclang-rt-14-dev                    # fuzz targets (libFuzzer)
   clang-format                                # the format check
   python3 time                                # bench/soak.sh: its judge, and resident memory
+  scdoc                                       # the man pages
+  dpkg-dev file                               # the Debian package: CPack's dpkg-shlibdeps, file
+  lintian man-db udev                         # scripts/check-package.sh
 )
 if [ "${TQ_WITH_SCREENSHOT_TOOLS:-0}" = 1 ]; then
   packages+=(imagemagick xdotool)
