@@ -74,6 +74,14 @@ void Make(const std::string& path, bool folder, const std::string& content = "")
     }
 }
 
+// A tree with a link missing would time another listing than the one asked for.
+void Link(const std::string& target, const std::string& path) {
+    if (::symlink(target.c_str(), path.c_str()) != 0) {
+        std::perror(path.c_str());
+        std::exit(1);
+    }
+}
+
 void MakePath(const std::string& path) {
     for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
          slash = path.find('/', slash + 1)) {
@@ -91,8 +99,7 @@ void AddSyntheticTty(const std::string& root, const std::string& device, const s
     if (type != nullptr) {
         Make(folder + "/type", false, std::string(type) + "\n");
     }
-    ::symlink(("../../" + device + "/tty/" + name).c_str(),
-              (root + "/sys/class/tty/" + name).c_str());
+    Link("../../" + device + "/tty/" + name, root + "/sys/class/tty/" + name);
 }
 
 // On /dev/shm when there is one: sysfs, like tmpfs, lives in memory, where a tree on a disk's file
@@ -115,9 +122,8 @@ std::string BuildSyntheticTree(int ttys) {
     for (int i = 0; ttys > 0; ++i, --ttys) {
         const std::string name = "ttyUSB" + std::to_string(i);
         AddSyntheticTty(root, "devices/pci0000:00/usb1/1-" + std::to_string(i + 1), name, nullptr);
-        ::symlink(("../../" + name).c_str(),
-                  (root + "/dev/serial/by-id/usb-FTDI_FT232R_" + std::to_string(i) + "-if00-port0")
-                      .c_str());
+        Link("../../" + name,
+             root + "/dev/serial/by-id/usb-FTDI_FT232R_" + std::to_string(i) + "-if00-port0");
     }
     return root;
 }
@@ -202,7 +208,9 @@ void RunProgramOnce(const std::string& ctl) {
     std::fflush(nullptr);  // or the child would write this process's pending output again
     const pid_t pid = fork();
     if (pid == 0) {
-        std::freopen("/dev/null", "w", stdout);
+        if (std::freopen("/dev/null", "w", stdout) == nullptr) {
+            _exit(127);
+        }
         execl(ctl.c_str(), ctl.c_str(), "list", static_cast<char*>(nullptr));
         _exit(127);
     }

@@ -16,6 +16,9 @@ packages=(
   clang-format                                # the format check
   python3 time                                # bench/soak.sh: its judge, and resident memory
   ansible-core                                # contrib/ansible/tests/run.sh
+  scdoc                                       # the man pages
+  dpkg-dev file                               # the Debian package: CPack's dpkg-shlibdeps, file
+  lintian man-db udev                         # scripts/check-package.sh
 )
 if [ "${TQ_WITH_SCREENSHOT_TOOLS:-0}" = 1 ]; then
   packages+=(imagemagick xdotool)
