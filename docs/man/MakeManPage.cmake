@@ -16,11 +16,6 @@ string(REGEX REPLACE "(\n\\.TH [^\n]*\n)" "\\1.nh\n" roff "${roff}")
 
 string(REGEX REPLACE "\\.gz$" "" page "${OUTPUT}")
 file(WRITE ${page} "${roff}")
-# -n: no name or time stamp inside, so that the same page gives the same bytes (as Debian asks).
-execute_process(
-  COMMAND ${GZIP} -9 -n -c ${page}
-  OUTPUT_FILE ${OUTPUT}
-  RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "gzip ${page} failed")
-endif()
+# Compressed as the package's other documentation is.
+set(INPUT ${page})
+include(${CMAKE_CURRENT_LIST_DIR}/../../packaging/GzipFile.cmake)
