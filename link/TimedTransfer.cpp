@@ -225,6 +225,12 @@ bool AwaitFirstByte(DWORD milliseconds) {
     return false;
 }
 
+// Counts the chunk that just completed as dropped, and tells the observer.
+void DropChunk(DWORD& dropped) {
+    dropped += g_state.chunkCount;
+    Observe(TransferEvent::Dropped, g_state.receiveChunk, g_state.chunkCount);
+}
+
 // Takes whatever arrives within `milliseconds` and drops it; returns how many bytes that was.
 // Shows nothing: this is housekeeping between the exchanges, not one of them.
 DWORD DropInputFor(DWORD milliseconds) {
@@ -243,8 +249,7 @@ DWORD DropInputFor(DWORD milliseconds) {
                 NoteError();
                 break;
             }
-            dropped += g_state.chunkCount;
-            Observe(TransferEvent::Dropped, g_state.receiveChunk, g_state.chunkCount);
+            DropChunk(dropped);
             if (g_state.chunkCount == 0 &&
                 !AwaitFirstByte(RemainingUntilPast(start, milliseconds))) {
                 break;
@@ -257,13 +262,11 @@ DWORD DropInputFor(DWORD milliseconds) {
         if (os::WaitForSingleObject(g_state.readRecord.hEvent,
                                     RemainingUntilPast(start, milliseconds)) != WAIT_OBJECT_0) {
             Abandon(g_state.readRecord, g_state.chunkCount);
-            dropped += g_state.chunkCount;  // what completed before the cancel took
-            Observe(TransferEvent::Dropped, g_state.receiveChunk, g_state.chunkCount);
+            DropChunk(dropped);  // what completed before the cancel took
             break;
         }
         if (os::GetOverlappedResult(ActiveLink(), &g_state.readRecord, &g_state.chunkCount, TRUE)) {
-            dropped += g_state.chunkCount;
-            Observe(TransferEvent::Dropped, g_state.receiveChunk, g_state.chunkCount);
+            DropChunk(dropped);
         } else {
             NoteError();
             break;

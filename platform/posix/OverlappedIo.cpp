@@ -155,10 +155,11 @@ PendingRequest* FindRequest(FileObject& file, const OVERLAPPED* record) {
 }
 
 // Completes the matching requests as aborted; returns how many there were.
-int Abort(FileObject& file, const OVERLAPPED* record) {
+template <class Matches>
+int AbortWhere(FileObject& file, Matches matches) {
     int aborted = 0;
     for (auto it = file.pending.begin(); it != file.pending.end();) {
-        if (record != nullptr && it->record != record) {
+        if (!matches(*it)) {
             ++it;
             continue;
         }
@@ -167,6 +168,12 @@ int Abort(FileObject& file, const OVERLAPPED* record) {
         ++aborted;
     }
     return aborted;
+}
+
+int Abort(FileObject& file, const OVERLAPPED* record) {
+    return AbortWhere(file, [record](const PendingRequest& request) {
+        return record == nullptr || request.record == record;
+    });
 }
 
 // The outcome of a request that finished when it was issued.
@@ -273,14 +280,9 @@ EventRequest FindEventRequest(const HandleTable& table, HANDLE event) {
 
 // PURGE_RXABORT: the reads in flight and the event waits complete as aborted.
 void AbortReads(FileObject& file) {
-    for (auto it = file.pending.begin(); it != file.pending.end();) {
-        if (it->direction == PendingRequest::Direction::Write) {
-            ++it;
-            continue;
-        }
-        Finish(it->record, ERROR_OPERATION_ABORTED, it->transferred);
-        it = file.pending.erase(it);
-    }
+    AbortWhere(file, [](const PendingRequest& request) {
+        return request.direction != PendingRequest::Direction::Write;
+    });
 }
 
 }  // namespace
