@@ -2,9 +2,13 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
+
+#include <fstream>
+#include <iterator>
 
 namespace tq::test {
 
@@ -61,6 +65,34 @@ bool Collect(int outFd, int errFd, ProcessResult& result, long long deadline) {
     return true;
 }
 
+std::string Environment(const char* name) {
+    const char* value = ::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// The Windows program sees COM1: through the prefix's link alone: TQ9000_COM1 means nothing to
+// it, and is dropped so that nothing could quietly depend on it.
+const char* const kPointCom1AndRun =
+    "ln -sfn \"$TQ9000_COM1\" \"$TQ9000_WINE_COM1\" || exit 127; unset TQ9000_COM1; "
+    "exec \"$@\"";
+
+std::vector<std::string> CtlArgv(const std::vector<std::string>& ctlArgs) {
+    std::vector<std::string> argv;
+    if (UnderWine()) {
+        argv = {Environment("TQ9000_WINE"), Environment("TQ9000_CTL_EXE")};
+    } else {
+        argv = {TQ9000_CTL};
+    }
+    argv.insert(argv.end(), ctlArgs.begin(), ctlArgs.end());
+    return argv;
+}
+
+ProcessResult AsProgramText(ProcessResult result) {
+    result.out = ProgramText(std::move(result.out));
+    result.err = ProgramText(std::move(result.err));
+    return result;
+}
+
 }  // namespace
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutMs) {
@@ -85,14 +117,57 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutMs) {
     return result;
 }
 
+bool UnderWine() {
+    return !Environment("TQ9000_CTL_EXE").empty();
+}
+
+ProcessResult RunCtl(const std::vector<std::string>& ctlArgs) {
+    return AsProgramText(RunProcess(CtlArgv(ctlArgs)));
+}
+
+ProcessResult RunCtlWithCom1(const std::string& device, const std::vector<std::string>& ctlArgs) {
+    std::vector<std::string> argv;
+    if (UnderWine()) {
+        argv = {"/bin/sh", "-c", kPointCom1AndRun, "tq9000ctl"};
+    }
+    const std::vector<std::string> ctl = CtlArgv(ctlArgs);
+    argv.insert(argv.end(), ctl.begin(), ctl.end());
+    ::setenv("TQ9000_COM1", device.c_str(), 1);
+    ProcessResult result = RunProcess(argv);
+    ::unsetenv("TQ9000_COM1");
+    return AsProgramText(std::move(result));
+}
+
 ProcessResult RunAgainstSim(const std::vector<std::string>& simArgs,
                             const std::vector<std::string>& ctlArgs) {
     std::vector<std::string> argv = {TQ9000_SIM};
     argv.insert(argv.end(), simArgs.begin(), simArgs.end());
     argv.push_back("--");
-    argv.push_back(TQ9000_CTL);
-    argv.insert(argv.end(), ctlArgs.begin(), ctlArgs.end());
-    return RunProcess(argv);
+    if (UnderWine()) {
+        argv.insert(argv.end(), {"/bin/sh", "-c", kPointCom1AndRun, "tq9000ctl"});
+    }
+    const std::vector<std::string> ctl = CtlArgv(ctlArgs);
+    argv.insert(argv.end(), ctl.begin(), ctl.end());
+    return AsProgramText(RunProcess(argv));
+}
+
+std::string ReadProgramFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return ProgramText(std::string(std::istreambuf_iterator<char>(in), {}));
+}
+
+std::string ProgramText(std::string text) {
+    if (!UnderWine()) {
+        return text;
+    }
+    std::string lines;
+    lines.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
+            lines.push_back(text[i]);
+        }
+    }
+    return lines;
 }
 
 }  // namespace tq::test
