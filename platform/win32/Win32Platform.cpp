@@ -92,6 +92,19 @@ std::string SerialOf(HDEVINFO list, SP_DEVINFO_DATA* device) {
     return last + 1;
 }
 
+// A transfer's result, with the errors Wine gives a serial line whose other end hung up (a
+// pseudo-terminal's EIO: a broken pipe on reads, not ready on writes) told as Windows tells a
+// port whose device has gone, so that the link ends the command there as it does on Windows.
+BOOL TransferResult(BOOL succeeded) {
+    if (!succeeded) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_BROKEN_PIPE || error == ERROR_NOT_READY) {
+            ::SetLastError(ERROR_DEVICE_NOT_CONNECTED);
+        }
+    }
+    return succeeded;
+}
+
 }  // namespace
 
 // Files, overlapped I/O, events.
@@ -116,19 +129,19 @@ HANDLE Win32Platform::CreateFileA(const char* path, DWORD access, DWORD share, v
 BOOL Win32Platform::ReadFile(HANDLE file, void* buffer, DWORD count, DWORD* read,
                              OVERLAPPED* overlapped) {
     // Complete at once with what the device has, else leave the request pending.
-    return ::ReadFile(file, buffer, count, read, overlapped);
+    return TransferResult(::ReadFile(file, buffer, count, read, overlapped));
 }
 
 BOOL Win32Platform::WriteFile(HANDLE file, const void* data, DWORD count, DWORD* written,
                               OVERLAPPED* overlapped) {
     // Write what the device takes now; the system keeps the request pending for the rest.
-    return ::WriteFile(file, data, count, written, overlapped);
+    return TransferResult(::WriteFile(file, data, count, written, overlapped));
 }
 
 BOOL Win32Platform::GetOverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWORD* transferred,
                                         BOOL wait) {
     // Report the request (waiting for it when asked).
-    return ::GetOverlappedResult(file, overlapped, transferred, wait);
+    return TransferResult(::GetOverlappedResult(file, overlapped, transferred, wait));
 }
 
 BOOL Win32Platform::CancelIoEx(HANDLE file, OVERLAPPED* overlapped) {

@@ -1,7 +1,8 @@
 // The system platform on Windows: every call goes straight to the Win32 API of the same name
 // (kernel32 for files, overlapped I/O, events, serial ports and time; setupapi for the device
 // lists). Nothing is emulated: the system maps COMn: (unless the program mapped it itself with
-// SetComPortDevice), enforces the share mode and completes the overlapped requests itself.
+// SetComPortDevice), enforces the share mode and completes the overlapped requests itself. Only
+// the errors of a line that has hung up are told in one way (see TransferResult).
 #pragma once
 
 #include <map>
