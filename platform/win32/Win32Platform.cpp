@@ -236,10 +236,21 @@ BOOL Win32Platform::WaitCommEvent(HANDLE file, DWORD* mask, OVERLAPPED* overlapp
 
 // Time.
 
-// Milliseconds since start-up in 32 bits: wraps after 49.7 days, and the link's deadline rule is
-// written for that.
+// Milliseconds in 32 bits from the performance counter. ::GetTickCount moves in steps of the system
+// timer (10 to 16 ms on Windows, 16 ms under Wine), too coarse for a 10 ms reply deadline: a step
+// in the middle of gathering a long reply made one that came in time a time-out. Like
+// ::GetTickCount it wraps after 49.7 days, and the link's deadline rule is written for that.
 DWORD Win32Platform::GetTickCount() {
-    return ::GetTickCount();
+    static const LONGLONG frequency = [] {
+        LARGE_INTEGER ticksPerSecond{};
+        ::QueryPerformanceFrequency(&ticksPerSecond);
+        return ticksPerSecond.QuadPart;
+    }();
+    LARGE_INTEGER now{};
+    ::QueryPerformanceCounter(&now);
+    const LONGLONG seconds = now.QuadPart / frequency;
+    const LONGLONG fraction = now.QuadPart % frequency;
+    return static_cast<DWORD>(seconds * 1000 + fraction * 1000 / frequency);
 }
 
 void Win32Platform::Sleep(DWORD milliseconds) {
