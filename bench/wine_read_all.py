@@ -4,7 +4,7 @@
   wine_read_all.py SIM EXE RUNS [SERVER_PID]
 
 Starts one simulator (it serves its terminal until stopped), points the Wine prefix's COM1 link
-(TQ9000_COM1 of scripts/wine-com1.sh: TQ9000_WINE_COM1) at it, and runs the Windows program RUNS
+(TQ9000_WINE_COM1, scripts/wine-com1.sh) at it, and runs the Windows program RUNS
 times each way, alternating so that both see the same machine:
   - `read-all`: the whole process's wall time, and its processor time (user + system, from
     wait4, so Wine's own start-up in the process is counted; the program is that one process);

@@ -18,5 +18,6 @@ cmake --preset release >/dev/null
 cmake --build --preset release --target tq9000-sim -j "$(nproc)" >/dev/null
 
 . scripts/wine-com1.sh
-# shellcheck disable=SC2154  # set by scripts/wine-com1.sh when it started the server
+tq_wine_map_com1
+tq_wine_keep_server
 python3 bench/wine_read_all.py build/release/sim/tq9000-sim "$exe" "$runs" "$tq_wine_server"

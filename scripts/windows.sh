@@ -26,7 +26,7 @@ VERSION="$(sed -n 's/^project(tq9000_config VERSION \([0-9.]*\).*/\1/p' CMakeLis
 
 # The stages, in the order they run. A stage is a function named stage_<name>; to add one, write
 # the function below and put its name here.
-STAGES=(packages wine_prefix wine_server display build tests installer)
+STAGES=(packages wine_prefix wine_com1 wine_server display build tests e2e installer)
 
 log() { echo "windows.sh: $*" >&2; }
 fail() { log "FAILED: $*"; exit 1; }
@@ -67,6 +67,14 @@ stage_wine_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   "$WINE" wineboot -i </dev/null >/dev/null 2>&1
   wineserver -w
+}
+
+# COM1: of the prefix names the link that the end-to-end runs point at tq9000-sim's terminal;
+# Wine reads it when its server starts, so before the stage below (scripts/wine-com1.sh).
+stage_wine_com1() {
+  # shellcheck source=scripts/wine-com1.sh
+  . scripts/wine-com1.sh
+  tq_wine_map_com1
 }
 
 # Started in a session of its own with no terminal and no inherited output: a server that held a
@@ -130,6 +138,12 @@ stage_build() {
 
 stage_tests() {
   ctest --preset windows -j 2
+}
+
+# tq9000ctl.exe against the Linux tq9000-sim: the Linux end-to-end tests of tq9000ctl, built
+# from the debug preset, run the Windows program instead (scripts/windows-e2e.sh).
+stage_e2e() {
+  scripts/windows-e2e.sh "$BUILD"
 }
 
 # Every exe stands alone: it may import the system's DLLs, never the compiler's runtime.
