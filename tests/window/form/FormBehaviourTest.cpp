@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/AboutBox.h"
-#include "app/ConfigForm.h"
+#include "app/wx/AboutBox.h"
+#include "app/wx/ConfigForm.h"
 #include "tests/window/form/FormFixture.h"
 
 namespace tq {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ConfigForm.h"
+#include "app/wx/ConfigForm.h"
 #include "commands/Commands.h"
 #include "commands/FormStartup.h"
 #include "framework/HeadlessForm.h"

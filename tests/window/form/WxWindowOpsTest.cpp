@@ -1,7 +1,7 @@
 // The window operations played on the real controls: what the command code relies on from each
 // Win32 control message, including the edges (unknown ids, no selection, a bar stepped past its
 // end) where wx's own behaviour differs from the Win32 control's.
-#include "app/WxWindowOps.h"
+#include "app/wx/WxWindowOps.h"
 
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>

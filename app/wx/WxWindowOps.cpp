@@ -1,4 +1,4 @@
-#include "app/WxWindowOps.h"
+#include "app/wx/WxWindowOps.h"
 
 #include <wx/app.h>
 #include <wx/checkbox.h>
