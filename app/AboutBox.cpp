@@ -34,8 +34,8 @@ CAboutBox::CAboutBox() {
     FitTemplateLook(*this);
     ShowIcon(*this);
     // "OK" is button 1, not wx's own OK: it ends the box, and Escape and the close box press it.
-    SetAffirmativeId(IDOK);
-    SetEscapeId(IDOK);
+    SetAffirmativeId(kIdOk);
+    SetEscapeId(kIdOk);
 }
 
 }  // namespace tq

@@ -45,7 +45,7 @@ std::optional<FeatureId> TypedFeatureNumber(const std::string& typed) {
 template <typename Exchange>
 void WithPrinterLink(WindowOps& form, Exchange exchange) {
     if (OpenPrinterLink() != 0) {
-        form.MessageBox("error opening printer", "Caption", MB_OK);
+        form.MessageBox("error opening printer", "Caption", kMbOk);
         return;
     }
     exchange();
@@ -61,7 +61,7 @@ void ReadAndShowStatus(WindowOps& form) {
     }
     char text[kStatusBufferSize];
     std::snprintf(text, sizeof text, "<%02x>", static_cast<unsigned>(reply[0]));
-    form.MessageBox(text, "Printer Status Byte", MB_OK);
+    form.MessageBox(text, "Printer Status Byte", kMbOk);
 }
 
 void PrintTestAndShowStatus(WindowOps& form) {

@@ -356,11 +356,11 @@ void ClosePrinterLink() {
 void HandleDeviceChange(WindowOps& form) {
     switch (PollUsbPrinter()) {
         case DeviceEvent::CameOnline:
-            form.MessageBox("Device Online", "WM_DEVICECHANGE", MB_ICONINFORMATION);
+            form.MessageBox("Device Online", "WM_DEVICECHANGE", kMbIconInformation);
             break;
         case DeviceEvent::WentOffline:
             CloseUsbHandle();
-            form.MessageBox("Usb offline, assuming COM1:", "WM_DEVICECHANGE", MB_ICONINFORMATION);
+            form.MessageBox("Usb offline, assuming COM1:", "WM_DEVICECHANGE", kMbIconInformation);
             break;
         case DeviceEvent::NoChange:
             break;
