@@ -290,6 +290,10 @@ TransferStatus ReadOneChunk(DWORD start, DWORD timeout) {
 
 }  // namespace
 
+void PauseForReply(DWORD milliseconds) {
+    os::Sleep(milliseconds);
+}
+
 void DiscardStaleInput() {
     if (!os::PurgeComm(ActiveLink(), PURGE_RXABORT | PURGE_RXCLEAR)) {
         NoteError();

@@ -7,6 +7,7 @@
 #include "commands/FormStartup.h"
 #include "framework/ControlIds.h"
 #include "framework/HeadlessForm.h"
+#include "protocol/Frames.h"
 #include "tests/unit/protocol/PrinterOnFake.h"
 
 namespace tq {
@@ -16,7 +17,9 @@ using test::Afx;
 using test::Bytes;
 using Lines = std::vector<std::string>;
 
-const Bytes kTestText = {0x74, 0x65, 0x73, 0x74, 0x69, 0x6E, 0x67, 0x0A, 0x0A};
+const auto kTestFrame = BuildTestPrintFrame();
+const Bytes kTestText(kTestFrame.begin(), kTestFrame.end());
+const Bytes kEnquiry = {ENQ};
 const char* const kRangeNotice = "Enter a value between 30H and 6FH";
 
 class CommandTest : public ::testing::Test, protected test::PrinterOnFake {
@@ -116,7 +119,7 @@ class StatusTestPrintTest : public CommandTest {};
 TEST_F(StatusTestPrintTest, PrintsTheTestTextThenAsksForTheStatus) {
     printer.faults.statusByte = 0xA5;
     OnStatusTestPrint(form);
-    EXPECT_EQ(com.writes, (std::vector<Bytes>{kTestText, {0x05}}));
+    EXPECT_EQ(com.writes, (std::vector<Bytes>{kTestText, kEnquiry}));
     EXPECT_EQ(printer.PrintLog(), kTestText);
     EXPECT_EQ(Boxes(), Lines{"Printer Status Byte: <a5>"});
     EXPECT_EQ(sink.boxes[0].kind, MessageBoxEvent::Kind::Form);
