@@ -11,8 +11,8 @@ CAboutBox::CAboutBox() {
         return;
     }
     // "OK" is button 1, not wx's own OK: it ends the box, and Escape and the close box press it.
-    SetAffirmativeId(IDOK);
-    SetEscapeId(IDOK);
+    SetAffirmativeId(kIdOk);
+    SetEscapeId(kIdOk);
 }
 
 }  // namespace tq

@@ -28,7 +28,7 @@ CConfigForm::CConfigForm() : m_formIcon(AppIcons()) {
         return;
     }
     // "EXIT" is IDCANCEL (2), not wx's own cancel: Escape and the close box press it.
-    SetEscapeId(IDCANCEL);
+    SetEscapeId(kIdCancel);
 }
 
 // The watch goes before the window operations it delivers to.

@@ -36,7 +36,7 @@ protected:
             ASSERT_TRUE(WaitUntilReadyForInput(form)) << "the form never came on the screen";
             script();
             if (form.IsModal()) {
-                form.EndModal(IDCANCEL);
+                form.EndModal(kIdCancel);
             }
         });
     }

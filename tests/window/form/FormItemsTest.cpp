@@ -116,10 +116,10 @@ TEST_F(FormItemsTest, TabStopsAndBorders) {
     EXPECT_TRUE(form.FindWindow(IDC_VERSION)->HasFlag(wxBORDER_NONE));
     EXPECT_FALSE(form.FindWindow(IDC_FEATURE_VALUE)->HasFlag(wxBORDER_NONE));
     for (int id :
-         {IDC_CLAMP_DELAY, IDC_LINES_TO_SKIP, IDC_FIRST_CHECK_BOX, IDC_READ_ALL, IDCANCEL}) {
+         {IDC_CLAMP_DELAY, IDC_LINES_TO_SKIP, IDC_FIRST_CHECK_BOX, IDC_READ_ALL, kIdCancel}) {
         EXPECT_TRUE(form.FindWindow(id)->CanAcceptFocusFromKeyboard()) << id;
     }
-    EXPECT_EQ(form.FindWindow(IDOK), nullptr);  // the form has no OK button
+    EXPECT_EQ(form.FindWindow(kIdOk), nullptr);  // the form has no OK button
 }
 
 // Positions and sizes convert back to the template's dialog units, give or take the rounding of
