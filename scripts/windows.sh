@@ -175,6 +175,11 @@ check_zip() {
   [ -n "$ctl" ] || fail "$zip holds no tq9000ctl.exe"
   check_static "$ctl"
   expect_version "$ctl"
+  FORM_IN_PACKAGE=""
+  if [ -n "$(find "$unpacked" -name tq9000_config_app.exe)" ]; then
+    FORM_IN_PACKAGE=1
+    check_static "$(find "$unpacked" -name tq9000_config_app.exe | head -n 1)"
+  fi
 }
 
 # "tq9000ctl 1.0.0.2" from the program, whose output Wine gives with Windows line ends.
@@ -193,7 +198,7 @@ check_silent_install() {
   "$WINE" "$setup" /S
   [ -f "$folder/bin/tq9000ctl.exe" ] || fail "the installer did not install $folder/bin/tq9000ctl.exe"
   expect_version "$folder/bin/tq9000ctl.exe"
-  if [ -f "$BUILD/app/win32/tq9000_config_app.exe" ] || [ -f "$BUILD/app/tq9000_config_app.exe" ]; then
+  if [ -n "$FORM_IN_PACKAGE" ]; then
     [ -f "$folder/bin/tq9000_config_app.exe" ] || fail "the installer did not install the form"
     find "$WINEPREFIX/drive_c" -path '*Start Menu*' -name 'tq9000 configuration.lnk' | grep -q . ||
       fail "the installer made no Start-menu shortcut for the form"
