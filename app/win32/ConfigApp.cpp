@@ -5,12 +5,12 @@
 
 namespace tq {
 
-int RunConfigApp(HINSTANCE instance) {
+int RunConfigApp(HINSTANCE instance, MessageSink* boxes) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     CConfigForm form(instance);
-    Win32MessageSink sink(form.Ops());
-    ScopedMessageSink boxes(&sink);
+    Win32MessageSink shown(form.Ops());
+    ScopedMessageSink installed(boxes != nullptr ? boxes : &shown);
     return form.DoModal() == -1 ? 1 : 0;
 }
 

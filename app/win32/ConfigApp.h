@@ -7,7 +7,11 @@
 
 namespace tq {
 
+class MessageSink;
+
 // Returns the program's exit status: 0 once the form has closed, 1 when it could not be shown.
-int RunConfigApp(HINSTANCE instance);
+// Boxes are shown owned by the form, unless `boxes` is given to take them instead (the start-up
+// benchmark answers them unseen).
+int RunConfigApp(HINSTANCE instance, MessageSink* boxes = nullptr);
 
 }  // namespace tq
