@@ -8,6 +8,7 @@
 #include "app/win32/Win32Api.h"
 #include "framework/ControlIds.h"
 #include "framework/MessageBoxes.h"
+#include "platform/CrashGuard.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ LRESULT CALLBACK OnMessageTaken(int code, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 int main() {
+    tq::InstallCrashGuard("tq9000-form-start-bench");
     g_hook = SetWindowsHookExA(WH_GETMESSAGE, OnMessageTaken, nullptr, GetCurrentThreadId());
     tq::RecordingSink unseen;
     const int status = tq::RunConfigApp(GetModuleHandleA(nullptr), &unseen);

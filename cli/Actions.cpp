@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
+
+#include "cli/SystemNames.h"
 
 namespace tq::cli {
 
@@ -90,19 +93,24 @@ namespace {
 // The options that choose the printer and what is shown of the exchange; they come before the
 // actions and apply to the whole run.
 struct OptionHelp {
-    const char* call;
-    const char* summary;
-    const char* example;
+    std::string call;
+    std::string summary;
+    std::string example;
 };
-constexpr OptionHelp kGlobalOptions[] = {
-    {"--port DEVICE", "use DEVICE as COM1:, and no USB printer", "--port /dev/ttyUSB0 status"},
-    {"--usb SELECTOR", "the USB printer: serial number or device path",
-     "--usb /dev/usb/lp1 status"},
-    {"--no-usb", "do not look for a USB printer: use COM1:", "--no-usb get 88"},
-    {"--trace[=FILE]", "frames and chunks to standard error, or FILE", "--trace=run.log read-all"},
-    {"--version", "print the version", "--version"},
-    {"--help", "print this help", "--help"},
-};
+std::vector<OptionHelp> GlobalOptionHelp() {
+    const SystemNames& names = ThisSystemsNames();
+    return {
+        {"--port DEVICE", "use DEVICE as COM1:, and no USB printer",
+         std::string("--port ") + names.serialPort + " status"},
+        {"--usb SELECTOR", "the USB printer: serial number or device path",
+         std::string("--usb ") + names.usbPrinter + " status"},
+        {"--no-usb", "do not look for a USB printer: use COM1:", "--no-usb get 88"},
+        {"--trace[=FILE]", "frames and chunks to standard error, or FILE",
+         "--trace=run.log read-all"},
+        {"--version", "print the version", "--version"},
+        {"--help", "print this help", "--help"},
+    };
+}
 
 // Columns of the usage text: call, summary, example. The whole fits in 100 columns.
 constexpr std::size_t kSummaryColumn = 22;
@@ -135,8 +143,8 @@ std::string UsageText(const ActionRegistry& registry) {
         "usage: tq9000ctl [OPTION]... ACTION [ARGS] [ACTION [ARGS]]...\n"
         "Runs the tq9000 form without a window; the actions press its buttons in order. Boxes go "
         "to\n"
-        "stderr as 'CAPTION: TEXT'. The printer: USB if found, else COM1: (/dev/ttyS0 or "
-        "TQ9000_COM1).\n";
+        "stderr as 'CAPTION: TEXT'. The printer: USB if found, else " +
+        std::string(ThisSystemsNames().comPort) + ".\n";
     std::string header = "actions:";
     header.resize(kExampleColumn, ' ');
     text += header + "example: tq9000ctl ...\n";
@@ -144,7 +152,7 @@ std::string UsageText(const ActionRegistry& registry) {
         text += HelpLine(CallOf(spec), spec.summary, spec.example);
     }
     text += "options:\n";
-    for (const OptionHelp& option : kGlobalOptions) {
+    for (const OptionHelp& option : GlobalOptionHelp()) {
         text += HelpLine(option.call, option.summary, option.example);
     }
     text +=

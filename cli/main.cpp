@@ -6,8 +6,10 @@
 #include "cli/ActionGroups.h"
 #include "cli/ConsoleText.h"
 #include "cli/Session.h"
+#include "platform/CrashGuard.h"
 
 int main(int argc, char** argv) {
+    tq::InstallCrashGuard("tq9000ctl");
     tq::cli::ActionRegistry registry;
     tq::cli::RegisterAllActions(registry);
     std::string error;

@@ -12,7 +12,7 @@
 #include "link/PrinterLink.h"
 #include "res/DialogTemplates.h"
 #include "res/Strings.h"
-#include "tests/windows-form/AppDriver.h"
+#include "tests/win32/form/AppDriver.h"
 
 namespace tq {
 namespace {

@@ -12,7 +12,7 @@
 #include "framework/ControlIds.h"
 #include "link/PrinterLink.h"
 #include "protocol/FontTable.h"
-#include "tests/windows-form/AppDriver.h"
+#include "tests/win32/form/AppDriver.h"
 
 namespace tq {
 namespace {

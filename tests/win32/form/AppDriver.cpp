@@ -1,4 +1,4 @@
-#include "tests/windows-form/AppDriver.h"
+#include "tests/win32/form/AppDriver.h"
 
 #include <thread>
 #include <vector>

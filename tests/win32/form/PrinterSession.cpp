@@ -1,4 +1,4 @@
-#include "tests/windows-form/PrinterSession.h"
+#include "tests/win32/form/PrinterSession.h"
 
 #include <chrono>
 #include <fstream>

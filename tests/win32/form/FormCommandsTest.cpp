@@ -16,8 +16,8 @@
 #include "link/PrinterLink.h"
 #include "protocol/FeatureMap.h"
 #include "tests/unit/featuremap/FeatureForm.h"
-#include "tests/windows-form/AppDriver.h"
-#include "tests/windows-form/PrinterSession.h"
+#include "tests/win32/form/AppDriver.h"
+#include "tests/win32/form/PrinterSession.h"
 
 namespace tq {
 namespace {

@@ -1,0 +1,11 @@
+#include "cli/SystemNames.h"
+
+namespace tq::cli {
+
+const SystemNames& ThisSystemsNames() {
+    static constexpr SystemNames names{"COM1: (/dev/ttyS0 or TQ9000_COM1)", "/dev/ttyUSB0",
+                                       "/dev/usb/lp1"};
+    return names;
+}
+
+}  // namespace tq::cli

@@ -1,0 +1,231 @@
+// SafeFiles on Windows: the same rules as on POSIX, by Windows means. A device is recognised by
+// its name before anything is opened (the system maps "COM1", "NUL", "CON" and the like to
+// devices in every folder, and opening a serial port acts on it); a folder and a reparse point
+// (a symbolic link or a junction) by the attributes of the path. The C runtime's descriptors
+// carry the data, so that its error texts match the POSIX build's ("No such file or directory"),
+// and MoveFileEx replaces the target in one step, written through to the disk.
+#include "cli/SafeFiles.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <random>
+
+namespace tq::cli {
+
+namespace {
+
+std::string CannotBeRead(const std::string& reason) {
+    return "cannot be read: " + reason;
+}
+
+std::string CannotBeWritten(const std::string& reason) {
+    return "cannot be written: " + reason;
+}
+
+// The system's own text for a Win32 error, on one line.
+std::string SystemErrorText(DWORD error) {
+    char text[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, error, 0, text, sizeof text, nullptr);
+    std::string message(text, length);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == ' ' || message.back() == '.')) {
+        message.pop_back();
+    }
+    return message.empty() ? "error " + std::to_string(error) : message;
+}
+
+// What the full path of a device name looks like: "\\.\COM1", "\\.\NUL".
+bool NamesADevice(const std::string& path) {
+    char full[MAX_PATH * 4] = {};
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    return length > 4 && length < sizeof full && std::strncmp(full, "\\\\.\\", 4) == 0;
+}
+
+// Why `path` is no regular file, or empty when it is one or does not exist.
+std::string WhyNotRegular(const std::string& path, bool refuseLinks) {
+    if (NamesADevice(path)) {
+        return "it is a character device, not a regular file";
+    }
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return {};
+    }
+    if (refuseLinks && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        return "it is a symbolic link, which is not replaced; name the file itself";
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return "it is a folder, not a regular file";
+    }
+    return {};
+}
+
+bool OpenedARegularFile(int fd) {
+    struct _stat64 status {};
+    return _fstat64(fd, &status) == 0 && (status.st_mode & _S_IFMT) == _S_IFREG;
+}
+
+int OpenRegularForReading(const std::string& path, std::string& error) {
+    if (std::string why = WhyNotRegular(path, false); !why.empty()) {
+        error = CannotBeRead(why);
+        return -1;
+    }
+    const int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    if (fd < 0) {
+        error = CannotBeRead(std::strerror(errno));
+        return -1;
+    }
+    if (!OpenedARegularFile(fd)) {
+        error = CannotBeRead("it changed while being opened");
+        _close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// 0, or the errno of the read that failed.
+int ReadAtMost(int fd, std::size_t count, std::string& text) {
+    text.resize(count);
+    std::size_t filled = 0;
+    while (filled < count) {
+        const unsigned chunk =
+            static_cast<unsigned>(std::min<std::size_t>(count - filled, 1 << 20));
+        const int n = _read(fd, text.data() + filled, chunk);
+        if (n < 0) {
+            return errno;
+        }
+        if (n == 0) {
+            break;
+        }
+        filled += static_cast<std::size_t>(n);
+    }
+    text.resize(filled);
+    return 0;
+}
+
+int WriteAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(text.size(), 1 << 20));
+        const int n = _write(fd, text.data(), chunk);
+        if (n < 0) {
+            return errno;
+        }
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+// ".NAME.tq9000-XXXXXXXX" beside NAME, created exclusively.
+int CreateTemporaryBeside(const std::string& path, std::string& temporary) {
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::random_device entropy;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(entropy()));
+        temporary = FolderOf(path) + "." + base + ".tq9000-" + suffix;
+        const int fd =
+            _open(temporary.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                  _S_IREAD | _S_IWRITE);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// 0, or the errno of the step that failed; on disk before it takes the target's name.
+int FillTemporary(int fd, std::string_view text) {
+    if (const int error = WriteAll(fd, text); error != 0) {
+        return error;
+    }
+    return _commit(fd) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+std::string ReadRegularFile(const std::string& path, std::size_t limit, std::string& text) {
+    std::string error;
+    const int fd = OpenRegularForReading(path, error);
+    if (fd < 0) {
+        return error;
+    }
+    const int readError = ReadAtMost(fd, limit + 1, text);
+    _close(fd);
+    return readError == 0 ? "" : CannotBeRead(std::strerror(readError));
+}
+
+int OpenLogFile(const std::string& path, std::string& error) {
+    if (std::string why = WhyNotRegular(path, true); !why.empty()) {
+        error = CannotBeWritten(why);
+        return -1;
+    }
+    const int fd =
+        _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    if (fd < 0) {
+        error = CannotBeWritten(std::strerror(errno));
+        return -1;
+    }
+    if (!OpenedARegularFile(fd)) {
+        error = CannotBeWritten("it changed while being opened");
+    } else if (_chsize_s(fd, 0) != 0) {
+        error = CannotBeWritten(std::strerror(errno));
+    }
+    if (!error.empty()) {
+        _close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool WriteToFile(int fd, std::string_view text) {
+    return WriteAll(fd, text) == 0;
+}
+
+// On Windows the read-only attribute forbids replacing a file, not only writing into it (Windows
+// refuses; Wine, which keeps it as the Unix mode, would let the rename through): such a file is
+// refused, whichever system runs the program.
+std::string ReplaceRegularFile(const std::string& path, std::string_view text) {
+    if (std::string why = WhyNotRegular(path, true); !why.empty()) {
+        return CannotBeWritten(why);
+    }
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return CannotBeWritten("it is read-only");
+    }
+    std::string temporary;
+    const int fd = CreateTemporaryBeside(path, temporary);
+    if (fd < 0) {
+        return CannotBeWritten(std::strerror(errno));
+    }
+    int error = FillTemporary(fd, text);
+    if (_close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        _unlink(temporary.c_str());
+        return CannotBeWritten(std::strerror(error));
+    }
+    if (!MoveFileExA(temporary.c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD moveError = GetLastError();
+        _unlink(temporary.c_str());
+        return CannotBeWritten(SystemErrorText(moveError));
+    }
+    return {};
+}
+
+}  // namespace tq::cli

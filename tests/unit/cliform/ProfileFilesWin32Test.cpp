@@ -1,0 +1,69 @@
+// How profiles are read and saved on Windows: only regular files, never a device name (which the
+// system maps to a device in every folder), and a file is replaced in one step or not at all.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "cli/Profile.h"
+#include "tests/unit/cliform/ProfileFixture.h"
+#include "tests/unit/featuremap/FeatureForm.h"
+
+namespace tq {
+namespace {
+
+using test::kGoodProfile;
+namespace fs = std::filesystem;
+
+using ProfileFileTest = test::ProfileFolderTest;
+
+// Each refusal names the path and why, and leaves the folder and the form as they were. COM1 is
+// refused by its name alone: opening it would act on the port.
+TEST_F(ProfileFileTest, FilesThatCannotHoldAProfileAreRefusedAndLeftAlone) {
+    ASSERT_EQ(LoadProfile(form, Write("good.json", kGoodProfile)), "");
+    const std::string folder = (directory / "folder").string();
+    fs::create_directory(folder);
+    Write("huge.json", std::string(kMaxProfileSize + 1, ' '));
+    struct Case {
+        bool save;
+        std::string path;
+        std::string error;  // what follows "PATH: "
+    };
+    const Case cases[] = {
+        {false, (directory / "missing.json").string(), "cannot be read: No such file or directory"},
+        {false, folder, "cannot be read: it is a folder, not a regular file"},
+        {false, "NUL", "cannot be read: it is a character device, not a regular file"},
+        {false, "COM1", "cannot be read: it is a character device, not a regular file"},
+        {false, (directory / "huge.json").string(), "larger than a profile can be (65536 bytes)"},
+        {true, folder, "cannot be written: it is a folder, not a regular file"},
+        {true, (directory / "NUL").string(),
+         "cannot be written: it is a character device, not a regular file"},
+        {true, (directory / "no" / "such.json").string(),
+         "cannot be written: No such file or directory"},
+    };
+    const std::string before = test::DescribeFeatureControls(form);
+    for (const Case& c : cases) {
+        const std::string error = c.save ? SaveProfile(form, c.path) : LoadProfile(form, c.path);
+        EXPECT_EQ(error, c.path + ": " + c.error);
+        EXPECT_EQ(EntryCount(), 3u) << c.path;
+        EXPECT_EQ(test::DescribeFeatureControls(form), before) << c.path;
+    }
+}
+
+// A file is replaced whole; a read-only one is left as it was, with no temporary file beside it.
+TEST_F(ProfileFileTest, SavingReplacesAFileWholeButNotAReadOnlyOne) {
+    const std::string path = Write("old.json", std::string(10000, ' '));
+    EXPECT_EQ(SaveProfile(form, path), "");
+    EXPECT_EQ(Read(path), FormatProfile(form));
+
+    const std::string kept = Write("kept.json", "old");
+    fs::permissions(kept, fs::perms::owner_write, fs::perm_options::remove);
+    const std::string error = SaveProfile(form, kept);
+    fs::permissions(kept, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(error, kept + ": cannot be written: it is read-only");
+    EXPECT_EQ(Read(kept), "old");
+    EXPECT_EQ(EntryCount(), 2u) << "a temporary file was left behind";
+}
+
+}  // namespace
+}  // namespace tq
