@@ -93,12 +93,16 @@ HWND AppDriver::WaitForDialog(const std::string& caption) {
     return box;
 }
 
-void AppDriver::WaitIdle() {
-    for (HWND dialog : Dialogs()) {
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_NORMAL, kPatience.count(), &ignored);
-        return;
-    }
+// Messages posted to one thread are taken in order, so a marker posted after the input is taken
+// after it. The marker is a text limit for the version field, which nobody types into.
+void AppDriver::WaitUntilHandled(HWND form) {
+    static WPARAM marker = 0x7000;
+    ++marker;
+    PostMessageA(GetDlgItem(form, IDC_VERSION), EM_SETLIMITTEXT, marker, 0);
+    WaitUntil([form] {
+        return !IsWindow(form) || static_cast<WPARAM>(SendDlgItemMessageA(
+                                      form, IDC_VERSION, EM_GETLIMITTEXT, 0, 0)) == marker;
+    });
 }
 
 std::string AppDriver::BoxText(HWND box) {

@@ -24,9 +24,9 @@ public:
     HWND WaitForForm();
     // A message box or the About box, by caption; nullptr on time-out.
     HWND WaitForDialog(const std::string& caption);
-    // Waits until the program's thread takes messages again: a command has ended, or a modal box
-    // runs its loop.
-    void WaitIdle();
+    // Waits until the program has taken everything posted to it so far (clicks, keys): a command
+    // has ended or shows a box, or the form has closed.
+    void WaitUntilHandled(HWND form);
     bool WaitUntil(const std::function<bool()>& condition);
 
     // A message box's text, and its OK button pressed.

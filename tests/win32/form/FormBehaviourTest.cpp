@@ -98,7 +98,7 @@ TEST_F(WinFormBehaviour, EnterLeavesItOpenEscapeExitAndTheCloseBoxEndIt) {
             const HWND form = user.WaitForForm();
             ASSERT_NE(form, nullptr);
             closeCase.act(user, form);
-            user.WaitIdle();
+            user.WaitUntilHandled(form);
             if (closeCase.closes) {
                 EXPECT_TRUE(user.WaitUntil([form] { return !IsWindow(form); }));
             } else {
@@ -127,7 +127,7 @@ TEST_F(WinFormBehaviour, ADeviceChangeWhileTheStartUpBoxIsOpenReachesTheDeviceTr
         AppDriver::Dismiss(startUp);
         ASSERT_EQ(user.WaitForForm(), form);
         SendNotifyMessageA(form, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
-        user.WaitIdle();
+        user.WaitUntilHandled(form);
         EXPECT_EQ(user.Dialogs().size(), 1u) << "a box came up with nothing changed";
     });
     EXPECT_EQ(CurrentDeviceState(), DeviceState::Offline);

@@ -55,7 +55,7 @@ protected:
     // Clicks a button and waits until its command has ended or shows a box.
     static void ClickAndWait(AppDriver& user, HWND form, int button) {
         AppDriver::Click(form, button);
-        user.WaitIdle();
+        user.WaitUntilHandled(form);
     }
 
     static std::string Picture(HWND form) {
