@@ -22,7 +22,8 @@ exec 3< <(Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp 2>/dev/null)
 read -r display <&3
 xvfb_pid=$(pgrep -n -x Xvfb)
 export DISPLAY=":$display"
-wineserver -p5  # the server stays between starts, as in a desktop session, and ends after
+# The server stays between starts, as in a desktop session (one already running serves as well).
+wineserver -p5 2>/dev/null || true
 trap 'kill "$xvfb_pid" 2>/dev/null' EXIT
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }

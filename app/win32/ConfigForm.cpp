@@ -19,8 +19,29 @@ constexpr GUID kUsbPrintInterface = {
 
 constexpr UINT kAboutEntry = IDM_ABOUTBOX;
 
+// The dialog manager puts a dialog at its template's origin, the corner of the screen; the form
+// and its About box come up in the middle of the owner, or of the screen the form is on.
+void CentreWindow(HWND window) {
+    RECT area;
+    const HWND owner = GetWindow(window, GW_OWNER);
+    if (owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner)) {
+        GetWindowRect(owner, &area);
+    } else {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        area = monitor.rcWork;
+    }
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const int x = area.left + (area.right - area.left - (rect.right - rect.left)) / 2;
+    const int y = area.top + (area.bottom - area.top - (rect.bottom - rect.top)) / 2;
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 INT_PTR CALLBACK AboutBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
     if (message == WM_INITDIALOG) {
+        CentreWindow(window);
         return TRUE;
     }
     if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
@@ -88,6 +109,7 @@ INT_PTR CConfigForm::WindowProc(UINT message, WPARAM wParam, LPARAM /*lParam*/) 
 // The start-up notice comes before the form appears: the dialog manager shows a visible template
 // only once this returns.
 BOOL CConfigForm::OnInitDialog() {
+    CentreWindow(window_);
     AddAboutEntry();
     SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_formIcon));
     SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_formIcon));
