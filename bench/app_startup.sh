@@ -2,11 +2,11 @@
 # Start-up cost of the desktop form under a virtual X server: the time from starting the program
 # to the form's first paint (median of ten starts), and the resident memory of the running form.
 # The program's start-up probe answers the start-up notice unseen and reports the paint; see
-# app/StartupProbe.h. Run by hand; it reports and asserts nothing.
+# app/wx/StartupProbe.h. Run by hand; it reports and asserts nothing.
 #   bench/app_startup.sh [path/to/tq9000_config_app]     (needs Xvfb)
 set -euo pipefail
 
-app="${1:-$(dirname "$0")/../build/release/app/tq9000_config_app}"
+app="${1:-$(dirname "$0")/../build/release/app/wx/tq9000_config_app}"
 runs=10
 [ -x "$app" ] || { echo "no program at $app (build tq9000_config_app, or give its path)" >&2; exit 1; }
 

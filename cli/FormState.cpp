@@ -104,13 +104,13 @@ SettingResult FontSelection(const FeatureBinding& feature, std::string_view valu
     FormSetting setting;
     setting.kind = FormSetting::Kind::FontSelection;
     setting.control = feature.control;
-    setting.number = CB_ERR;
+    setting.number = kCbErr;
     for (std::size_t i = 0; i < FontTable.size(); ++i) {
         if (value == FontTable[i].displayName) {
             setting.number = static_cast<int>(i);
         }
     }
-    if (setting.number == CB_ERR && value != kNoFont) {
+    if (setting.number == kCbErr && value != kNoFont) {
         return Refusal(feature.name, "a font: " + FontNames(), value);
     }
     return Setting(setting);

@@ -20,7 +20,7 @@ struct FormSetting {
     enum class Kind {
         EditText,       // control gets text
         FlagByte,       // every box of feature set from the bits of number
-        FontSelection,  // control selects entry number (CB_ERR: no selection)
+        FontSelection,  // control selects entry number (kCbErr: no selection)
         CheckBox,       // control gets check state number
         Unchanged       // nothing: a profile's "" for a number field or LinesToSkip
     };

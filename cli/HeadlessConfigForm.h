@@ -1,11 +1,17 @@
-// The main form's controls, for a form without a window: every edit, check box, combo box and the
-// progress bar that the commands read or fill, under the identifiers of the dialog template.
+// The main form without a window: every item of its dialog template that holds state (edits, check
+// boxes, combo boxes, the progress bar), under the template's identifiers, so that the commands
+// find the same controls here as on the desktop form.
 #pragma once
 
 #include "framework/HeadlessForm.h"
+#include "res/DialogTemplates.h"
 
 namespace tq {
 
+// Adds a control to the form for every item of the template that holds state.
+void AddTemplateControls(HeadlessForm& form, const DialogTemplate& dialog);
+
+// The main form's template.
 void AddConfigFormControls(HeadlessForm& form);
 
 }  // namespace tq

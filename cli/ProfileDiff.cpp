@@ -13,7 +13,7 @@ namespace {
 // profile can never remove.
 bool LeavesThePrinterAlone(const FormSetting& setting) {
     return setting.kind == FormSetting::Kind::Unchanged ||
-           (setting.kind == FormSetting::Kind::FontSelection && setting.number == CB_ERR);
+           (setting.kind == FormSetting::Kind::FontSelection && setting.number == kCbErr);
 }
 
 }  // namespace

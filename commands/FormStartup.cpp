@@ -22,9 +22,9 @@ void FillFontList(WindowOps& form, int comboBox) {
 void StartUpForm(WindowOps& form) {
     if (FindUsbPrinter() == 0) {
         CloseUsbHandle();
-        form.MessageBox("Usb offline, assuming COM1:", "BRENLOW", MB_ICONINFORMATION);
+        form.MessageBox("Usb offline, assuming COM1:", "BRENLOW", kMbIconInformation);
     } else {
-        form.MessageBox("Device Online", "BRENLOW", MB_ICONINFORMATION);
+        form.MessageBox("Device Online", "BRENLOW", kMbIconInformation);
     }
     FillFontList(form, IDC_JOURNAL_FONT);
     FillFontList(form, IDC_VALIDATION_FONT);

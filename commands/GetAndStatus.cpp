@@ -1,4 +1,5 @@
 // "Get" and "Status / Test Print": the two commands that make one short exchange each.
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -9,10 +10,9 @@
 #include "framework/MessageBoxes.h"
 #include "framework/WindowOps.h"
 #include "link/PrinterLink.h"
-#include "link/TimedTransfer.h"
-#include "platform/Platform.h"
 #include "protocol/FeatureMap.h"
 #include "protocol/FeatureProtocol.h"
+#include "protocol/StatusExchange.h"
 
 namespace tq {
 
@@ -21,11 +21,7 @@ namespace {
 constexpr const char* kRangeNotice = "Enter a value between 30H and 6FH";
 constexpr int kFirstUserFeature = 0x30;
 constexpr int kLastUserFeature = 0x6F;
-
-// The nine bytes the printer prints as its test: "testing" and two line feeds.
-constexpr BYTE kTestText[] = {0x74, 0x65, 0x73, 0x74, 0x69, 0x6E, 0x67, 0x0A, 0x0A};
-constexpr BYTE kEnq = 0x05;
-constexpr DWORD kStatusBufferSize = 64;
+constexpr std::size_t kStatusTextSize = 64;
 
 // The feature number typed into field 1070, or nothing when the range notice is due.
 std::optional<FeatureId> TypedFeatureNumber(const std::string& typed) {
@@ -45,38 +41,31 @@ std::optional<FeatureId> TypedFeatureNumber(const std::string& typed) {
 template <typename Exchange>
 void WithPrinterLink(WindowOps& form, Exchange exchange) {
     if (OpenPrinterLink() != 0) {
-        form.MessageBox("error opening printer", "Caption", MB_OK);
+        form.MessageBox("error opening printer", "Caption", kMbOk);
         return;
     }
     exchange();
     ClosePrinterLink();
 }
 
-// The printer answers the enquiry with exactly one byte; anything else is a read failure.
-void ReadAndShowStatus(WindowOps& form) {
-    BYTE reply[kStatusBufferSize];
-    std::int32_t received = 0;
-    if (ReadReply(ReplyForm::Byte, reply, received, 0) != 0) {
-        return;
-    }
-    char text[kStatusBufferSize];
-    std::snprintf(text, sizeof text, "<%02x>", static_cast<unsigned>(reply[0]));
-    form.MessageBox(text, "Printer Status Byte", MB_OK);
-}
-
+// The status is enquired only after the whole test text has been written. A status that cannot
+// be read has been reported as "read error" already: nothing is added to it.
 void PrintTestAndShowStatus(WindowOps& form) {
-    DiscardStaleInput();
-    if (TimedWrite(kTestText, sizeof kTestText, kWriteTimeoutMs) != 0) {
+    if (PrintTestText() != 0) {
         AfxMessageBox("fatal write error", 0, 0);
         return;
     }
-    // The enquiry goes in a write of its own, at once after the whole test text.
-    if (TimedWrite(&kEnq, 1, kWriteTimeoutMs) != 0) {
+    if (SendStatusEnquiry() != 0) {
         AfxMessageBox("write error", 0, 0);
         return;
     }
-    os::Sleep(kReplyPauseMs);
-    ReadAndShowStatus(form);
+    std::uint8_t status = 0;
+    if (ReadStatusByte(status) != 0) {
+        return;
+    }
+    char text[kStatusTextSize];
+    std::snprintf(text, sizeof text, "<%02x>", static_cast<unsigned>(status));
+    form.MessageBox(text, "Printer Status Byte", kMbOk);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ constexpr std::uint8_t kWriteAllOrder[] = {76, 85, 86, 88, 96, 97, 98, 99, 100, 
 // Opens the link and resets the bar; false, after "error opening printer", when it did not open.
 bool StartBulkCommand(WindowOps& form) {
     if (OpenPrinterLink() != 0) {
-        form.MessageBox("error opening printer", kCaption, MB_OK);
+        form.MessageBox("error opening printer", kCaption, kMbOk);
         return false;
     }
     form.SetRange(IDC_PROGRESS, 0, kProgressHigh);
@@ -39,7 +39,7 @@ bool StartBulkCommand(WindowOps& form) {
 }
 
 void EndWithFatalWriteError(WindowOps& form) {
-    form.MessageBox("fatal write error", kCaption, MB_OK);
+    form.MessageBox("fatal write error", kCaption, kMbOk);
     ClosePrinterLink();
 }
 

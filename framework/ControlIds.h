@@ -2,7 +2,7 @@
 // headless form and the commands all address the controls by these numbers.
 #pragma once
 
-#include "platform/Win32Types.h"
+#include "framework/WindowConstants.h"
 
 namespace tq {
 
@@ -12,7 +12,7 @@ inline constexpr int IDR_MAINFRAME = 128;
 inline constexpr int IDS_ABOUTBOX = 101;
 inline constexpr int IDM_ABOUTBOX = 0x0010;
 
-// IDOK (1) and IDCANCEL (2, "EXIT") are Win32's own.
+// The form's "EXIT" button and the About box's "OK" are the standard buttons kIdCancel and kIdOk.
 
 // SETUP ID
 inline constexpr int IDC_CLAMP_DELAY = 1000;

@@ -77,14 +77,14 @@ void HeadlessForm::AddString(int id, const std::string& text) {
 
 int HeadlessForm::GetCurSel(int id) const {
     const Control* combo = Find(id, Kind::ComboBox);
-    return combo ? combo->selection : CB_ERR;
+    return combo ? combo->selection : kCbErr;
 }
 
 // Like CB_SETCURSEL: an index outside the list clears the selection.
 void HeadlessForm::SetCurSel(int id, int index) {
     if (Control* combo = Find(id, Kind::ComboBox)) {
         const bool inList = index >= 0 && index < static_cast<int>(combo->items.size());
-        combo->selection = inList ? index : CB_ERR;
+        combo->selection = inList ? index : kCbErr;
         combo->text = inList ? combo->items[index] : std::string();
     }
 }

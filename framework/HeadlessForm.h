@@ -51,7 +51,7 @@ private:
         std::string text;
         int check = 0;
         std::vector<std::string> items;
-        int selection = CB_ERR;
+        int selection = kCbErr;
         Progress progress;
     };
     void Add(int id, Kind kind);

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "framework/WindowConstants.h"
+
 namespace tq {
 
 namespace {
@@ -25,7 +27,7 @@ int AfxMessageBox(const std::string& text, unsigned type, unsigned /*helpId*/) {
     } else {
         std::fprintf(stderr, "%s: %s\n", box.caption.c_str(), box.text.c_str());
     }
-    return 1;  // IDOK: the only button these boxes have
+    return kIdOk;  // the only button these boxes have
 }
 
 }  // namespace tq

@@ -6,8 +6,13 @@
 
 #include <string>
 
-// MB_OK, MB_ICONINFORMATION and CB_ERR, the Win32 names the operations are given and answer in.
-#include "platform/Win32Types.h"
+#include "framework/WindowConstants.h"
+
+// windows.h, where a Win32 front end includes it too, maps these names to their A or W forms; the
+// window operations keep the plain names.
+#undef MessageBox
+#undef GetDlgItemText
+#undef SetDlgItemText
 
 namespace tq {
 
@@ -28,7 +33,7 @@ public:
     virtual void SetCheck(int id, int state) = 0;
 
     // Combo boxes: CB_ADDSTRING appends (the lists are not sorted), CB_GETCURSEL gives the selected
-    // index or CB_ERR, CB_SETCURSEL selects an index (-1 clears the selection).
+    // index or kCbErr, CB_SETCURSEL selects an index (-1 clears the selection).
     virtual void AddString(int id, const std::string& text) = 0;
     virtual int GetCurSel(int id) const = 0;
     virtual void SetCurSel(int id, int index) = 0;

@@ -18,6 +18,9 @@ namespace {
 
 constexpr DWORD kPropertySize = 2048;
 
+// The link state, one object for the process: the handles (ComHandle, UsbHandle, ActiveLink), the
+// flags of the running command (ComOpened), the remembered DeviceState, what discovery read, the
+// serial settings, and why the latest opens failed.
 struct LinkState {
     HANDLE comHandle = INVALID_HANDLE_VALUE;
     HANDLE usbHandle = INVALID_HANDLE_VALUE;
@@ -38,6 +41,23 @@ struct LinkState {
     std::vector<HANDLE> retiredHandles;
     OpenFailure comOpenFailure;
     OpenFailure usbOpenFailure;
+
+    // A running command may still be using the USB handle, from inside one of its message boxes.
+    bool UsbHandleInUse() const {
+        return commandRunning && usbHandle != INVALID_HANDLE_VALUE && usbHandle == activeLink;
+    }
+    // Lets go of UsbHandle: closed now, or at the end of the command that still uses it.
+    void ReleaseUsbHandle() {
+        if (usbHandle == INVALID_HANDLE_VALUE) {
+            return;
+        }
+        if (UsbHandleInUse()) {
+            retiredHandles.push_back(usbHandle);
+        } else {
+            os::CloseHandle(usbHandle);
+        }
+        usbHandle = INVALID_HANDLE_VALUE;
+    }
 };
 
 LinkState g_link;
@@ -108,19 +128,10 @@ bool ReadDevicePath(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData, SP_D
 // inside one of its message boxes), the device is kept as it is held. Otherwise the old handle is
 // closed before the new open, so a re-plugged printer gets a fresh handle.
 bool KeepHeldUsbHandle() {
-    if (g_link.usbHandle == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    const bool inUse = g_link.commandRunning && g_link.usbHandle == g_link.activeLink;
-    if (inUse && std::strcmp(g_link.usbHandlePath, g_link.devicePath) == 0) {
+    if (g_link.UsbHandleInUse() && std::strcmp(g_link.usbHandlePath, g_link.devicePath) == 0) {
         return true;
     }
-    if (inUse) {
-        g_link.retiredHandles.push_back(g_link.usbHandle);
-    } else {
-        os::CloseHandle(g_link.usbHandle);
-    }
-    g_link.usbHandle = INVALID_HANDLE_VALUE;
+    g_link.ReleaseUsbHandle();
     return false;
 }
 
@@ -267,15 +278,7 @@ int FindUsbPrinter() {
 }
 
 void CloseUsbHandle() {
-    if (g_link.usbHandle != INVALID_HANDLE_VALUE) {
-        // A running command may still be using it from inside a message box; it goes at its end.
-        if (g_link.commandRunning && g_link.usbHandle == g_link.activeLink) {
-            g_link.retiredHandles.push_back(g_link.usbHandle);
-        } else {
-            os::CloseHandle(g_link.usbHandle);
-        }
-    }
-    g_link.usbHandle = INVALID_HANDLE_VALUE;
+    g_link.ReleaseUsbHandle();
 }
 
 DeviceEvent PollUsbPrinter() {
@@ -356,11 +359,11 @@ void ClosePrinterLink() {
 void HandleDeviceChange(WindowOps& form) {
     switch (PollUsbPrinter()) {
         case DeviceEvent::CameOnline:
-            form.MessageBox("Device Online", "WM_DEVICECHANGE", MB_ICONINFORMATION);
+            form.MessageBox("Device Online", "WM_DEVICECHANGE", kMbIconInformation);
             break;
         case DeviceEvent::WentOffline:
             CloseUsbHandle();
-            form.MessageBox("Usb offline, assuming COM1:", "WM_DEVICECHANGE", MB_ICONINFORMATION);
+            form.MessageBox("Usb offline, assuming COM1:", "WM_DEVICECHANGE", kMbIconInformation);
             break;
         case DeviceEvent::NoChange:
             break;

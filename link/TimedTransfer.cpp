@@ -19,7 +19,9 @@ constexpr DWORD kQuietMs = 200;
 // A device that never stops talking does not hold the command for longer than this.
 constexpr DWORD kQuietBoundMs = 1000;
 
-// The transfer state: one of each for the process, used by one transfer at a time.
+// The transfer state, one object for the process: the records and the receive chunk, used by one
+// transfer at a time, and what outlives each transfer: whether the device has gone, and who
+// watches the line.
 struct TransferState {
     OVERLAPPED writeRecord{};
     DWORD writtenCount = 0;
@@ -31,13 +33,13 @@ struct TransferState {
     DWORD eventMask = 0;
     // A transfer failed because the device is gone; the command need not try the next one.
     bool linkLost = false;
+    TransferObserver observer;
 };
 TransferState g_state;
-TransferObserver g_observer;
 
 void Observe(TransferEvent event, const BYTE* bytes, DWORD count) {
-    if (g_observer && count > 0) {
-        g_observer(event, bytes, count);
+    if (g_state.observer && count > 0) {
+        g_state.observer(event, bytes, count);
     }
 }
 
@@ -290,6 +292,10 @@ TransferStatus ReadOneChunk(DWORD start, DWORD timeout) {
 
 }  // namespace
 
+void PauseForReply(DWORD milliseconds) {
+    os::Sleep(milliseconds);
+}
+
 void DiscardStaleInput() {
     if (!os::PurgeComm(ActiveLink(), PURGE_RXABORT | PURGE_RXCLEAR)) {
         NoteError();
@@ -308,7 +314,7 @@ bool InputArrivesWithin(DWORD milliseconds) {
 }
 
 void SetTransferObserver(TransferObserver observer) {
-    g_observer = std::move(observer);
+    g_state.observer = std::move(observer);
 }
 
 bool LinkLost() {

@@ -24,6 +24,10 @@ TransferStatus TimedWrite(const void* data, DWORD count, DWORD timeout);
 TransferStatus TimedRead(void* destination, DWORD capacity, DWORD expected, std::int32_t* received,
                          BYTE terminator, DWORD timeout);
 
+// The pause between a request and the read of its reply: the printer needs it to answer, whatever
+// it was asked. It blocks the calling thread, as the transfers do.
+void PauseForReply(DWORD milliseconds);
+
 // Replies carry no feature id, so a reply can only be matched to its query when nothing else is on
 // the line. These keep it so; none of them shows a message.
 // Drops whatever the printer sent that no read has taken: called before every request that

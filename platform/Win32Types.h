@@ -40,13 +40,6 @@ using ULONG_PTR = std::uintptr_t;
 inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintptr_t{0});
 inline constexpr DWORD MAXDWORD = 0xFFFFFFFFu;
 
-// Message-box types, the combo box's "no selection" and the two dialog results.
-inline constexpr unsigned MB_OK = 0x00;
-inline constexpr unsigned MB_ICONINFORMATION = 0x40;
-inline constexpr int CB_ERR = -1;
-inline constexpr int IDOK = 1;
-inline constexpr int IDCANCEL = 2;
-
 // Error codes that the link tests for, and the ones the POSIX platform reports.
 inline constexpr DWORD ERROR_SUCCESS = 0;
 inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;

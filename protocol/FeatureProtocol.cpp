@@ -3,7 +3,6 @@
 #include "framework/MessageBoxes.h"
 #include "link/ReplyAssembly.h"
 #include "link/TimedTransfer.h"
-#include "platform/Platform.h"
 
 namespace tq {
 
@@ -16,7 +15,7 @@ int QueryFeatureAs(FeatureId id, ByteFormat format, char (&text)[kFeatureTextSiz
         return -1;
     }
     // The printer needs the pause to answer, whatever the id; it is not shortened.
-    os::Sleep(kReplyPauseMs);
+    PauseForReply(kReplyPauseMs);
     const ReplyForm form = ReplyFormOf(id);
     if (form == ReplyForm::None) {
         text[0] = '\0';
@@ -37,7 +36,7 @@ int QueryFeatureAs(FeatureId id, ByteFormat format, char (&text)[kFeatureTextSiz
 }  // namespace
 
 int ReadReply(ReplyForm form, std::span<std::uint8_t> reply, std::int32_t& received,
-              BYTE terminator) {
+              std::uint8_t terminator) {
     const DWORD expected = form == ReplyForm::Text ? 0 : 1;
     const bool answered = TimedRead(reply.data(), static_cast<DWORD>(reply.size()), expected,
                                     &received, terminator, kReadTimeoutMs) == 0;

@@ -7,19 +7,18 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/Win32Types.h"
 #include "protocol/Frames.h"
 
 namespace tq {
 
 // The fixed timing of every exchange with the printer.
-inline constexpr DWORD kWriteTimeoutMs = 100;
-inline constexpr DWORD kReplyPauseMs = 100;  // between a request and the read of its reply
-inline constexpr DWORD kReadTimeoutMs = 10;
+inline constexpr std::uint32_t kWriteTimeoutMs = 100;
+inline constexpr std::uint32_t kReplyPauseMs = 100;  // between a request and the read of its reply
+inline constexpr std::uint32_t kReadTimeoutMs = 10;
 // After a reply is complete, bytes that arrive this soon belong to the same answer: at 9600 baud a
 // byte follows the one before it within 1.04 ms. The printer's replies are in by the end of the
 // 100 ms pause, so a longer wait would only slow every query down.
-inline constexpr DWORD kSurplusWindowMs = 2;
+inline constexpr std::uint32_t kSurplusWindowMs = 2;
 
 // Sends one write-feature frame with n data bytes (every caller sends one). 0 when the whole frame
 // was written; -1 when the transfer failed (its message shown) or when n exceeds the frame's 26.
@@ -38,6 +37,6 @@ int QueryFeatureDecimal(FeatureId id, char (&text)[kFeatureTextSize]);
 // read at all, "read error" is shown after the transfer's own message, the line is let go quiet,
 // and the result is -1. Requests that expect a reply first drop stale input (DiscardStaleInput).
 int ReadReply(ReplyForm form, std::span<std::uint8_t> reply, std::int32_t& received,
-              BYTE terminator);
+              std::uint8_t terminator);
 
 }  // namespace tq

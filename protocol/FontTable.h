@@ -28,7 +28,7 @@ inline constexpr std::array<FontEntry, 10> FontTable = {{
 
 // The list index of a font code, or nothing for a code the table does not hold.
 std::optional<int> FontIndexOfCode(std::uint8_t code);
-// The font code of a list index, or nothing outside 0..9 (CB_ERR included).
+// The font code of a list index, or nothing outside 0..9 (kCbErr included).
 std::optional<std::uint8_t> FontCodeOfIndex(int index);
 
 }  // namespace tq

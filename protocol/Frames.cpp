@@ -62,6 +62,14 @@ std::array<std::uint8_t, 3> BuildQueryFrame(FeatureId id) {
     return {ESC, kQueryFeatureCommand, id};
 }
 
+std::array<std::uint8_t, 9> BuildTestPrintFrame() {
+    return {0x74, 0x65, 0x73, 0x74, 0x69, 0x6E, 0x67, 0x0A, 0x0A};
+}
+
+std::array<std::uint8_t, 1> BuildStatusEnquiryFrame() {
+    return {ENQ};
+}
+
 ReplyForm ReplyFormOf(FeatureId id) {
     if (id >= 0x30 && id <= 0x3F) {
         return ReplyForm::Text;

@@ -38,6 +38,12 @@ bool BuildWriteFrame(FeatureId id, std::span<const std::uint8_t> data, WriteFram
 // ESC "?" id: three bytes, no length and no terminator.
 std::array<std::uint8_t, 3> BuildQueryFrame(FeatureId id);
 
+// The status exchange sends two frames in two writes: the test text, which the printer prints
+// ("testing" and two line feeds), then ENQ alone, which it answers with its status byte.
+inline constexpr std::uint8_t ENQ = 0x05;
+std::array<std::uint8_t, 9> BuildTestPrintFrame();
+std::array<std::uint8_t, 1> BuildStatusEnquiryFrame();
+
 enum class ReplyForm {
     Text,  // 0x30..0x3F: three leading bytes, the characters, ETX
     Byte,  // 0x41..0x6F: exactly one byte, the value

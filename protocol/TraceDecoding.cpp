@@ -11,7 +11,6 @@ namespace tq {
 
 namespace {
 
-constexpr std::uint8_t kEnq = 0x05;
 constexpr std::size_t kQueryFrameSize = 3;
 constexpr std::size_t kWriteFrameHead = 4;  // ESC "(" and the two length bytes
 
@@ -53,7 +52,7 @@ std::string DescribeWrite(FeatureId id, std::span<const std::uint8_t> data) {
 // first byte is text whatever it is: an ESC there starts no frame.
 std::size_t TextRun(std::span<const std::uint8_t> bytes) {
     std::size_t end = 1;
-    while (end < bytes.size() && bytes[end] != ESC && bytes[end] != kEnq) {
+    while (end < bytes.size() && bytes[end] != ESC && bytes[end] != ENQ) {
         ++end;
     }
     return end;
@@ -137,7 +136,7 @@ std::string TraceDecoder::DescribeFrame(std::span<const std::uint8_t> rest, std:
         used = kWriteFrameHead + length;
         return DescribeWrite(rest[kWriteFrameHead], rest.subspan(kWriteFrameHead + 1, length - 1));
     }
-    if (rest[0] == kEnq) {
+    if (rest[0] == ENQ) {
         Expect(Awaiting::StatusByte, 0);
         used = 1;
         return "status enquiry (ENQ)";

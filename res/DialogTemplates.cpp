@@ -140,6 +140,19 @@ bool DialogItem::IsTabStop() const {
     }
 }
 
+bool DialogItem::HoldsState() const {
+    switch (kind) {
+        case ItemKind::Edit:
+        case ItemKind::CheckBox:
+        case ItemKind::DropDownCombo:
+        case ItemKind::DropDownList:
+        case ItemKind::ProgressBar:
+            return true;
+        default:
+            return false;
+    }
+}
+
 const DialogTemplate& ConfigFormTemplate() {
     return kConfigForm;
 }

@@ -54,6 +54,9 @@ struct DialogItem {
 
     bool Has(ItemFlag flag) const { return (flags & flag) != 0; }
     bool IsTabStop() const;
+    // Edits, check boxes, combo boxes and the progress bar: what a form without a window must keep
+    // for the commands to read back. Labels, group boxes, buttons and the icon hold nothing.
+    bool HoldsState() const;
 };
 
 struct DialogTemplate {

@@ -7,6 +7,7 @@
 #include "commands/FormStartup.h"
 #include "framework/ControlIds.h"
 #include "framework/HeadlessForm.h"
+#include "protocol/Frames.h"
 #include "tests/unit/protocol/PrinterOnFake.h"
 
 namespace tq {
@@ -16,7 +17,9 @@ using test::Afx;
 using test::Bytes;
 using Lines = std::vector<std::string>;
 
-const Bytes kTestText = {0x74, 0x65, 0x73, 0x74, 0x69, 0x6E, 0x67, 0x0A, 0x0A};
+const auto kTestFrame = BuildTestPrintFrame();
+const Bytes kTestText(kTestFrame.begin(), kTestFrame.end());
+const Bytes kEnquiry = {ENQ};
 const char* const kRangeNotice = "Enter a value between 30H and 6FH";
 
 class CommandTest : public ::testing::Test, protected test::PrinterOnFake {
@@ -90,7 +93,7 @@ TEST_F(GetFeatureTest, LinkThatCannotBeOpened) {
     Get("88");
     EXPECT_EQ(Boxes(), (Lines{Afx("Error opening printer"), "Caption: error opening printer"}));
     EXPECT_EQ(sink.boxes.back().kind, MessageBoxEvent::Kind::Form);
-    EXPECT_EQ(sink.boxes.back().type, MB_OK);
+    EXPECT_EQ(sink.boxes.back().type, kMbOk);
     EXPECT_TRUE(com.writes.empty());
     EXPECT_EQ(form.GetDlgItemText(IDC_FEATURE_VALUE), "previous");
 }
@@ -116,11 +119,11 @@ class StatusTestPrintTest : public CommandTest {};
 TEST_F(StatusTestPrintTest, PrintsTheTestTextThenAsksForTheStatus) {
     printer.faults.statusByte = 0xA5;
     OnStatusTestPrint(form);
-    EXPECT_EQ(com.writes, (std::vector<Bytes>{kTestText, {0x05}}));
+    EXPECT_EQ(com.writes, (std::vector<Bytes>{kTestText, kEnquiry}));
     EXPECT_EQ(printer.PrintLog(), kTestText);
     EXPECT_EQ(Boxes(), Lines{"Printer Status Byte: <a5>"});
     EXPECT_EQ(sink.boxes[0].kind, MessageBoxEvent::Kind::Form);
-    EXPECT_EQ(sink.boxes[0].type, MB_OK);
+    EXPECT_EQ(sink.boxes[0].type, kMbOk);
     EXPECT_EQ(CallsOf("Sleep(100)"), 1);
     ExpectLinkClosed();
 }
@@ -176,12 +179,12 @@ protected:
 TEST_F(FormStartupTest, WithoutUsbAssumesCom1AndFillsTheForm) {
     StartUpForm(form);
     ASSERT_EQ(Boxes(), Lines{"BRENLOW: Usb offline, assuming COM1:"});
-    EXPECT_EQ(sink.boxes[0].type, MB_ICONINFORMATION);
+    EXPECT_EQ(sink.boxes[0].type, kMbIconInformation);
     for (int list : {IDC_JOURNAL_FONT, IDC_VALIDATION_FONT}) {
         ASSERT_EQ(form.Items(list).size(), 10u);
         EXPECT_EQ(form.Items(list).front(), "Standard - Default");
         EXPECT_EQ(form.Items(list).back(), "Large Italic");
-        EXPECT_EQ(form.GetCurSel(list), CB_ERR);
+        EXPECT_EQ(form.GetCurSel(list), kCbErr);
     }
     EXPECT_EQ(form.GetDlgItemText(IDC_VERSION), "1.0.0.2");
     EXPECT_EQ(CurrentDeviceState(), DeviceState::Unknown);
@@ -194,7 +197,7 @@ TEST_F(FormStartupTest, WithAUsbPrinterSaysDeviceOnline) {
     platform.usbInterfaces.push_back(usb);
     StartUpForm(form);
     ASSERT_EQ(Boxes(), Lines{"BRENLOW: Device Online"});
-    EXPECT_EQ(sink.boxes[0].type, MB_ICONINFORMATION);
+    EXPECT_EQ(sink.boxes[0].type, kMbIconInformation);
     EXPECT_EQ(CurrentDeviceState(), DeviceState::Unknown);
 }
 

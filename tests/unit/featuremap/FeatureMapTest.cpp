@@ -219,7 +219,7 @@ TEST_F(FeatureMapTest, FontRepliesSelectKnownCodesAndKeepTheSelectionOtherwise) 
     const FeatureBinding& validation = Feature("ValidationDefaultFont");
     EXPECT_EQ(FormToFeature(form, journal), std::nullopt);  // no selection: not written
     FeatureToForm(form, journal, "1B");
-    EXPECT_EQ(form.GetCurSel(IDC_JOURNAL_FONT), CB_ERR);
+    EXPECT_EQ(form.GetCurSel(IDC_JOURNAL_FONT), kCbErr);
     FeatureToForm(form, journal, "1E");
     EXPECT_EQ(form.GetDlgItemText(IDC_JOURNAL_FONT), "Standard");
     EXPECT_EQ(FormToFeature(form, journal), 0x1E);
@@ -241,7 +241,7 @@ TEST_F(FeatureMapTest, EachFontEntryWritesItsCode) {
         EXPECT_EQ(FormToFeature(form, feature), codes[index]) << index;
     }
     // Text typed into the editable part does not count; only the list selection does.
-    form.SetCurSel(IDC_VALIDATION_FONT, CB_ERR);
+    form.SetCurSel(IDC_VALIDATION_FONT, kCbErr);
     form.SetDlgItemText(IDC_VALIDATION_FONT, "Standard");
     EXPECT_EQ(FormToFeature(form, feature), std::nullopt);
 }

@@ -54,6 +54,12 @@ TEST(QueryFrameTest, IsEscQuestionMarkId) {
     EXPECT_EQ(BuildQueryFrame(0x58), (std::array<std::uint8_t, 3>{0x1B, 0x3F, 0x58}));
 }
 
+TEST(StatusFramesTest, TestTextThenEnquiry) {
+    EXPECT_EQ(BuildTestPrintFrame(),
+              (std::array<std::uint8_t, 9>{0x74, 0x65, 0x73, 0x74, 0x69, 0x6E, 0x67, 0x0A, 0x0A}));
+    EXPECT_EQ(BuildStatusEnquiryFrame(), (std::array<std::uint8_t, 1>{0x05}));
+}
+
 TEST(ReplyFormTest, TheIdAloneDecidesAtEveryBound) {
     const std::pair<int, ReplyForm> cases[] = {
         {0x00, ReplyForm::None}, {0x2F, ReplyForm::None}, {0x30, ReplyForm::Text},

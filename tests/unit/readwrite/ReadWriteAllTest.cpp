@@ -140,7 +140,7 @@ TEST_F(ReadWriteAllTest, NeitherCommandTouchesAnythingWhenTheLinkDoesNotOpen) {
         EXPECT_EQ(LastBox().kind, Kind::Form);
         EXPECT_EQ(LastBox().text, "error opening printer");
         EXPECT_EQ(LastBox().caption, "Caption");
-        EXPECT_EQ(LastBox().type, MB_OK);
+        EXPECT_EQ(LastBox().type, kMbOk);
         EXPECT_EQ(FormBoxes(), 1);
     }
     EXPECT_TRUE(com.writes.empty());

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DeviceNoticeWatch.h"
+#include "app/wx/DeviceNoticeWatch.h"
 #include "tests/window/form/FormFixture.h"
 
 namespace tq {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/AboutBox.h"
-#include "app/ConfigForm.h"
+#include "app/wx/AboutBox.h"
+#include "app/wx/ConfigForm.h"
 #include "tests/window/form/FormFixture.h"
 
 namespace tq {
@@ -84,7 +84,7 @@ TEST_F(FormKeysTest, EnterLeavesTheFormOpenAndEscapeClosesIt) {
 // GTK would press a default button on Enter and end the form; the form keeps Enter to itself even
 // when a button has become the default.
 TEST_F(FormKeysTest, EnterDoesNotReachADefaultButton) {
-    dynamic_cast<wxButton&>(Control(IDCANCEL)).SetDefault();
+    dynamic_cast<wxButton&>(Control(kIdCancel)).SetDefault();
     RunForm([this] {
         ClickOn(Control(IDC_SETUP_VERSION));
         const test::ButtonActivations activations(form);
@@ -97,8 +97,8 @@ TEST_F(FormKeysTest, EnterDoesNotReachADefaultButton) {
 TEST_F(FormKeysTest, EnterOnAFocusedButtonPressesIt) {
     RunForm([this] {
         ClickOn(Control(IDC_CLAMP_DELAY));
-        Control(IDCANCEL).SetFocus();
-        ASSERT_TRUE(WaitUntil([this] { return wxWindow::FindFocus() == &Control(IDCANCEL); }));
+        Control(kIdCancel).SetFocus();
+        ASSERT_TRUE(WaitUntil([this] { return wxWindow::FindFocus() == &Control(kIdCancel); }));
         PressKey(WXK_RETURN);
         EXPECT_TRUE(WaitUntil([this] { return !form.IsModal(); })) << "Enter did not press EXIT";
     });
@@ -106,7 +106,7 @@ TEST_F(FormKeysTest, EnterOnAFocusedButtonPressesIt) {
 
 TEST_F(FormKeysTest, ExitButtonClosesTheForm) {
     RunForm([this] {
-        ClickOn(Control(IDCANCEL));
+        ClickOn(Control(kIdCancel));
         EXPECT_TRUE(WaitUntil([this] { return !form.IsModal(); }));
     });
 }
@@ -156,7 +156,7 @@ TEST_F(AboutBoxTest, MenuEntryOpensTheAboutBox) {
                 okId = box.GetDefaultItem() == button ? button->GetId() : -1;
             }
         }
-        return IDOK;
+        return kIdOk;
     };
     wxCommandEvent entry(wxEVT_MENU, IDM_ABOUTBOX);
     form.GetEventHandler()->ProcessEvent(entry);
@@ -167,14 +167,14 @@ TEST_F(AboutBoxTest, MenuEntryOpensTheAboutBox) {
     EXPECT_EQ(texts[0], "tq9000_config_app Version 1.0");
     EXPECT_EQ(texts[1].find("BRENLOW"), std::string::npos);
     EXPECT_TRUE(iconShown);
-    EXPECT_EQ(okId, IDOK);
+    EXPECT_EQ(okId, kIdOk);
 }
 
 // A right click on the form opens its window menu; the last entry, chosen from the keyboard, opens
 // the About box.
 TEST_F(AboutBoxTest, RightClickOpensTheWindowMenuWhoseAboutEntryOpensTheAboutBox) {
     dialogs.answer = [this](wxDialog& dialog) {
-        return &dialog == &form ? static_cast<int>(wxID_NONE) : static_cast<int>(IDOK);
+        return &dialog == &form ? static_cast<int>(wxID_NONE) : static_cast<int>(kIdOk);
     };
     RunForm([this] {
         // The menu runs a loop of its own until it closes, inside the click: the keys come from a
@@ -210,7 +210,7 @@ TEST_F(AboutBoxTest, RightClickOpensTheWindowMenuWhoseAboutEntryOpensTheAboutBox
 // OK, Escape and the close box each end the About box; the form stays.
 TEST_F(AboutBoxTest, ClosesWithOkEscapeAndTheCloseBox) {
     const std::vector<std::function<void(CAboutBox&)>> ways = {
-        [](CAboutBox& box) { ClickOn(*box.FindWindow(IDOK)); },
+        [](CAboutBox& box) { ClickOn(*box.FindWindow(kIdOk)); },
         [](CAboutBox& box) {
             ClickOn(box);
             PressKey(WXK_ESCAPE);
@@ -226,7 +226,7 @@ TEST_F(AboutBoxTest, ClosesWithOkEscapeAndTheCloseBox) {
             ways[way](box);
             EXPECT_TRUE(WaitUntil([&] { return !box.IsModal(); })) << "way " << way;
         });
-        EXPECT_EQ(result, IDOK) << "way " << way;
+        EXPECT_EQ(result, kIdOk) << "way " << way;
     }
 }
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ConfigForm.h"
+#include "app/wx/ConfigForm.h"
 #include "commands/Commands.h"
 #include "commands/FormStartup.h"
 #include "framework/HeadlessForm.h"
@@ -55,7 +55,7 @@ protected:
         HeadlessRun run{test::DescribeFeatureControls(headless), {}};
         for (const MessageBoxEvent& box : recorded.boxes) {
             run.boxes.push_back(box.caption + ": " + box.text +
-                                (box.type == MB_ICONINFORMATION ? " (i)" : ""));
+                                (box.type == kMbIconInformation ? " (i)" : ""));
         }
         return run;
     }

@@ -9,8 +9,8 @@
 
 #include <string>
 
-#include "app/ConfigForm.h"
-#include "app/WxWindowOps.h"
+#include "app/wx/ConfigForm.h"
+#include "app/wx/WxWindowOps.h"
 #include "framework/ControlIds.h"
 #include "framework/MessageBoxes.h"
 #include "tests/window/form/PrinterRig.h"
@@ -36,7 +36,7 @@ protected:
             ASSERT_TRUE(WaitUntilReadyForInput(form)) << "the form never came on the screen";
             script();
             if (form.IsModal()) {
-                form.EndModal(IDCANCEL);
+                form.EndModal(kIdCancel);
             }
         });
     }

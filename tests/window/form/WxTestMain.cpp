@@ -1,5 +1,5 @@
-// The window tests' main: GoogleTest inside a running wx application, with the form's templates and
-// style loaded as the program loads them. A wx assertion fails the test instead of opening a box.
+// The window tests' main: GoogleTest inside a running wx application, with the form's style
+// installed as the program installs it. A wx assertion fails the test instead of opening a box.
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/init.h>
@@ -7,9 +7,8 @@
 
 #include <cstdio>
 
-#include "app/ConfigApp.h"
-#include "app/NativeLook.h"
-#include "app/Resources.h"
+#include "app/wx/ConfigApp.h"
+#include "app/wx/NativeLook.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
@@ -32,9 +31,6 @@ int main(int argc, char** argv) {
             << "wx assertion in " << func.utf8_string() << ": " << cond.utf8_string() << " "
             << msg.utf8_string();
     });
-    if (!tq::LoadDialogTemplates()) {
-        return 1;
-    }
     tq::InstallCompactStyle();
     const int result = RUN_ALL_TESTS();
     wxEntryCleanup();

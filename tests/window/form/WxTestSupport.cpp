@@ -10,8 +10,8 @@
 
 #include <chrono>
 
-#include "app/AboutBox.h"
-#include "app/ConfigForm.h"
+#include "app/wx/AboutBox.h"
+#include "app/wx/ConfigForm.h"
 
 namespace tq::test {
 

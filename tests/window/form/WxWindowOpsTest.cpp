@@ -1,7 +1,7 @@
 // The window operations played on the real controls: what the command code relies on from each
 // Win32 control message, including the edges (unknown ids, no selection, a bar stepped past its
 // end) where wx's own behaviour differs from the Win32 control's.
-#include "app/WxWindowOps.h"
+#include "app/wx/WxWindowOps.h"
 
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
@@ -47,17 +47,17 @@ TEST_F(WxWindowOpsTest, ComboBoxesAppendSelectAndClear) {
     }
     auto& editable = dynamic_cast<wxComboBox&>(Control(IDC_JOURNAL_FONT));
     EXPECT_EQ(editable.GetString(0), "b");  // appended, not sorted
-    EXPECT_EQ(ops.GetCurSel(IDC_JOURNAL_FONT), CB_ERR);
+    EXPECT_EQ(ops.GetCurSel(IDC_JOURNAL_FONT), kCbErr);
     ops.SetCurSel(IDC_JOURNAL_FONT, 2);
     EXPECT_EQ(ops.GetCurSel(IDC_JOURNAL_FONT), 2);
     EXPECT_EQ(ops.GetDlgItemText(IDC_JOURNAL_FONT), "c");
     ops.SetCurSel(IDC_JOURNAL_FONT, -1);
-    EXPECT_EQ(ops.GetCurSel(IDC_JOURNAL_FONT), CB_ERR);
+    EXPECT_EQ(ops.GetCurSel(IDC_JOURNAL_FONT), kCbErr);
     EXPECT_EQ(ops.GetDlgItemText(IDC_JOURNAL_FONT), "");
     ops.SetCurSel(IDC_JOURNAL_FONT, 1);
     ops.SetCurSel(IDC_JOURNAL_FONT, 3);  // past the end clears, as CB_SETCURSEL does
-    EXPECT_EQ(ops.GetCurSel(IDC_JOURNAL_FONT), CB_ERR);
-    EXPECT_EQ(ops.GetCurSel(IDC_CLAMP_DELAY), CB_ERR);  // not a combo box
+    EXPECT_EQ(ops.GetCurSel(IDC_JOURNAL_FONT), kCbErr);
+    EXPECT_EQ(ops.GetCurSel(IDC_CLAMP_DELAY), kCbErr);  // not a combo box
 }
 
 // A drop-down list has no text of its own: a text naming an item selects it, another changes

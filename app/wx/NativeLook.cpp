@@ -1,4 +1,4 @@
-#include "app/NativeLook.h"
+#include "app/wx/NativeLook.h"
 
 #include <gtk/gtk.h>
 #include <wx/checkbox.h>

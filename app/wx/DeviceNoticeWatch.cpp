@@ -1,4 +1,4 @@
-#include "app/DeviceNoticeWatch.h"
+#include "app/wx/DeviceNoticeWatch.h"
 
 #include <wx/evtloop.h>
 

@@ -1,4 +1,4 @@
-#include "app/WxWindowOps.h"
+#include "app/wx/WxWindowOps.h"
 
 #include <wx/app.h>
 #include <wx/checkbox.h>
@@ -87,7 +87,7 @@ void WxWindowOps::AddString(int id, const std::string& text) {
 int WxWindowOps::GetCurSel(int id) const {
     const auto* combo = Find<wxComboBox>(id);
     const int selection = combo != nullptr ? combo->GetSelection() : wxNOT_FOUND;
-    return selection == wxNOT_FOUND ? CB_ERR : selection;
+    return selection == wxNOT_FOUND ? kCbErr : selection;
 }
 
 // An index outside the list clears the selection, and an editable box's text with it.

@@ -1,7 +1,7 @@
 // tq9000_config_app: the desktop configuration utility. It takes no arguments.
 #include <wx/utils.h>
 
-#include "app/ConfigApp.h"
+#include "app/wx/ConfigApp.h"
 
 int main(int argc, char** argv) {
     // GTK probes OpenGL as it starts, which loads the whole of Mesa and LLVM for a program that

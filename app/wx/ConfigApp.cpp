@@ -1,15 +1,14 @@
-#include "app/ConfigApp.h"
+#include "app/wx/ConfigApp.h"
 
 #include <wx/init.h>
 #include <wx/log.h>
 
 #include <cstdio>
 
-#include "app/ConfigForm.h"
-#include "app/NativeLook.h"
-#include "app/Resources.h"
-#include "app/StartupProbe.h"
-#include "app/WxWindowOps.h"
+#include "app/wx/ConfigForm.h"
+#include "app/wx/NativeLook.h"
+#include "app/wx/StartupProbe.h"
+#include "app/wx/WxWindowOps.h"
 #include "platform/DeviceNotifications.h"
 
 namespace tq {
@@ -27,10 +26,6 @@ void SendDiagnosticsToStderr() {
 // receives device changes for as long as its window lives.
 bool CConfigApp::OnInit() {
     SendDiagnosticsToStderr();
-    if (!LoadDialogTemplates()) {
-        exitCode_ = 1;
-        return false;
-    }
     InstallCompactStyle();
     DeviceNotifications notices;
     CConfigForm form;

@@ -9,7 +9,7 @@ namespace tq {
 class CAboutBox : public wxDialog {
 public:
     CAboutBox();  // template 100, no parent: the application's main window owns it
-    // False when the template could not be loaded (reported on standard error): do not show it.
+    // False when the toolkit refused the window (reported on standard error): do not show it.
     bool Loaded() const { return loaded_; }
 
 private:

@@ -1,4 +1,4 @@
-#include "app/StartupProbe.h"
+#include "app/wx/StartupProbe.h"
 
 #include <wx/msgdlg.h>
 #include <wx/utils.h>

@@ -1,7 +1,8 @@
 // Makes the toolkit draw our dialog-unit templates the way they were laid out. The templates place
 // every control at a fixed size in dialog units, sized for the compact controls of Windows; GTK's
 // stock theme draws edits, combo boxes, buttons and check boxes taller than those cells, and its
-// labels neither wrap nor centre vertically as Windows statics do. One implementation per toolkit.
+// labels neither wrap nor centre vertically as Windows statics do. Implemented for GTK 3, the only
+// toolkit the wx front end is built on.
 #pragma once
 
 #include <wx/dialog.h>
@@ -13,7 +14,7 @@ namespace tq {
 // applied only to windows marked by FitTemplateLook.
 void InstallCompactStyle();
 
-// For a dialog loaded from a template: marks it for the compact style and lets its labels wrap
+// For a dialog built from a template: marks it for the compact style and lets its labels wrap
 // within their cells, as static controls do.
 void FitTemplateLook(wxDialog& dialog);
 

@@ -1,14 +1,10 @@
-#include "app/ConfigForm.h"
+#include "app/wx/ConfigForm.h"
 
 #include <wx/button.h>
-#include <wx/stattext.h>
-#include <wx/xrc/xmlres.h>
 
-#include <cstdio>
-
-#include "app/AboutBox.h"
-#include "app/NativeLook.h"
-#include "app/Resources.h"
+#include "app/wx/AboutBox.h"
+#include "app/wx/Resources.h"
+#include "app/wx/TemplateDialog.h"
 #include "commands/Commands.h"
 #include "commands/FormStartup.h"
 #include "framework/ControlIds.h"
@@ -19,15 +15,6 @@ namespace tq {
 
 namespace {
 
-// The two cells the template centres vertically: the version label and the notice beside it.
-void CentreBottomLabels(wxDialog& form) {
-    for (wxWindow* cell : {form.FindWindow(IDC_VERSION_LABEL), form.FindWindow(XRCID("notice"))}) {
-        if (auto* label = dynamic_cast<wxStaticText*>(cell)) {
-            CentreLabelVertically(*label);
-        }
-    }
-}
-
 // The window menu's Close: the slot after the About entry's (menu ids must stay below 0x8000, so
 // not the system menu's own SC_CLOSE), and not wx's stock id, whose entry would announce a Ctrl+W
 // that the form does not have.
@@ -36,20 +23,12 @@ constexpr int kCloseCommand = IDM_ABOUTBOX + 0x10;
 }  // namespace
 
 CConfigForm::CConfigForm() : m_formIcon(AppIcons()) {
-    if (!wxXmlResource::Get()->LoadDialog(this, nullptr, kConfigFormTemplate)) {
-        std::fprintf(stderr, "tq9000_config_app: template %s is missing\n", kConfigFormTemplate);
+    loaded_ = CreateFromTemplate(*this, ConfigFormTemplate());
+    if (!loaded_) {
         return;
     }
-    loaded_ = true;
-    SetClientSize(ConvertDialogToPixels(TemplateSizeInDialogUnits(kConfigFormTemplate)));
-    Centre();
-    FitTemplateLook(*this);
-    CentreBottomLabels(*this);
-    if (wxWindow* featureId = FindWindow(IDC_FEATURE_ID)) {
-        featureId->DisableFocusFromKeyboard();  // not a tab stop, yet it takes a click
-    }
     // "EXIT" is IDCANCEL (2), not wx's own cancel: Escape and the close box press it.
-    SetEscapeId(IDCANCEL);
+    SetEscapeId(kIdCancel);
 }
 
 // The watch goes before the window operations it delivers to.

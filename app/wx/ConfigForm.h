@@ -10,8 +10,8 @@
 
 #include <memory>
 
-#include "app/DeviceNoticeWatch.h"
-#include "app/WxWindowOps.h"
+#include "app/wx/DeviceNoticeWatch.h"
+#include "app/wx/WxWindowOps.h"
 
 namespace tq {
 
@@ -20,7 +20,7 @@ public:
     CConfigForm();  // template 102, no parent; loads icon 128
     ~CConfigForm() override;
 
-    // False when the template could not be loaded (reported on standard error): do not show it.
+    // False when the toolkit refused the window (reported on standard error): do not show it.
     bool Loaded() const { return loaded_; }
     // The window operations the commands are given.
     WindowOps& Ops() { return ops_; }

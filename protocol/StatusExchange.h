@@ -1,0 +1,23 @@
+// The host's side of the status exchange behind "Status / Test Print": the test text the printer
+// prints, then the enquiry, in a write of its own, for the printer's status byte. Like the feature
+// operations, these neither open nor close the link, and each failure has already been shown in a
+// message box when they return -1; what the user is told after that is the command's to say.
+#pragma once
+
+#include <cstdint>
+
+namespace tq {
+
+// Drops stale input, then writes the test text. The status byte is the only reply this exchange
+// expects, so nothing that arrived before it began may be taken for that byte. 0 when written.
+int PrintTestText();
+
+// Writes ENQ alone, at once after the test text. 0 when written.
+int SendStatusEnquiry();
+
+// Pauses for the printer's answer and reads it into `status`. The answer is exactly one byte: an
+// unread or longer reply is a read failure ("read error" shown after the transfer's message, as
+// ReadReply does), and the result is -1 with `status` untouched.
+int ReadStatusByte(std::uint8_t& status);
+
+}  // namespace tq

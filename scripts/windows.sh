@@ -1,0 +1,219 @@
+#!/usr/bin/env bash
+# The Windows build, from Linux: installs what is missing, cross-builds the programs and their
+# tests with MinGW-w64 (the `windows` preset), runs the tests under Wine, and builds the installer
+# and the ZIP and checks them (the installer installs silently under Wine and the installed
+# tq9000ctl.exe runs). Fails when any step or test fails. Works as root on a fresh Debian 12
+# machine with no display.
+#
+#   scripts/windows.sh               every stage, in order
+#   scripts/windows.sh build tests   only the stages named (see STAGES below)
+#
+# Wine keeps its prefix (about 700 MB, 15 s to create) outside the build tree, in
+# $TQ_WINEPREFIX (default ~/.cache/tq9000/wine), and reuses it on the next run. One persistent
+# wineserver serves every Wine program of the run: without it each one waits about 3 s for the
+# server of the one before to time out.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+export WINEPREFIX="${TQ_WINEPREFIX:-$HOME/.cache/tq9000/wine}"
+export WINEDEBUG=-all
+# No prompt to install Wine's Mono or Gecko: nothing here needs .NET or HTML.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+WINE=/usr/lib/wine/wine64
+BUILD=build/windows
+PACKAGES="$BUILD/packages"
+VERSION="$(sed -n 's/^project(tq9000_config VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
+
+# The stages, in the order they run. A stage is a function named stage_<name>; to add one, write
+# the function below and put its name here.
+STAGES=(packages wine_prefix wine_server display build tests installer)
+
+log() { echo "windows.sh: $*" >&2; }
+fail() { log "FAILED: $*"; exit 1; }
+
+stage_packages() {
+  install_missing --no-install-recommends \
+    cmake ninja-build pkg-config nlohmann-json3-dev \
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+    googletest xvfb xauth xdotool
+  # Wine as these tests were measured with: its recommended libraries (X extensions, fonts,
+  # GnuTLS) included, the 32-bit half not (the programs and the installer are 64-bit).
+  install_missing wine wine64 fonts-wine nsis
+}
+
+# apt-get install [OPTION] PACKAGE..., of those packages that are not installed yet.
+install_missing() {
+  local options=() missing=() p
+  while [ $# -gt 0 ] && [ "${1#-}" != "$1" ]; do options+=("$1"); shift; done
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  log "installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  if [ -z "${APT_UPDATED:-}" ]; then
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    APT_UPDATED=1
+  fi
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${options[@]}" "${missing[@]}"
+}
+
+stage_wine_prefix() {
+  if [ -f "$WINEPREFIX/system.reg" ]; then
+    return 0
+  fi
+  log "creating the Wine prefix $WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  "$WINE" wineboot -i </dev/null >/dev/null 2>&1
+  wineserver -w
+}
+
+# Started in a session of its own with no terminal and no inherited output: a server that held a
+# test's output pipe would keep CTest waiting for the test. A server someone else keeps for this
+# prefix is used as it is; ours is stopped when the script ends.
+stage_wine_server() {
+  local attempt
+  for attempt in 1 2 3; do
+    setsid wineserver -f -p </dev/null >/dev/null 2>&1 &
+    WINESERVER_PID=$!
+    sleep 0.5
+    if kill -0 "$WINESERVER_PID" 2>/dev/null; then
+      trap stop_wine_server EXIT
+      # The first program of a server starts Wine's own services (several seconds); let that
+      # be no test's time.
+      "$WINE" cmd /c exit </dev/null >/dev/null 2>&1
+      return 0
+    fi
+    # Another server holds the prefix: wait for it if it is one that times out.
+    timeout 10 wineserver -w || { log "using the wineserver already running for $WINEPREFIX"; return 0; }
+  done
+  fail "could not start a wineserver for $WINEPREFIX"
+}
+
+stop_wine_server() {
+  if [ -n "${WINESERVER_PID:-}" ] && kill -0 "$WINESERVER_PID" 2>/dev/null; then
+    wineserver -k 2>/dev/null || true
+    wait "$WINESERVER_PID" 2>/dev/null || true
+  fi
+  if [ -n "${XVFB_PID:-}" ]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+  fi
+}
+
+# A virtual display for whatever opens a window, when there is none.
+stage_display() {
+  if [ -n "${DISPLAY:-}" ]; then
+    return 0
+  fi
+  local number
+  for number in $(seq 90 99); do
+    [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] && continue
+    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    XVFB_PID=$!
+    trap stop_wine_server EXIT
+    local wait
+    for wait in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$number" ] && { export DISPLAY=":$number"; return 0; }
+      sleep 0.1
+    done
+    kill "$XVFB_PID" 2>/dev/null || true
+  done
+  fail "could not start Xvfb"
+}
+
+stage_build() {
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows -j "$(nproc)"
+  check_static "$BUILD/cli/tq9000ctl.exe"
+}
+
+stage_tests() {
+  ctest --preset windows -j 2
+}
+
+# Every exe stands alone: it may import the system's DLLs, never the compiler's runtime.
+check_static() {
+  local exe="$1" imports
+  imports="$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\tDLL Name: //p')"
+  if grep -Eiq 'libstdc\+\+|libgcc|libwinpthread' <<<"$imports"; then
+    fail "$exe needs a runtime DLL beside it: $(tr '\n' ' ' <<<"$imports")"
+  fi
+  log "$(basename "$exe") imports: $(tr '\n' ' ' <<<"$imports")"
+}
+
+stage_installer() {
+  rm -rf "$PACKAGES"
+  cpack --config "$BUILD/CPackConfig.cmake" -B "$PACKAGES" >/dev/null
+  local setup="$PACKAGES/tq9000-setup-$VERSION.exe" zip="$PACKAGES/tq9000-$VERSION-win64.zip"
+  [ -f "$setup" ] || fail "no installer $setup"
+  [ -f "$zip" ] || fail "no ZIP $zip"
+  check_zip "$zip"
+  check_silent_install "$setup"
+}
+
+check_zip() {
+  local zip="$1" unpacked="$PACKAGES/zip-check"
+  mkdir -p "$unpacked"
+  (cd "$unpacked" && cmake -E tar xf "../$(basename "$zip")")
+  local ctl
+  ctl="$(find "$unpacked" -name tq9000ctl.exe | head -n 1)"
+  [ -n "$ctl" ] || fail "$zip holds no tq9000ctl.exe"
+  check_static "$ctl"
+  expect_version "$ctl"
+  FORM_IN_PACKAGE=""
+  if [ -n "$(find "$unpacked" -name tq9000_config_app.exe)" ]; then
+    FORM_IN_PACKAGE=1
+    check_static "$(find "$unpacked" -name tq9000_config_app.exe | head -n 1)"
+  fi
+}
+
+# "tq9000ctl 1.0.0.2" from the program, whose output Wine gives with Windows line ends.
+expect_version() {
+  local output
+  output="$("$WINE" "$1" --version | tr -d '\r')"
+  [ "$output" = "tq9000ctl $VERSION" ] || fail "$1 --version said \"$output\""
+}
+
+# The installer runs with /S (no pages, no questions) and returns when it has finished; the
+# uninstaller copies itself away and returns at once, so its end is waited for by the folder.
+check_silent_install() {
+  local setup="$1"
+  local folder="$WINEPREFIX/drive_c/Program Files/tq9000"
+  rm -rf "$folder"
+  "$WINE" "$setup" /S
+  [ -f "$folder/bin/tq9000ctl.exe" ] || fail "the installer did not install $folder/bin/tq9000ctl.exe"
+  expect_version "$folder/bin/tq9000ctl.exe"
+  if [ -n "$FORM_IN_PACKAGE" ]; then
+    [ -f "$folder/bin/tq9000_config_app.exe" ] || fail "the installer did not install the form"
+    find "$WINEPREFIX/drive_c" -path '*Start Menu*' -name 'tq9000 configuration.lnk' | grep -q . ||
+      fail "the installer made no Start-menu shortcut for the form"
+  fi
+  [ -f "$folder/Uninstall.exe" ] || fail "the installer left no uninstaller"
+  "$WINE" "$folder/Uninstall.exe" /S
+  local wait
+  for wait in $(seq 100); do
+    [ -e "$folder/bin/tq9000ctl.exe" ] || { log "installer: installed, ran and uninstalled"; return 0; }
+    sleep 0.2
+  done
+  fail "the uninstaller left $folder/bin/tq9000ctl.exe"
+}
+
+run_stage() {
+  local name="$1" started=$SECONDS
+  declare -F "stage_$name" >/dev/null || fail "no stage \"$name\" (stages: ${STAGES[*]})"
+  log "stage $name"
+  "stage_$name"
+  log "stage $name done in $((SECONDS - started)) s"
+}
+
+main() {
+  local stages=("$@")
+  [ ${#stages[@]} -eq 0 ] && stages=("${STAGES[@]}")
+  local stage
+  for stage in "${stages[@]}"; do
+    run_stage "$stage"
+  done
+}
+
+main "$@"
