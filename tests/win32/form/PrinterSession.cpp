@@ -66,8 +66,9 @@ std::string UniqueDir() {
 }  // namespace
 
 std::string PrinterSessionsUnavailable() {
-    if (std::string(TQ_HOST_SIM).empty()) {
-        return "no Linux tq9000-sim configured (TQ_HOST_SIM)";
+    if (!Exists(WindowsPath(TQ_HOST_SIM))) {
+        return std::string("no Linux tq9000-sim at ") + TQ_HOST_SIM +
+               " (build the debug preset's, or configure with -DTQ_HOST_SIM=...)";
     }
     if (Com1Link().empty()) {
         return "COM1: is not mapped in this Wine prefix (tests/wine/prepare-prefix.sh)";
