@@ -1,7 +1,5 @@
 #include "app/win32/DialogTemplateBytes.h"
 
-#include <cstdint>
-#include <cstring>
 #include <string_view>
 
 namespace tq {

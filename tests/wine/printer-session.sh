@@ -1,9 +1,9 @@
 #!/bin/sh
 # One session of the Linux tq9000-sim for a Windows program under Wine, started by the program's
 # test (Wine runs Unix programs that a Windows process starts). The simulator's terminal becomes
-# COM1: by re-pointing LINK, the link that Wine's HKLM\Software\Wine\Ports\COM1 names (see
-# prepare-prefix.sh); the session holds until DIR/done appears, then the simulator writes its features
-# (DIR/state) and what it printed (DIR/printed), and DIR/ended gets its exit status.
+# COM1: by re-pointing LINK, the link that Wine's HKLM\Software\Wine\Ports\COM1 names
+# (prepare-prefix.sh); the session holds until DIR/done appears, then the simulator writes its
+# features (DIR/state) and what it printed (DIR/printed), and DIR/ended gets its exit status.
 #   printer-session.sh SIM DIR LINK [SIMULATOR OPTIONS...]
 # A test that dies leaves no simulator behind for long: the session ends by itself after two
 # minutes.
