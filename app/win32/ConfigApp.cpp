@@ -1,0 +1,17 @@
+#include "app/win32/ConfigApp.h"
+
+#include "app/win32/ConfigForm.h"
+#include "framework/MessageBoxes.h"
+
+namespace tq {
+
+int RunConfigApp(HINSTANCE instance, MessageSink* boxes) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    CConfigForm form(instance);
+    Win32MessageSink shown(form.Ops());
+    ScopedMessageSink installed(boxes != nullptr ? boxes : &shown);
+    return form.DoModal() == -1 ? 1 : 0;
+}
+
+}  // namespace tq
