@@ -26,7 +26,7 @@ VERSION="$(sed -n 's/^project(tq9000_config VERSION \([0-9.]*\).*/\1/p' CMakeLis
 
 # The stages, in the order they run. A stage is a function named stage_<name>; to add one, write
 # the function below and put its name here.
-STAGES=(packages wine_prefix wine_com1 wine_server display build tests e2e installer)
+STAGES=(packages wine_prefix wine_com1 wine_server display build host_sim tests e2e installer)
 
 log() { echo "windows.sh: $*" >&2; }
 fail() { log "FAILED: $*"; exit 1; }
@@ -83,7 +83,9 @@ stage_wine_com1() {
 stage_wine_server() {
   local attempt
   for attempt in 1 2 3; do
-    setsid wineserver -f -p </dev/null >/dev/null 2>&1 &
+    # Not a session leader itself: a leader would take the first terminal it opens (the
+    # simulator's, through COM1:) as its controlling terminal.
+    setsid sh -c 'wineserver -f -p; :' </dev/null >/dev/null 2>&1 &
     WINESERVER_PID=$!
     sleep 0.5
     if kill -0 "$WINESERVER_PID" 2>/dev/null; then
@@ -134,6 +136,12 @@ stage_build() {
   cmake --preset windows >/dev/null
   cmake --build --preset windows -j "$(nproc)"
   check_static "$BUILD/cli/tq9000ctl.exe"
+}
+
+# The form tests run the Linux tq9000-sim from inside Wine: the debug build's, as the e2e stage.
+stage_host_sim() {
+  cmake --preset debug >/dev/null
+  cmake --build --preset debug -j "$(nproc)" --target tq9000-sim
 }
 
 stage_tests() {

@@ -31,6 +31,7 @@ tq_wine_com1_registered() {
     END { exit !found }' "$WINEPREFIX/system.reg"
 }
 
+# (tests/wine/prepare-prefix.sh also keeps Wine's windows away from a window manager.)
 # A server that started before COM1 named the link maps COM1: elsewhere (Wine's default is
 # /dev/ttyS0, which may well open): it is ended, so that the next one reads the mapping.
 tq_wine_map_com1() {
@@ -39,18 +40,21 @@ tq_wine_map_com1() {
     "$TQ9000_WINE" wineboot -i </dev/null >/dev/null 2>&1
     wineserver -w
   fi
-  tq_wine_com1_mapped && tq_wine_com1_registered && return 0
-  "$TQ9000_WINE" reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$TQ9000_WINE_COM1" \
-    /f </dev/null >/dev/null 2>&1
-  wineserver -k 2>/dev/null || true
-  wineserver -w
+  tq_wine_com1_mapped && tq_wine_com1_registered && tq_wine_unmanaged && return 0
+  "$(dirname "${BASH_SOURCE[0]}")/../tests/wine/prepare-prefix.sh" "$TQ9000_WINE_COM1" \
+    "$TQ9000_WINE" </dev/null
+}
+
+# Windows drawn by Wine itself, not handed to a window manager (the form tests need it).
+tq_wine_unmanaged() {
+  grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null
 }
 
 # Detached from this shell's terminal and output, so that no run waits for a server to start or
 # finds its output pipe held by one. A server already running for the prefix is used as it is
 # (the new one then exits at once) and left running.
 tq_wine_keep_server() {
-  setsid wineserver -f -p </dev/null >/dev/null 2>&1 &
+  setsid sh -c 'wineserver -f -p; :' </dev/null >/dev/null 2>&1 &
   tq_wine_server=$!
   sleep 0.5
   if kill -0 "$tq_wine_server" 2>/dev/null; then
