@@ -100,6 +100,28 @@ TEST(CtlAgainstSimTest, ActionsRunInOrderInOneProcess) {
     EXPECT_EQ(r.err, kNotice + "Printer Status Byte: <00>\n");
 }
 
+// A technician's round: the printer's configuration saved to a profile, the profile edited and
+// written to a second printer, and the first compared with the profile afterwards.
+TEST(CtlAgainstSimTest, AProfileTravelsFromOnePrinterToAnother) {
+    const std::string profile = TempPath("profile.json");
+    const std::string written = TempPath("written");
+    ProcessResult r = RunAgainstSim({"--set", "76=12"}, {"read-all", "save", profile});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(ReadProgramFile(profile).find("\"ClampDelay\": \"12\""), std::string::npos)
+        << ReadProgramFile(profile);
+
+    r = RunAgainstSim({"--state-file", written},
+                      {"load", profile, "set", "ClampDelay=20", "write-all"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(ReadFile(written).find("\n76 20\n"), std::string::npos) << ReadFile(written);
+
+    r = RunAgainstSim({"--set", "76=13"}, {"read-all", "diff", profile});
+    EXPECT_EQ(r.status, 3) << r.err;
+    EXPECT_NE(r.out.find("ClampDelay"), std::string::npos) << r.out;
+    std::remove(profile.c_str());
+    std::remove(written.c_str());
+}
+
 TEST(CtlAgainstSimTest, AUsageErrorTouchesNoPrinter) {
     const std::string log = TempPath("usage");
     const ProcessResult r = RunAgainstSim({"--print-log", log}, {"status", "bogus"});
