@@ -30,7 +30,7 @@ std::string StableNameField(const std::string& name) {
         }
     }
     std::string field = " ";
-    field += EscapeForTerminal(key) + "=" + EscapeForTerminal(name);
+    field += EscapeNameForTerminal(key) + "=" + EscapeNameForTerminal(name);
     return field;
 }
 
@@ -55,14 +55,14 @@ std::string JoinNames(const std::vector<Device>& devices, Describe describe) {
 
 std::string FormatUsbLine(const UsbPrinterDescription& printer) {
     const DeviceIdFields fields = ParseDeviceId(printer.deviceId);
-    return "usb " + EscapeForTerminal(printer.devicePath) +
-           (printer.location.empty() ? "" : " port=" + EscapeForTerminal(printer.location)) +
+    return "usb " + EscapeNameForTerminal(printer.devicePath) +
+           (printer.location.empty() ? "" : " port=" + EscapeNameForTerminal(printer.location)) +
            Field("serial", SerialNumberOf(printer)) + Field("manufacturer", fields.manufacturer) +
            Field("model", fields.model) + Field("command-set", fields.commandSet) + "\n";
 }
 
 std::string FormatSerialLine(const SerialPortDescription& port) {
-    std::string line = "serial " + EscapeForTerminal(port.device);
+    std::string line = "serial " + EscapeNameForTerminal(port.device);
     for (const std::string& name : port.stableNames) {
         line += StableNameField(name);
     }
@@ -100,7 +100,7 @@ std::string NameAttached(const std::vector<UsbPrinterDescription>& printers) {
         if (!printer.location.empty()) {
             details += ", port " + printer.location;
         }
-        return EscapeForTerminal(printer.devicePath + " (" + details + ")");
+        return EscapeNameForTerminal(printer.devicePath) + " (" + EscapeForTerminal(details) + ")";
     });
 }
 
@@ -108,7 +108,7 @@ std::string NameAttached(const std::vector<SerialPortDescription>& ports) {
     return JoinNames(ports, [](const SerialPortDescription& port) {
         const std::string stable =
             port.stableNames.empty() ? "" : " (" + port.stableNames.front() + ")";
-        return EscapeForTerminal(port.device + stable);
+        return EscapeNameForTerminal(port.device + stable);
     });
 }
 

@@ -4,12 +4,14 @@
 
 namespace tq::cli {
 
-std::string EscapeForTerminal(std::string_view text) {
+namespace {
+
+std::string Escape(std::string_view text, bool doubleBackslashes) {
     std::string out;
     out.reserve(text.size());
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (c == '\\') {
+        if (c == '\\' && doubleBackslashes) {
             out += "\\\\";
         } else if (byte < 0x20 || byte > 0x7E) {
             char escape[5];
@@ -20,6 +22,16 @@ std::string EscapeForTerminal(std::string_view text) {
         }
     }
     return out;
+}
+
+}  // namespace
+
+std::string EscapeForTerminal(std::string_view text) {
+    return Escape(text, true);
+}
+
+std::string EscapeNameForTerminal(std::string_view name) {
+    return Escape(name, false);
 }
 
 // Standard error is unbuffered: every << on it is a write of its own, which is how lines of

@@ -15,6 +15,11 @@ namespace tq::cli {
 // declared encoding, and passing them on would let a terminal read them as UTF-8 or C1 controls.
 std::string EscapeForTerminal(std::string_view text);
 
+// A name the system or the user gave (a file, a device path, a port, a command-line argument):
+// escaped as above, except that a backslash stays one. It is Windows' path separator, and a
+// device path that `list` shows must be one that --usb takes back as it stands.
+std::string EscapeNameForTerminal(std::string_view name);
+
 // Hands `text` (one or more whole lines) to the stream in a single write and flushes it.
 void WriteWhole(std::ostream& stream, std::string_view text);
 

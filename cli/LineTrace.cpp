@@ -29,7 +29,7 @@ const char* DirectionWord(TransferEvent event) {
 
 std::string LinkLine() {
     return ComOpened() ? "# link COM1:\n"
-                       : "# link USB " + EscapeForTerminal(UsbDevicePath()) + "\n";
+                       : "# link USB " + EscapeNameForTerminal(UsbDevicePath()) + "\n";
 }
 
 }  // namespace
@@ -55,7 +55,7 @@ std::string LineTrace::Open(const std::string& path, std::ostream& standardError
         std::string error;
         fd_ = OpenLogFile(path, error);
         if (fd_ < 0) {
-            return EscapeForTerminal(path) + ": " + error;
+            return EscapeNameForTerminal(path) + ": " + error;
         }
     }
     Write(kFormatLine);

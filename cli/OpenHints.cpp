@@ -84,7 +84,7 @@ std::string NamedUsbHint(const std::string& selector, const OpenFailure& failure
     if (const std::string hint = UsbOpenHint(failure); !hint.empty()) {
         return hint;
     }
-    return "the USB printer " + EscapeForTerminal(selector) +
+    return "the USB printer " + EscapeNameForTerminal(selector) +
            " named with --usb is not attached any more; COM1: is not used in its place";
 }
 

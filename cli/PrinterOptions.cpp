@@ -27,7 +27,7 @@ std::string MapPort(const std::string& device) {
     if (os::SetComPortDevice(1, device.c_str(), "--port")) {
         return {};
     }
-    const std::string asked = "--port " + EscapeForTerminal(device) + ": ";
+    const std::string asked = "--port " + EscapeNameForTerminal(device) + ": ";
     switch (os::GetLastError()) {
         case ERROR_FILE_NOT_FOUND:
             return asked + "no such device; " + AttachedPorts();
@@ -41,7 +41,7 @@ std::string MapPort(const std::string& device) {
 }
 
 std::string CheckNamedPrinter(const std::string& selector) {
-    const std::string asked = "--usb " + EscapeForTerminal(selector);
+    const std::string asked = "--usb " + EscapeNameForTerminal(selector);
     std::vector<UsbPrinterDescription> printers;
     if (!os::ListUsbPrinters(&printers)) {
         return asked + ": " + CannotList("USB printers");

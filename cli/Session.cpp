@@ -15,7 +15,7 @@ namespace {
 std::string Describe(const ParsedAction& action) {
     std::string words = action.spec->name;
     for (const std::string& argument : action.arguments) {
-        words.append(" ").append(EscapeForTerminal(argument));
+        words.append(" ").append(EscapeNameForTerminal(argument));
     }
     for (const std::string& flag : action.flags) {
         words.append(" ").append(flag);

@@ -35,6 +35,10 @@ TEST(ConsoleTextTest, PrinterTextIsEscapedForTheTerminalAndForJson) {
         EXPECT_EQ(EscapeForTerminal(c.text), c.plain);
         EXPECT_EQ(JsonQuote(c.text), c.json);
     }
+    // Names keep their backslashes, so that a listed device path can be given back to --usb.
+    EXPECT_EQ(EscapeNameForTerminal(R"(\\?\usb#vid_1a2b#{28d78fad} C:\p.json)"),
+              R"(\\?\usb#vid_1a2b#{28d78fad} C:\p.json)");
+    EXPECT_EQ(EscapeNameForTerminal("/dev/tty\x1B[2J"), "/dev/tty\\x1B[2J");
 }
 
 }  // namespace

@@ -98,7 +98,8 @@ protected:
 
 // Refused before the form starts: no device is opened and no discovery is made.
 TEST_F(FleetRunTest, APrinterOrPortThatIsNotThereIsRefusedBeforeAnythingIsOpened) {
-    // A path is shown escaped, as every text tq9000ctl did not write itself (a backslash doubled).
+    // A path is shown escaped as a name: control characters escaped, a backslash (Windows) as it
+    // is.
     const std::pair<Args, std::string> cases[] = {
         {{"--port", "/dev/ttyUSB7", "write-all"},
          "tq9000ctl: --port /dev/ttyUSB7: no such device; serial ports attached: /dev/ttyUSB0 "
@@ -111,7 +112,7 @@ TEST_F(FleetRunTest, APrinterOrPortThatIsNotThereIsRefusedBeforeAnythingIsOpened
          "tq9000ctl: --usb b2222 names 2 USB printers: /dev/usb/lp1 (serial B2222, port "
          "1-2:1.0), /dev/usb/lp2 (serial B2222, port 1-3:1.0); give the device path of one\n"},
         {{"--trace=" + ::testing::TempDir(), "write-all"},
-         "tq9000ctl: --trace=" + EscapeForTerminal(::testing::TempDir()) +
+         "tq9000ctl: --trace=" + EscapeNameForTerminal(::testing::TempDir()) +
              ": cannot be written: it is a folder, not a regular file\n"},
     };
     for (const auto& [args, message] : cases) {
