@@ -15,11 +15,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-export WINEPREFIX="${TQ_WINEPREFIX:-$HOME/.cache/tq9000/wine}"
-export WINEDEBUG=-all
-# No prompt to install Wine's Mono or Gecko: nothing here needs .NET or HTML.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-WINE=/usr/lib/wine/wine64
+# The Wine prefix, its COM1: and its server (WINEPREFIX, TQ9000_WINE, tq_wine_...).
+# shellcheck source=scripts/wine-com1.sh
+. scripts/wine-com1.sh
+WINE="$TQ9000_WINE"
 BUILD=build/windows
 PACKAGES="$BUILD/packages"
 VERSION="$(sed -n 's/^project(tq9000_config VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
@@ -63,56 +62,28 @@ install_missing() {
 }
 
 stage_wine_prefix() {
-  if [ -f "$WINEPREFIX/system.reg" ]; then
-    return 0
-  fi
-  log "creating the Wine prefix $WINEPREFIX"
-  mkdir -p "$(dirname "$WINEPREFIX")"
-  "$WINE" wineboot -i </dev/null >/dev/null 2>&1
-  wineserver -w
+  tq_wine_make_prefix
 }
 
 # COM1: of the prefix names the link that the end-to-end runs point at tq9000-sim's terminal;
-# Wine reads it when its server starts, so before the stage below (scripts/wine-com1.sh).
+# Wine reads it when its server starts, so before the stage below.
 stage_wine_com1() {
-  # shellcheck source=scripts/wine-com1.sh
-  . scripts/wine-com1.sh
   tq_wine_map_com1
 }
 
-# Started in a session of its own with no terminal and no inherited output: a server that held a
-# test's output pipe would keep CTest waiting for the test. A server someone else keeps for this
-# prefix is used as it is; ours is stopped when the script ends.
+# One server for every Wine program of the run; ours is stopped when the script ends.
 stage_wine_server() {
-  local attempt
-  for attempt in 1 2 3; do
-    # Not a session leader itself: a leader would take the first terminal it opens (the
-    # simulator's, through COM1:) as its controlling terminal.
-    setsid sh -c 'wineserver -f -p; :' </dev/null >/dev/null 2>&1 &
-    WINESERVER_PID=$!
-    sleep 0.5
-    if kill -0 "$WINESERVER_PID" 2>/dev/null; then
-      trap stop_wine_server EXIT
-      # The first program of a server starts Wine's own services (several seconds); let that
-      # be no test's time.
-      "$WINE" cmd /c exit </dev/null >/dev/null 2>&1
-      return 0
-    fi
-    # Another server holds the prefix: wait for it if it is one that times out.
-    timeout 10 wineserver -w || { log "using the wineserver already running for $WINEPREFIX"; return 0; }
-  done
-  fail "could not start a wineserver for $WINEPREFIX"
+  tq_wine_start_server
 }
 
-stop_wine_server() {
-  if [ -n "${WINESERVER_PID:-}" ] && kill -0 "$WINESERVER_PID" 2>/dev/null; then
-    wineserver -k 2>/dev/null || true
-    wait "$WINESERVER_PID" 2>/dev/null || true
-  fi
+# What the stages started: the Wine server and the virtual display.
+stop_started() {
+  tq_wine_stop_server
   if [ -n "${XVFB_PID:-}" ]; then
     kill "$XVFB_PID" 2>/dev/null || true
   fi
 }
+trap stop_started EXIT
 
 # A virtual display for whatever opens a window, when there is none.
 stage_display() {
@@ -124,7 +95,6 @@ stage_display() {
     [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] && continue
     Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
     XVFB_PID=$!
-    trap stop_wine_server EXIT
     local wait
     for wait in $(seq 50); do
       [ -e "/tmp/.X11-unix/X$number" ] && { export DISPLAY=":$number"; return 0; }
