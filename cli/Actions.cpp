@@ -85,6 +85,15 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
         error = "no action given";
         return std::nullopt;
     }
+    bool given = false;
+    for (const ParsedAction& action : line.actions) {
+        if (action.spec->needsFields && !given) {
+            error = "'" + action.spec->name +
+                    "' has nothing to write: no read-all, load or set comes before it";
+            return std::nullopt;
+        }
+        given = given || action.spec->givesFields;
+    }
     return line;
 }
 

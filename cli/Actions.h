@@ -12,12 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "cli/Configuration.h"
 #include "cli/GlobalOptions.h"
 #include "framework/HeadlessForm.h"
 
 namespace tq::cli {
 
 struct ActionContext {
+    // The form the commands work on, and the configuration it stands for: which field holds what,
+    // and where each value came from (Configuration.h).
     HeadlessForm& form;
     std::ostream& out;            // results, for scripts
     std::ostream& err;            // message boxes and anything else for the user
@@ -28,6 +31,7 @@ struct ActionContext {
     // Set by `diff` when the form and a profile differ. Not a failure, but it ends the run all the
     // same, with its own exit status (Session.h).
     bool differs = false;
+    Configuration configuration{};
 };
 
 struct ActionSpec;
@@ -55,6 +59,10 @@ struct ActionSpec {
     // False for an action that touches no printer and no control (list): it runs without the
     // form's start-up, which looks for the USB printer and opens it.
     bool needsForm = true;
+    // The configuration's fields: whether the action gives some of them values (read-all, load,
+    // set), and whether it needs an earlier action to have done so (write-all).
+    bool givesFields = false;
+    bool needsFields = false;
 };
 
 class ActionRegistry {
@@ -76,7 +84,9 @@ struct CommandLine {
 
 // Parses argv[1..]: the global options, then the actions. An action's arguments are taken
 // verbatim, whatever they look like; "--help" or "--version" in place of an action asks for the
-// usage text or the version, and nothing runs.
+// usage text or the version, and nothing runs. An action that needs fields given before it
+// (write-all) with no action before it that gives any is a usage error: it could only write
+// nothing.
 // Nothing on a usage error, with the reason in `error`.
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             const ActionRegistry& registry, std::string& error);

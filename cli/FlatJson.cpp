@@ -95,8 +95,10 @@ public:
         return true;
     }
     bool string(string_t& value) override { return Member(JsonMember::Type::String, value); }
+    // The library gives only negative numbers here (the rest come as unsigned), so a 0 here was
+    // written "-0": kept as written, for the sign to be refused like any other.
     bool number_integer(number_integer_t value) override {
-        return Member(JsonMember::Type::Number, std::to_string(value));
+        return Member(JsonMember::Type::Number, value == 0 ? "-0" : std::to_string(value));
     }
     bool number_unsigned(number_unsigned_t value) override {
         return Member(JsonMember::Type::Number, std::to_string(value));
@@ -180,14 +182,35 @@ std::string JsonQuote(std::string_view text) {
     return Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
+namespace {
+
 // The library's ordered object keeps the members in the form's order; its indented layout is the
 // one member to a line that a profile is written in.
-std::string WriteFlatJsonObject(const std::vector<std::pair<std::string, std::string>>& members) {
+nlohmann::ordered_json ValueOf(const std::string& value) {
+    return value;
+}
+nlohmann::ordered_json ValueOf(const std::optional<std::string>& value) {
+    return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json(nullptr);
+}
+
+template <typename Members>
+std::string WriteObject(const Members& members) {
     nlohmann::ordered_json object = nlohmann::ordered_json::object();
     for (const auto& [key, value] : members) {
-        object[key] = value;
+        object[key] = ValueOf(value);
     }
     return object.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace
+
+std::string WriteFlatJsonObject(const std::vector<std::pair<std::string, std::string>>& members) {
+    return WriteObject(members);
+}
+
+std::string WriteFlatJsonObject(
+    const std::vector<std::pair<std::string, std::optional<std::string>>>& members) {
+    return WriteObject(members);
 }
 
 }  // namespace tq

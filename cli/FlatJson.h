@@ -5,6 +5,7 @@
 // are kept as written, for the caller to refuse by name (the library alone would keep the last).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,7 +18,7 @@ struct JsonMember {
     std::string key;
     Type type = Type::String;
     // A string's decoded text, or a number as written ("12", "-3", "1.5e2"); a whole number within
-    // 64 bits is given in its plain decimal form, so "-0" reads as "0".
+    // 64 bits is given in its plain decimal form ("012" is not JSON), and "-0" as "-0".
     std::string value;
     int line = 0;
 };
@@ -41,5 +42,9 @@ std::string JsonQuote(std::string_view text);
 // {"key": "value", ...} with one member to a line, two blanks of indent, ending in a newline. A key
 // given twice is written once, at its first place, with its last value.
 std::string WriteFlatJsonObject(const std::vector<std::pair<std::string, std::string>>& members);
+// The same with null for a value that is not there (what `show --json` prints for an unknown
+// field; a profile never holds one).
+std::string WriteFlatJsonObject(
+    const std::vector<std::pair<std::string, std::optional<std::string>>>& members);
 
 }  // namespace tq

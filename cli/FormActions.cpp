@@ -11,11 +11,49 @@ namespace tq::cli {
 
 namespace {
 
-void RunReadAll(ActionContext& context, const ParsedAction&) {
-    OnReadAll(context.form);
+// A failure the action reports itself ends the run like a failing box: what follows (typically
+// write-all) was meant for what the action was to do.
+void Fail(ActionContext& context, const std::string& error) {
+    WriteWhole(context.err, "tq9000ctl: " + error + "\n");
+    context.failed = true;
 }
+
+void StopOnError(ActionContext& context, const std::string& error) {
+    if (!error.empty()) {
+        Fail(context, error);
+    }
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string joined;
+    for (const std::string& name : names) {
+        joined += (joined.empty() ? "" : ", ") + name;
+    }
+    return joined;
+}
+
+// Only the features whose reply reached the form count as read: a failed query leaves its field
+// as it was.
+void RunReadAll(ActionContext& context, const ParsedAction&) {
+    FeatureSet filled;
+    ReadAllFeatures(context.form, filled);
+    context.configuration.TakeFromForm(context.form, filled);
+}
+
+// A feature is sent only when every field it carries was read, loaded or set; one that nobody gave
+// is passed over as an empty field is. LinesToSkip shares its byte with ValidationOptions: with
+// one of them given and the other not, the byte cannot be made, and nothing is sent at all.
 void RunWriteAll(ActionContext& context, const ParsedAction&) {
-    OnWriteAll(context.form);
+    FeatureSet partlyKnown;
+    const FeatureSet writable = context.configuration.WritableFeatures(partlyKnown);
+    if (partlyKnown.any()) {
+        return Fail(context,
+                    "write-all: LinesToSkip and ValidationOptions go to the printer in one byte, "
+                    "and only one of them was read, loaded or set: nothing was written; read-all "
+                    "first, or give both");
+    }
+    context.configuration.PutIntoForm(context.form);
+    WriteFeatures(context.form, writable);
 }
 
 // Checked while the command line is parsed, so a bad NAME or VALUE touches nothing.
@@ -24,30 +62,34 @@ std::string CheckSet(const ParsedAction& action) {
 }
 
 void RunSet(ActionContext& context, const ParsedAction& action) {
-    ApplySetting(context.form, *ParseSetArgument(action.arguments[0]).setting);
+    const FormSetting setting = *ParseSetArgument(action.arguments[0]).setting;
+    StopOnError(context, ApplySetting(context.configuration, setting, Provenance::Set));
 }
 
 void RunShow(ActionContext& context, const ParsedAction& action) {
-    const std::vector<ShownField> fields = ShowForm(context.form);
+    const std::vector<ShownField> fields = ShowFields(context.configuration);
     WriteWhole(context.out,
                action.HasFlag("--json") ? FormatShownJson(fields) : FormatShownLines(fields));
 }
 
-// A profile that did not load or save is a failure, and so ends the run: what follows (typically
-// write-all) was meant for the profile, not for whatever the form held instead.
-void StopOnError(ActionContext& context, const std::string& error) {
-    if (!error.empty()) {
-        WriteWhole(context.err, "tq9000ctl: " + error + "\n");
-        context.failed = true;
+// A profile that did not load or save is a failure, and so ends the run. Fields that hold nothing
+// anyone gave are saved as "" (leave as it is): said on one line, since such a file restores
+// nothing of them.
+void RunSave(ActionContext& context, const ParsedAction& action) {
+    const std::string& path = action.arguments[0];
+    StopOnError(context, SaveProfile(context.configuration, path, context.out));
+    const std::vector<std::string> unknown = context.configuration.UnknownFields();
+    if (!context.failed && !unknown.empty()) {
+        WriteWhole(context.err, "tq9000ctl: warning: save " + EscapeNameForTerminal(path) + ": " +
+                                    (unknown.size() == kFieldCount
+                                         ? "no field was read, loaded or set: every field"
+                                         : Joined(unknown) + ": never read, loaded or set:") +
+                                    " saved as \"\" (leave as it is)\n");
     }
 }
 
-void RunSave(ActionContext& context, const ParsedAction& action) {
-    StopOnError(context, SaveProfile(context.form, action.arguments[0], context.out));
-}
-
 void RunLoad(ActionContext& context, const ParsedAction& action) {
-    StopOnError(context, LoadProfile(context.form, action.arguments[0], context.in));
+    StopOnError(context, LoadProfile(context.configuration, action.arguments[0], context.in));
 }
 
 // A profile that cannot be read is the failure it is for `load`; a difference is a result, printed
@@ -55,11 +97,10 @@ void RunLoad(ActionContext& context, const ParsedAction& action) {
 void RunDiff(ActionContext& context, const ParsedAction& action) {
     const ProfileResult profile = ReadProfile(action.arguments[0], context.in);
     if (!profile.error.empty()) {
-        StopOnError(context, profile.error);
-        return;
+        return Fail(context, profile.error);
     }
     const std::vector<FieldDifference> differences =
-        CompareWithProfile(context.form, profile.settings);
+        CompareWithProfile(context.configuration, profile.settings);
     WriteWhole(context.out, action.HasFlag("--json") ? FormatDifferenceJson(differences)
                                                      : FormatDifferenceLines(differences));
     context.differs = !differences.empty();
@@ -68,21 +109,34 @@ void RunDiff(ActionContext& context, const ParsedAction& action) {
 }  // namespace
 
 void RegisterFormActions(ActionRegistry& registry) {
-    registry.Add({"read-all", {}, {}, "press \"Read All\"", RunReadAll, nullptr, "read-all show"});
+    registry.Add({"read-all",
+                  {},
+                  {},
+                  "press \"Read All\"",
+                  RunReadAll,
+                  nullptr,
+                  "read-all show",
+                  true,
+                  true});
     registry.Add({"write-all",
                   {},
                   {},
                   "press \"Write All\"",
                   RunWriteAll,
                   nullptr,
-                  "read-all set 1054=1 write-all"});
+                  "read-all set 1054=1 write-all",
+                  true,
+                  false,
+                  true});
     registry.Add({"set",
                   {"NAME=VALUE"},
                   {},
                   "change a field, or a check box by its id",
                   RunSet,
                   CheckSet,
-                  "set ClampDelay=12 set 1054=1"});
+                  "set ClampDelay=12 write-all",
+                  true,
+                  true});
     registry.Add({"show",
                   {},
                   {"--json"},
@@ -103,7 +157,9 @@ void RegisterFormActions(ActionRegistry& registry) {
                   "set the fields from a JSON profile (-: stdin)",
                   RunLoad,
                   nullptr,
-                  "load site.json write-all"});
+                  "load site.json write-all",
+                  true,
+                  true});
     registry.Add({"diff",
                   {"FILE"},
                   {"--json"},

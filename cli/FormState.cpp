@@ -5,8 +5,7 @@
 
 #include "cli/ConsoleText.h"
 #include "cli/FlatJson.h"
-#include "framework/ControlIds.h"
-#include "framework/WindowOps.h"
+#include "framework/WindowConstants.h"
 #include "protocol/FontTable.h"
 
 namespace tq {
@@ -48,88 +47,94 @@ SettingResult Refusal(std::string_view name, const std::string& accepted, std::s
     return {std::nullopt, std::string(name) + " takes " + accepted + ", not " + JsonQuote(value)};
 }
 
-SettingResult Setting(FormSetting setting) {
+SettingResult Value(std::size_t field, std::string value) {
+    FormSetting setting;
+    setting.kind = FormSetting::Kind::Value;
+    setting.field = field;
+    setting.value = std::move(value);
     return {std::move(setting), {}};
 }
 
-SettingResult Unchanged() {
+SettingResult Unchanged(std::size_t field) {
     FormSetting setting;
     setting.kind = FormSetting::Kind::Unchanged;
-    return Setting(setting);
+    setting.field = field;
+    return {std::move(setting), {}};
 }
 
-// Plain digits within the field's range, stored without leading zeros: the text is what Write All
-// reads, and an edit that held "abc" or "0x10" would be written as 0. A profile's "" leaves the
-// field as the form holds it: LinesToSkip travels inside ValidationOptions, which Write All always
-// sends, so only this reading of "" keeps the printer's own value after a read-all.
-SettingResult NumberText(std::string_view name, int control, int bound, std::string_view value,
-                         ValueSource source) {
-    if (source == ValueSource::Profile && value.empty()) {
-        return Unchanged();
-    }
+std::string ProfileMayLeave(std::string_view name, ValueSource source) {
+    return source == ValueSource::Profile ? " (or \"\" to leave " + std::string(name) + " as it is)"
+                                          : "";
+}
+
+// Plain digits within the field's range, kept without leading zeros: the text is what Write All
+// reads, and an edit that held "abc" or "0x10" would be written as 0.
+SettingResult Number(std::size_t field, int bound, std::string_view value, ValueSource source) {
+    const std::string_view name = ConfigFields()[field].name;
     if (!IsDigits(value) || ReadLeadingInteger(value) > bound) {
-        std::string accepted = "a whole number from 0 to " + std::to_string(bound);
-        if (source == ValueSource::Profile) {
-            accepted += " (or \"\" to leave the form's " + std::string(name) + " as it is)";
-        }
-        return Refusal(name, accepted, value);
+        return Refusal(
+            name,
+            "a whole number from 0 to " + std::to_string(bound) + ProfileMayLeave(name, source),
+            value);
     }
-    FormSetting setting;
-    setting.kind = FormSetting::Kind::EditText;
-    setting.control = control;
-    setting.text = std::to_string(ReadLeadingInteger(value));
-    return Setting(setting);
+    return Value(field, std::to_string(ReadLeadingInteger(value)));
 }
 
 // A bit that no box owns cannot be shown or written by the form; accepting it would drop it
 // without a word.
-SettingResult FlagByte(const FeatureBinding& feature, std::string_view value) {
+SettingResult FlagByte(std::size_t field, const FeatureBinding& feature, std::string_view value,
+                       ValueSource source) {
     const int owned = OwnedFlagBits(feature);
     if (value.size() > 2 || !IsHexDigits(value) || (*ReadHexByte(value) & ~owned) != 0) {
         const char* linesToSkip =
             feature.linesToSkipControl != 0 ? "; LinesToSkip is a field of its own" : "";
         return Refusal(feature.name,
                        "hex bits within 0x" + Hex2(owned) + " (the bits its check boxes own" +
-                           linesToSkip + "), written as 1 or 2 hex digits without 0x",
+                           linesToSkip + "), written as 1 or 2 hex digits without 0x" +
+                           ProfileMayLeave(feature.name, source),
                        value);
     }
-    FormSetting setting;
-    setting.kind = FormSetting::Kind::FlagByte;
-    setting.feature = &feature;
-    setting.number = *ReadHexByte(value);
-    return Setting(setting);
+    return Value(field, Hex2(*ReadHexByte(value)));
 }
 
-SettingResult FontSelection(const FeatureBinding& feature, std::string_view value) {
-    FormSetting setting;
-    setting.kind = FormSetting::Kind::FontSelection;
-    setting.control = feature.control;
-    setting.number = kCbErr;
-    for (std::size_t i = 0; i < FontTable.size(); ++i) {
-        if (value == FontTable[i].displayName) {
-            setting.number = static_cast<int>(i);
+SettingResult FontSelection(std::size_t field, const FeatureBinding& feature,
+                            std::string_view value, ValueSource source) {
+    for (const FontEntry& font : FontTable) {
+        if (value == font.displayName) {
+            return Value(field, font.displayName);
         }
     }
-    if (setting.number == kCbErr && value != kNoFont) {
-        return Refusal(feature.name, "a font: " + FontNames(), value);
+    if (value == kNoFont) {
+        return Value(field, kNoFont);
     }
-    return Setting(setting);
+    return Refusal(feature.name, "a font: " + FontNames() + ProfileMayLeave(feature.name, source),
+                   value);
 }
 
-bool IsCheckBox(int control) {
-    for (const FeatureBinding& feature : FeatureMap) {
-        for (const FlagBinding& flag : feature.flags) {
+// The group a check box belongs to, and its bit.
+struct BoxPlace {
+    std::size_t field;
+    std::uint8_t mask;
+};
+std::optional<BoxPlace> FindCheckBox(int control) {
+    for (std::size_t i = 0; i < kFieldCount; ++i) {
+        const FieldInfo& field = ConfigFields()[i];
+        if (field.linesToSkip) {
+            continue;
+        }
+        for (const FlagBinding& flag : field.feature->flags) {
             if (flag.control == control) {
-                return true;
+                return BoxPlace{i, flag.mask};
             }
         }
     }
-    return false;
+    return std::nullopt;
 }
 
 SettingResult CheckBox(std::string_view name, std::string_view value) {
     const int control = name.size() <= 4 ? ReadLeadingInteger(name) : 0;
-    if (!IsCheckBox(control)) {
+    const std::optional<BoxPlace> box = FindCheckBox(control);
+    if (!box) {
         return Error(name, "is neither a field of the form nor one of its check boxes");
     }
     if (value != "0" && value != "1") {
@@ -137,65 +142,71 @@ SettingResult CheckBox(std::string_view name, std::string_view value) {
     }
     FormSetting setting;
     setting.kind = FormSetting::Kind::CheckBox;
-    setting.control = control;
-    setting.number = value == "1" ? 1 : 0;
-    return Setting(setting);
+    setting.field = box->field;
+    setting.mask = box->mask;
+    setting.checked = value == "1";
+    return {std::move(setting), {}};
 }
 
-// The one feature whose byte also carries LinesToSkip.
-const FeatureBinding& LinesToSkipOwner() {
-    for (const FeatureBinding& feature : FeatureMap) {
-        if (feature.linesToSkipControl != 0) {
-            return feature;
-        }
+SettingResult FieldSetting(std::size_t field, std::string_view value, ValueSource source) {
+    const FieldInfo& info = ConfigFields()[field];
+    if (source == ValueSource::Profile && value.empty()) {
+        return Unchanged(field);
     }
-    return FeatureMap.back();  // not reached: the map has one
-}
-
-std::string ShownValue(const WindowOps& form, const FeatureBinding& feature) {
-    switch (feature.kind) {
+    if (info.linesToSkip) {
+        return Number(field, info.feature->linesToSkipBound, value, source);
+    }
+    switch (info.feature->kind) {
         case FeatureKind::Number:
-            return form.GetDlgItemText(feature.control);
+            return Number(field, info.feature->upperBound, value, source);
         case FeatureKind::FlagSet:
-            return Hex2(CheckedFlagBits(form, feature));
-        case FeatureKind::FontChoice: {
-            const int index = form.GetCurSel(feature.control);
-            return FontCodeOfIndex(index) ? FontTable[static_cast<std::size_t>(index)].displayName
-                                          : kNoFont;
-        }
+            return FlagByte(field, *info.feature, value, source);
+        case FeatureKind::FontChoice:
+            return FontSelection(field, *info.feature, value, source);
     }
-    return {};
+    return Error(info.name, "is not a field of the form");
 }
 
 }  // namespace
 
-void ApplySetting(WindowOps& form, const FormSetting& setting) {
+std::string ApplySetting(Configuration& configuration, const FormSetting& setting,
+                         Provenance from) {
+    const ConfigField& now = configuration[setting.field];
     switch (setting.kind) {
-        case FormSetting::Kind::EditText:
-            form.SetDlgItemText(setting.control, setting.text);
-            return;
-        case FormSetting::Kind::FlagByte:
-            SetFlagBoxes(form, *setting.feature, static_cast<std::uint8_t>(setting.number));
-            return;
-        case FormSetting::Kind::FontSelection:
-            form.SetCurSel(setting.control, setting.number);
-            return;
-        case FormSetting::Kind::CheckBox:
-            form.SetCheck(setting.control, setting.number);
-            return;
+        case FormSetting::Kind::Value:
+            configuration.Give(setting.field, setting.value, from);
+            return {};
+        case FormSetting::Kind::CheckBox: {
+            const std::string_view group = ConfigFields()[setting.field].name;
+            if (!now.Known()) {
+                return std::string(group) +
+                       " was never read, loaded or set, so its other boxes are not known: "
+                       "read-all first, or set the whole group (" +
+                       std::string(group) + "=HH)";
+            }
+            const std::uint8_t bits = ReadHexByte(now.value).value_or(0);
+            const int changed = setting.checked ? bits | setting.mask : bits & ~setting.mask;
+            configuration.Give(setting.field, Hex2(changed), from);
+            return {};
+        }
         case FormSetting::Kind::Unchanged:
-            return;
+            return {};
     }
+    return {};
 }
 
-std::vector<ShownField> ShowForm(const WindowOps& form) {
+bool LeavesThePrinterAlone(const FormSetting& setting) {
+    return setting.kind == FormSetting::Kind::Unchanged ||
+           (setting.kind == FormSetting::Kind::Value && setting.value == kNoFont);
+}
+
+std::vector<ShownField> ShowFields(const Configuration& configuration) {
     std::vector<ShownField> fields;
-    for (const FeatureBinding& feature : FeatureMap) {
-        fields.push_back({feature.id, feature.name, ShownValue(form, feature)});
-        if (feature.linesToSkipControl != 0) {
-            fields.push_back({feature.id, std::string(kLinesToSkipName),
-                              form.GetDlgItemText(feature.linesToSkipControl)});
-        }
+    for (std::size_t i = 0; i < kFieldCount; ++i) {
+        const FieldInfo& info = ConfigFields()[i];
+        const ConfigField& field = configuration[i];
+        fields.push_back({info.feature->id, std::string(info.name),
+                          field.Known() ? std::optional<std::string>(field.value) : std::nullopt});
     }
     return fields;
 }
@@ -204,13 +215,13 @@ std::string FormatShownLines(const std::vector<ShownField>& fields) {
     std::string out;
     for (const ShownField& field : fields) {
         out += std::to_string(field.id) + " " + field.name + " " +
-               cli::EscapeForTerminal(field.value) + "\n";
+               (field.value ? cli::EscapeForTerminal(*field.value) : kUnknownValue) + "\n";
     }
     return out;
 }
 
 std::string FormatShownJson(const std::vector<ShownField>& fields) {
-    std::vector<std::pair<std::string, std::string>> members;
+    std::vector<std::pair<std::string, std::optional<std::string>>> members;
     for (const ShownField& field : fields) {
         members.emplace_back(field.name, field.value);
     }
@@ -218,25 +229,12 @@ std::string FormatShownJson(const std::vector<ShownField>& fields) {
 }
 
 SettingResult ParseSetting(std::string_view name, std::string_view value, ValueSource source) {
-    if (name == kLinesToSkipName) {
-        const FeatureBinding& owner = LinesToSkipOwner();
-        return NumberText(name, owner.linesToSkipControl, owner.linesToSkipBound, value, source);
+    if (const std::optional<std::size_t> field = FieldIndex(name)) {
+        return FieldSetting(*field, value, source);
     }
-    const FeatureBinding* feature = FindFeature(name);
-    if (!feature) {
-        return source == ValueSource::SetArgument && IsDigits(name)
-                   ? CheckBox(name, value)
-                   : Error(name, "is not a field of the form");
-    }
-    switch (feature->kind) {
-        case FeatureKind::Number:
-            return NumberText(name, feature->control, feature->upperBound, value, source);
-        case FeatureKind::FlagSet:
-            return FlagByte(*feature, value);
-        case FeatureKind::FontChoice:
-            return FontSelection(*feature, value);
-    }
-    return Error(name, "is not a field of the form");
+    return source == ValueSource::SetArgument && IsDigits(name)
+               ? CheckBox(name, value)
+               : Error(name, "is not a field of the form");
 }
 
 SettingResult ParseSetArgument(std::string_view argument) {
@@ -246,17 +244,6 @@ SettingResult ParseSetArgument(std::string_view argument) {
     }
     return ParseSetting(argument.substr(0, equals), argument.substr(equals + 1),
                         ValueSource::SetArgument);
-}
-
-std::vector<std::string> FieldNames() {
-    std::vector<std::string> names;
-    for (const FeatureBinding& feature : FeatureMap) {
-        names.emplace_back(feature.name);
-        if (feature.linesToSkipControl != 0) {
-            names.emplace_back(kLinesToSkipName);
-        }
-    }
-    return names;
 }
 
 }  // namespace tq

@@ -71,8 +71,12 @@ std::string NameOf(const std::string& path, const char* stream) {
 
 }  // namespace
 
-std::string FormatProfile(const WindowOps& form) {
-    return FormatShownJson(ShowForm(form));
+std::string FormatProfile(const Configuration& configuration) {
+    std::vector<std::pair<std::string, std::string>> members;
+    for (const ShownField& field : ShowFields(configuration)) {
+        members.emplace_back(field.name, field.value.value_or(""));
+    }
+    return WriteFlatJsonObject(members);
 }
 
 ProfileResult ParseProfile(std::string_view text) {
@@ -110,19 +114,21 @@ ProfileResult ReadProfile(const std::string& path, std::istream& standardInput) 
     return profile;
 }
 
-std::string LoadProfile(WindowOps& form, const std::string& path, std::istream& standardInput) {
+// A profile holds no check boxes, the one kind of setting that can be refused when applied.
+std::string LoadProfile(Configuration& configuration, const std::string& path,
+                        std::istream& standardInput) {
     const ProfileResult profile = ReadProfile(path, standardInput);
     if (profile.error.empty()) {
         for (const FormSetting& setting : profile.settings) {
-            ApplySetting(form, setting);
+            ApplySetting(configuration, setting, Provenance::Loaded);
         }
     }
     return profile.error;
 }
 
-std::string SaveProfile(const WindowOps& form, const std::string& path,
+std::string SaveProfile(const Configuration& configuration, const std::string& path,
                         std::ostream& standardOutput) {
-    const std::string text = FormatProfile(form);
+    const std::string text = FormatProfile(configuration);
     if (path == kStandardStream) {
         standardOutput << text << std::flush;
         return standardOutput ? "" : "standard output: cannot be written";

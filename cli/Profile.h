@@ -13,13 +13,12 @@
 
 namespace tq {
 
-class WindowOps;
-
 // Profiles larger than this are refused unread; a real one is well under a kilobyte.
 inline constexpr std::size_t kMaxProfileSize = 64 * 1024;
 
-// The form's fields as a profile, the same text as `show --json`.
-std::string FormatProfile(const WindowOps& form);
+// The configuration as a profile: `show --json`'s text, but "" (leave as it is) for an unknown
+// field, so that a profile never carries a value nobody gave.
+std::string FormatProfile(const Configuration& configuration);
 
 // The settings a profile's text makes, or an error naming the field (or the line) that is wrong.
 // Every field must be present exactly once, and nothing else.
@@ -37,11 +36,12 @@ inline constexpr const char* kStandardStream = "-";
 ProfileResult ReadProfile(const std::string& path, std::istream& standardInput = std::cin);
 
 // Empty on success; otherwise "PATH: what is wrong". Loading reads a regular file only (or
-// standard input) and changes no control on an error. Saving replaces a regular file atomically,
-// keeping its mode, and refuses anything else in its place (SafeFiles.h).
-std::string LoadProfile(WindowOps& form, const std::string& path,
+// standard input), gives every field the profile does not leave as it is, as loaded, and changes
+// nothing on an error. Saving replaces a regular file atomically, keeping its mode, and refuses
+// anything else in its place (SafeFiles.h).
+std::string LoadProfile(Configuration& configuration, const std::string& path,
                         std::istream& standardInput = std::cin);
-std::string SaveProfile(const WindowOps& form, const std::string& path,
+std::string SaveProfile(const Configuration& configuration, const std::string& path,
                         std::ostream& standardOutput = std::cout);
 
 }  // namespace tq

@@ -53,7 +53,8 @@ int QueryForForm(const FeatureBinding& feature, char (&text)[kFeatureTextSize]) 
 
 // A failed query leaves its feature's controls as they were: the reply buffer then still holds
 // the previous feature's text, which read in this feature's form would show a wrong value.
-void OnReadAll(WindowOps& form) {
+void ReadAllFeatures(WindowOps& form, FeatureSet& filled) {
+    filled.reset();
     if (!StartBulkCommand(form)) {
         return;
     }
@@ -66,6 +67,7 @@ void OnReadAll(WindowOps& form) {
         }
         if (answered) {
             FeatureToForm(form, feature, text);
+            filled.set(RowOf(feature));
         }
         if (LinkLost()) {
             break;
@@ -76,13 +78,16 @@ void OnReadAll(WindowOps& form) {
 }
 
 // Each feature's controls are read just before its frame goes out. A feature whose controls give
-// nothing is not sent, and then its write is not tested either, even when it is the first.
-void OnWriteAll(WindowOps& form) {
+// nothing, or that is not among those to write, is not sent, and then its write is not tested
+// either, even when it is the first.
+void WriteFeatures(WindowOps& form, const FeatureSet& toWrite) {
     if (!StartBulkCommand(form)) {
         return;
     }
     for (const std::uint8_t id : kWriteAllOrder) {
-        const std::optional<std::uint8_t> value = FormToFeature(form, *FindFeatureById(id));
+        const FeatureBinding& feature = *FindFeatureById(id);
+        const std::optional<std::uint8_t> value =
+            toWrite.test(RowOf(feature)) ? FormToFeature(form, feature) : std::nullopt;
         if (value && WriteFeature(id, 1, &*value) != 0 && id == kWriteAllOrder[0]) {
             EndWithFatalWriteError(form);
             return;
@@ -93,6 +98,15 @@ void OnWriteAll(WindowOps& form) {
         form.StepIt(IDC_PROGRESS);
     }
     ClosePrinterLink();
+}
+
+void OnReadAll(WindowOps& form) {
+    FeatureSet filled;
+    ReadAllFeatures(form, filled);
+}
+
+void OnWriteAll(WindowOps& form) {
+    WriteFeatures(form, AllFeatures());
 }
 
 }  // namespace tq

@@ -116,6 +116,10 @@ const FeatureBinding* FindFeature(std::string_view name) {
     return nullptr;
 }
 
+std::size_t RowOf(const FeatureBinding& feature) {
+    return static_cast<std::size_t>(&feature - FeatureMap.data());
+}
+
 const FeatureBinding* FindFeatureById(std::uint8_t id) {
     for (const FeatureBinding& feature : FeatureMap) {
         if (feature.id == id) {

@@ -6,10 +6,13 @@
 #pragma once
 
 #include <array>
+#include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string_view>
+#include <tuple>
 
 namespace tq {
 
@@ -40,6 +43,15 @@ struct FeatureBinding {
 
 // In feature-number order: 76, 85, 86, 87, 88, 96..102.
 extern const std::array<FeatureBinding, 12> FeatureMap;
+
+// A choice among the map's rows, one bit per row in the map's order: the features a command is to
+// write, or those it filled.
+using FeatureSet = std::bitset<std::tuple_size_v<decltype(FeatureMap)>>;
+inline FeatureSet AllFeatures() {
+    return FeatureSet().set();
+}
+// The row of a feature of the map in FeatureMap.
+std::size_t RowOf(const FeatureBinding& feature);
 
 // The name under which the LinesToSkip edit of ValidationOptions is addressed on its own.
 inline constexpr std::string_view kLinesToSkipName = "LinesToSkip";

@@ -1,7 +1,7 @@
 // The profile reader with any text: it either refuses the text or gives settings that, applied to
-// a form and saved again, make a profile that reads back to the very same form, and from which
-// that form differs nowhere. Whatever the JSON reader accepts, its writer writes again as text
-// that reads back to the same members.
+// a configuration and saved again, make a profile that reads back to the very same configuration,
+// and from which that configuration differs nowhere. Whatever the JSON reader accepts, its writer
+// writes again as text that reads back to the same members.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -12,15 +12,17 @@
 #include "cli/FlatJson.h"
 #include "cli/Profile.h"
 #include "cli/ProfileDiff.h"
-#include "framework/HeadlessForm.h"
-#include "tests/unit/featuremap/FeatureForm.h"
 
 namespace {
 
-void Apply(tq::HeadlessForm& form, const tq::ProfileResult& profile) {
+void Apply(tq::Configuration& configuration, const tq::ProfileResult& profile) {
     for (const tq::FormSetting& setting : profile.settings) {
-        tq::ApplySetting(form, setting);
+        tq::ApplySetting(configuration, setting, tq::Provenance::Loaded);
     }
+}
+
+std::string Shown(const tq::Configuration& configuration) {
+    return tq::FormatShownLines(tq::ShowFields(configuration));
 }
 
 // The writer keeps one member per key, so only objects without a repeated key come back whole.
@@ -56,18 +58,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!profile.error.empty()) {
         return 0;
     }
-    tq::HeadlessForm form;
-    tq::test::AddFeatureControls(form);
-    Apply(form, profile);
-    if (!tq::CompareWithProfile(form, profile.settings).empty()) {
+    tq::Configuration configuration;
+    Apply(configuration, profile);
+    if (!tq::CompareWithProfile(configuration, profile.settings).empty()) {
         std::abort();
     }
-    const tq::ProfileResult saved = tq::ParseProfile(tq::FormatProfile(form));
-    tq::HeadlessForm copy;
-    tq::test::AddFeatureControls(copy);
+    const tq::ProfileResult saved = tq::ParseProfile(tq::FormatProfile(configuration));
+    tq::Configuration copy;
     Apply(copy, saved);
-    if (!saved.error.empty() ||
-        tq::test::DescribeFeatureControls(copy) != tq::test::DescribeFeatureControls(form)) {
+    if (!saved.error.empty() || Shown(copy) != Shown(configuration)) {
         std::abort();
     }
     return 0;

@@ -91,10 +91,10 @@ protected:
         std::ofstream(path, std::ios::binary) << text;
     }
 
-    // The store holds kPrinter's features, none of them written.
-    void ExpectPrinterUntouched() const {
+    // The store holds kPrinter's features, but for those in `written`.
+    void ExpectPrinterUntouched(const std::map<int, int>& written = {}) const {
         for (const auto& [id, value] : kPrinterStore) {
-            EXPECT_EQ(store.at(id), value) << "feature " << id;
+            EXPECT_EQ(store.at(id), written.count(id) ? written.at(id) : value) << "feature " << id;
         }
     }
 
@@ -173,7 +173,7 @@ TEST_F(CliFormTest, AMalformedProfileEndsTheRunBeforeAnythingIsWritten) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, kNotice + "tq9000ctl: " + profile +
                          ": line 2: ClampDelay takes a whole number from 0 to 40 (or \"\" to "
-                         "leave the form's ClampDelay as it is), not \"41\"\n"
+                         "leave ClampDelay as it is), not \"41\"\n"
                          "tq9000ctl: not run after the failure: write-all, show\n");
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(store.at(88), 0xDD);
@@ -252,10 +252,54 @@ TEST_F(CliFormTest, AnEmptyFieldOfAProfileLeavesTheFormsOwn) {
     EXPECT_EQ(store.at(76), 33);
     EXPECT_EQ(store.at(100), 0xA3);  // the profile's boxes, the printer's LinesToSkip
 
+    // Without a read-all, LinesToSkip was never given, and it shares its byte with the profile's
+    // ValidationOptions: nothing is written at all, rather than a LinesToSkip of 0 nobody meant.
     r = Run(printer, {"load", profile, "write-all"});
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("tq9000ctl: write-all: LinesToSkip and ValidationOptions go to the "
+                         "printer in one byte"),
+              std::string::npos)
+        << r.err;
     EXPECT_EQ(store.at(76), 33);
-    EXPECT_EQ(store.at(100), 0xA0);
+    EXPECT_EQ(store.at(100), 0xB3);
+}
+
+// Without a read-all the form holds only what the run gave it: `set` writes that one feature and
+// nothing else, `show` and `diff` say which fields are unknown, `save` keeps them "" (so its
+// "backup" restores nothing it never had), and a box of a group nobody gave is refused.
+TEST_F(CliFormTest, WithoutReadAllOnlyWhatTheRunGaveIsWrittenShownOrSaved) {
+    ProcessResult r = Run(kPrinter, {"set", "ClampDelay=20", "write-all"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    ExpectPrinterUntouched({{76, 20}});
+
+    const std::string backup = TempPath("backup.json");
+    r = Run(kPrinter, {"set", "PrinterOptions=0", "save", backup, "show"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err,
+              kNotice + "tq9000ctl: warning: save " + backup +
+                  ": ClampDelay, CustomerSpecialVersion, SetupVersion, SetupRevision, "
+                  "JournalDefaultFont, ValidationDefaultFont, FontOptions, EmulationOptions, "
+                  "ValidationOptions, LinesToSkip, TestModeOptions, MiscellaneousOptions: "
+                  "never read, loaded or set: saved as \"\" (leave as it is)\n");
+    const std::string saved = ReadText(backup);
+    EXPECT_NE(saved.find("\"PrinterOptions\": \"00\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\"ClampDelay\": \"\""), std::string::npos) << saved;
+    EXPECT_EQ(r.out.rfind("76 ClampDelay unknown\n85 CustomerSpecialVersion unknown\n", 0), 0u);
+    EXPECT_NE(r.out.find("88 PrinterOptions 00\n"), std::string::npos) << r.out;
+    r = Run(kPrinter, {"load", backup, "diff", backup, "write-all"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    ExpectPrinterUntouched({{88, 0}});
+
+    r = Run(kPrinter, {"set", "1054=1", "write-all"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("tq9000ctl: PrinterOptions was never read, loaded or set"),
+              std::string::npos)
+        << r.err;
+    ExpectPrinterUntouched();
+    r = Run(kPrinter, {"write-all"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.substr(0, 72),
+              "tq9000ctl: 'write-all' has nothing to write: no read-all, load or set co");
 }
 
 // diff prints what differs and ends with status 3 (and the actions after it with it), or prints
@@ -303,9 +347,9 @@ TEST_F(CliFormTest, AMalformedProfileGivesDiffTheErrorsOfLoad) {
     const std::string bad = TempPath("bad.json");
     for (const char* text : {"{\n  \"ClampDelay\": \"41\"\n}\n", "{ \"ClampDelay\": \"4\",", ""}) {
         WriteText(bad, text);
-        const ProcessResult diff = Run(kPrinter, {"diff", bad, "write-all"});
+        const ProcessResult diff = Run(kPrinter, {"diff", bad, "show"});
         ExpectPrinterUntouched();
-        const ProcessResult load = Run(kPrinter, {"load", bad, "write-all"});
+        const ProcessResult load = Run(kPrinter, {"load", bad, "show"});
         EXPECT_EQ(diff.status, 1);
         EXPECT_EQ(load.status, 1);
         EXPECT_EQ(diff.out, "");

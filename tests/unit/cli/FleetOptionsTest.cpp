@@ -101,17 +101,17 @@ TEST_F(FleetRunTest, APrinterOrPortThatIsNotThereIsRefusedBeforeAnythingIsOpened
     // A path is shown escaped as a name: control characters escaped, a backslash (Windows) as it
     // is.
     const std::pair<Args, std::string> cases[] = {
-        {{"--port", "/dev/ttyUSB7", "write-all"},
+        {{"--port", "/dev/ttyUSB7", "read-all"},
          "tq9000ctl: --port /dev/ttyUSB7: no such device; serial ports attached: /dev/ttyUSB0 "
          "(/dev/serial/by-id/usb-FTDI_A9-if00-port0), /dev/ttyS0\n"},
-        {{"--usb", "Z9", "write-all"},
+        {{"--usb", "Z9", "read-all"},
          "tq9000ctl: --usb Z9: no USB printer has this serial number or device path; USB "
          "printers attached: /dev/usb/lp0 (serial A1111, port 1-1:1.0), /dev/usb/lp1 (serial "
          "B2222, port 1-2:1.0), /dev/usb/lp2 (serial B2222, port 1-3:1.0)\n"},
-        {{"--usb", "b2222", "write-all"},
+        {{"--usb", "b2222", "read-all"},
          "tq9000ctl: --usb b2222 names 2 USB printers: /dev/usb/lp1 (serial B2222, port "
          "1-2:1.0), /dev/usb/lp2 (serial B2222, port 1-3:1.0); give the device path of one\n"},
-        {{"--trace=" + ::testing::TempDir(), "write-all"},
+        {{"--trace=" + ::testing::TempDir(), "read-all"},
          "tq9000ctl: --trace=" + EscapeNameForTerminal(::testing::TempDir()) +
              ": cannot be written: it is a folder, not a regular file\n"},
     };

@@ -14,23 +14,27 @@ namespace {
 
 class FormStateTest : public ::testing::Test {
 protected:
-    void SetUp() override { test::AddFeatureControls(form); }
-
     // Parses and applies one `set` argument; false (and the error kept) when it was refused.
     bool Set(const std::string& argument) {
         const SettingResult result = ParseSetArgument(argument);
         error = result.error;
         if (result.setting) {
-            ApplySetting(form, *result.setting);
+            error = ApplySetting(configuration, *result.setting, Provenance::Set);
         }
-        return result.setting.has_value();
+        return result.setting.has_value() && error.empty();
     }
 
-    HeadlessForm form;
+    std::string Shown() const { return FormatShownLines(ShowFields(configuration)); }
+
+    Configuration configuration;
     std::string error;
 };
 
-TEST_F(FormStateTest, ShowGivesOneLinePerFieldWithLinesToSkipOnItsOwn) {
+// A field that nobody read, loaded or set is unknown, and shown so; a Read All's fields come out of
+// the form's controls in show's notation, and only those of the features it filled.
+TEST_F(FormStateTest, ShowSaysWhichFieldsAreUnknownAndTakesReadFieldsFromTheForm) {
+    HeadlessForm form;
+    test::AddFeatureControls(form);
     form.SetDlgItemText(IDC_CLAMP_DELAY, "12");
     form.SetDlgItemText(IDC_SETUP_VERSION, "3x");
     form.SetCheck(1054, 1);
@@ -40,9 +44,13 @@ TEST_F(FormStateTest, ShowGivesOneLinePerFieldWithLinesToSkipOnItsOwn) {
     form.SetCheck(IDC_REDUCED_SPACING, 1);
     form.SetDlgItemText(IDC_LINES_TO_SKIP, "8");
     form.SetCheck(1037, 2);  // not exactly 1: not checked
-    EXPECT_EQ(FormatShownLines(ShowForm(form)),
+    FeatureSet filled = AllFeatures();
+    filled.reset(RowOf(*FindFeature("CustomerSpecialVersion")));
+    filled.reset(RowOf(*FindFeature("MiscellaneousOptions")));
+    configuration.TakeFromForm(form, filled);
+    EXPECT_EQ(Shown(),
               "76 ClampDelay 12\n"
-              "85 CustomerSpecialVersion \n"
+              "85 CustomerSpecialVersion unknown\n"
               "86 SetupVersion 3x\n"
               "87 SetupRevision \n"
               "88 PrinterOptions 45\n"
@@ -53,10 +61,38 @@ TEST_F(FormStateTest, ShowGivesOneLinePerFieldWithLinesToSkipOnItsOwn) {
               "100 ValidationOptions 20\n"
               "100 LinesToSkip 8\n"
               "101 TestModeOptions 00\n"
-              "102 MiscellaneousOptions 00\n");
-    const std::string json = FormatShownJson(ShowForm(form));
+              "102 MiscellaneousOptions unknown\n");
+    const std::string json = FormatShownJson(ShowFields(configuration));
     EXPECT_NE(json.find("  \"PrinterOptions\": \"45\",\n"), std::string::npos) << json;
-    EXPECT_NE(json.find("  \"MiscellaneousOptions\": \"00\"\n}\n"), std::string::npos) << json;
+    EXPECT_NE(json.find("  \"MiscellaneousOptions\": null\n}\n"), std::string::npos) << json;
+}
+
+// What goes into the form for a Write All: every known field into its controls, an unknown one's
+// controls emptied; and the features a Write All may send are those whose every field is known.
+TEST_F(FormStateTest, OnlyFeaturesWhoseFieldsAreAllKnownAreWritable) {
+    ASSERT_TRUE(Set("ClampDelay=20"));
+    ASSERT_TRUE(Set("FontOptions=81"));
+    ASSERT_TRUE(Set("LinesToSkip=3"));
+    HeadlessForm form;
+    test::AddFeatureControls(form);
+    form.SetCheck(1054, 1);
+    form.SetCurSel(IDC_VALIDATION_FONT, 2);
+    configuration.PutIntoForm(form);
+    EXPECT_EQ(test::DescribeFeatureControls(form),
+              "ClampDelay='20' CustomerSpecialVersion='' SetupVersion='' SetupRevision='' "
+              "PrinterOptions=000000 JournalDefaultFont=-1 ValidationDefaultFont=-1 "
+              "FontOptions=100001 EmulationOptions=0000 ValidationOptions=000'3' "
+              "TestModeOptions=000 MiscellaneousOptions=0000 ");
+    FeatureSet partly;
+    FeatureSet writable = configuration.WritableFeatures(partly);
+    EXPECT_EQ(writable, FeatureSet()
+                            .set(RowOf(*FindFeature("ClampDelay")))
+                            .set(RowOf(*FindFeature("FontOptions"))));
+    EXPECT_EQ(partly, FeatureSet().set(RowOf(*FindFeature("ValidationOptions"))));
+    ASSERT_TRUE(Set("ValidationOptions=40"));
+    writable = configuration.WritableFeatures(partly);
+    EXPECT_TRUE(writable.test(RowOf(*FindFeature("ValidationOptions"))));
+    EXPECT_TRUE(partly.none());
 }
 
 // Each accepted value, applied in turn, and the field as `show` then prints it.
@@ -76,19 +112,29 @@ TEST_F(FormStateTest, SetTakesTheValuesEachFieldCanHold) {
         {"FontOptions=9f", 7, "9F"},
         {"ValidationOptions=E0", 9, "E0"},
         {"LinesToSkip=8", 10, "8"},
+        {"MiscellaneousOptions=0", 12, "00"},
         {"1084=1", 12, "10"},
     };
     for (const auto& [argument, field, shown] : accepted) {
         EXPECT_TRUE(Set(argument)) << argument << ": " << error;
-        EXPECT_EQ(ShowForm(form)[field].value, shown) << argument;
+        EXPECT_EQ(ShowFields(configuration)[field].value, shown) << argument;
     }
-    EXPECT_EQ(ShowForm(form)[9].value, "E0");  // LinesToSkip=8 left the boxes alone
+    EXPECT_EQ(ShowFields(configuration)[9].value, "E0");  // LinesToSkip=8 left the boxes alone
+}
+
+// A single box of a group nobody gave would make a byte whose other bits nobody gave.
+TEST_F(FormStateTest, ACheckBoxOfAnUnknownGroupIsRefused) {
+    EXPECT_FALSE(Set("1054=1"));
+    EXPECT_EQ(error,
+              "PrinterOptions was never read, loaded or set, so its other boxes are not known: "
+              "read-all first, or set the whole group (PrinterOptions=HH)");
+    EXPECT_EQ(ShowFields(configuration)[4].value, std::nullopt);
 }
 
 // What the form would write as something else (0 for "abc", nothing for "41") or drop (a bit no
 // box owns) is refused, naming the field and what it takes; the form is left as it was.
 TEST_F(FormStateTest, SetRefusesWhatTheFormWouldWriteOtherwise) {
-    const std::string before = test::DescribeFeatureControls(form);
+    const std::string before = Shown();
     const std::pair<const char*, const char*> refused[] = {
         {"ClampDelay=0x10", "ClampDelay takes a whole number from 0 to 40, not \"0x10\""},
         {"ClampDelay=abc", "ClampDelay takes a whole number from 0 to 40, not \"abc\""},
@@ -126,23 +172,21 @@ TEST_F(FormStateTest, SetRefusesWhatTheFormWouldWriteOtherwise) {
         EXPECT_FALSE(Set(argument)) << argument;
         EXPECT_NE(error.find(expected), std::string::npos) << argument << ": " << error;
     }
-    EXPECT_EQ(test::DescribeFeatureControls(form), before);
+    EXPECT_EQ(Shown(), before);
 }
 
-// The same checks read a profile; what a profile also takes is "" for a number or LinesToSkip,
-// which leaves the field as the form holds it.
-TEST_F(FormStateTest, AProfileAlsoTakesEmptyToLeaveANumberAsItIs) {
-    for (const char* name : {"ClampDelay", "SetupRevision", "LinesToSkip"}) {
+// The same checks read a profile; what a profile also takes is "" for any field, which leaves the
+// field as it is.
+TEST_F(FormStateTest, AProfileAlsoTakesEmptyToLeaveAFieldAsItIs) {
+    for (const char* name : {"ClampDelay", "LinesToSkip", "PrinterOptions", "JournalDefaultFont"}) {
         const SettingResult empty = ParseSetting(name, "", ValueSource::Profile);
         ASSERT_TRUE(empty.setting) << empty.error;
         EXPECT_EQ(empty.setting->kind, FormSetting::Kind::Unchanged) << name;
     }
     EXPECT_EQ(ParseSetting("ClampDelay", "41", ValueSource::Profile).error,
-              "ClampDelay takes a whole number from 0 to 40 (or \"\" to leave the form's "
-              "ClampDelay as it is), not \"41\"");
-    EXPECT_EQ(ParseSetting("PrinterOptions", "FF", ValueSource::Profile).error,
-              ParseSetting("PrinterOptions", "FF", ValueSource::SetArgument).error);
-    EXPECT_FALSE(ParseSetting("PrinterOptions", "", ValueSource::Profile).setting);
+              "ClampDelay takes a whole number from 0 to 40 (or \"\" to leave ClampDelay as it "
+              "is), not \"41\"");
+    EXPECT_FALSE(ParseSetting("PrinterOptions", "", ValueSource::SetArgument).setting);
     EXPECT_FALSE(ParseSetting("1054", "1", ValueSource::Profile).setting);
 }
 

@@ -44,7 +44,7 @@ protected:
 // folder exactly as it was: nothing replaced, nothing followed, no temporary file behind. None
 // of them may block (a FIFO is neither opened for reading nor for writing).
 TEST_F(ProfileFileTest, FilesThatCannotHoldAProfileAreRefusedAndLeftAlone) {
-    ASSERT_EQ(LoadProfile(form, Write("good.json", kGoodProfile)), "");
+    ASSERT_EQ(LoadProfile(configuration, Write("good.json", kGoodProfile)), "");
     const std::string folder = (directory / "folder").string();
     const std::string fifo = (directory / "fifo").string();
     const std::string link = (directory / "link.json").string();
@@ -72,13 +72,14 @@ TEST_F(ProfileFileTest, FilesThatCannotHoldAProfileAreRefusedAndLeftAlone) {
         {true, (directory / "no" / "such.json").string(),
          "cannot be written: No such file or directory"},
     };
-    const std::string before = test::DescribeFeatureControls(form);
+    const std::string before = Shown();
     const auto listing = Listing();
     for (const Case& c : cases) {
-        const std::string error = c.save ? SaveProfile(form, c.path) : LoadProfile(form, c.path);
+        const std::string error =
+            c.save ? SaveProfile(configuration, c.path) : LoadProfile(configuration, c.path);
         EXPECT_EQ(error, c.path + ": " + c.error);
         EXPECT_EQ(Listing(), listing) << c.path;
-        EXPECT_EQ(test::DescribeFeatureControls(form), before) << c.path;
+        EXPECT_EQ(Shown(), before) << c.path;
     }
     struct stat null {};
     ASSERT_EQ(::stat("/dev/null", &null), 0);
@@ -92,14 +93,14 @@ TEST_F(ProfileFileTest, SavingKeepsTheModeOfTheFileItReplaces) {
     for (const auto& [mode, expected] : cases) {
         const std::string path = Write("kept.json", "old");
         ASSERT_EQ(::chmod(path.c_str(), mode), 0);
-        EXPECT_EQ(SaveProfile(form, path), "");
+        EXPECT_EQ(SaveProfile(configuration, path), "");
         EXPECT_EQ(ModeOf(path), expected);
-        EXPECT_EQ(Read(path), FormatProfile(form));
+        EXPECT_EQ(Read(path), FormatProfile(configuration));
     }
     for (const auto& [mask, expected] : {std::pair<mode_t, mode_t>{022, 0644}, {077, 0600}}) {
         const std::string path = (directory / ("new" + std::to_string(mask))).string();
         const mode_t previous = ::umask(mask);
-        EXPECT_EQ(SaveProfile(form, path), "");
+        EXPECT_EQ(SaveProfile(configuration, path), "");
         ::umask(previous);
         EXPECT_EQ(ModeOf(path), expected) << std::oct << mask;
     }
@@ -116,7 +117,7 @@ TEST_F(ProfileFileTest, AFailedSaveLeavesTheOldFileAndNoTemporary) {
     rlimit tight = previous;
     tight.rlim_cur = 16;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
-    const std::string error = SaveProfile(form, path);
+    const std::string error = SaveProfile(configuration, path);
     ::setrlimit(RLIMIT_FSIZE, &previous);
     ::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(error, path + ": cannot be written: File too large");

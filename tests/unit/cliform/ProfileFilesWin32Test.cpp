@@ -20,7 +20,7 @@ using ProfileFileTest = test::ProfileFolderTest;
 // Each refusal names the path and why, and leaves the folder and the form as they were. COM1 is
 // refused by its name alone: opening it would act on the port.
 TEST_F(ProfileFileTest, FilesThatCannotHoldAProfileAreRefusedAndLeftAlone) {
-    ASSERT_EQ(LoadProfile(form, Write("good.json", kGoodProfile)), "");
+    ASSERT_EQ(LoadProfile(configuration, Write("good.json", kGoodProfile)), "");
     const std::string folder = (directory / "folder").string();
     fs::create_directory(folder);
     Write("huge.json", std::string(kMaxProfileSize + 1, ' '));
@@ -41,24 +41,25 @@ TEST_F(ProfileFileTest, FilesThatCannotHoldAProfileAreRefusedAndLeftAlone) {
         {true, (directory / "no" / "such.json").string(),
          "cannot be written: No such file or directory"},
     };
-    const std::string before = test::DescribeFeatureControls(form);
+    const std::string before = Shown();
     for (const Case& c : cases) {
-        const std::string error = c.save ? SaveProfile(form, c.path) : LoadProfile(form, c.path);
+        const std::string error =
+            c.save ? SaveProfile(configuration, c.path) : LoadProfile(configuration, c.path);
         EXPECT_EQ(error, c.path + ": " + c.error);
         EXPECT_EQ(EntryCount(), 3u) << c.path;
-        EXPECT_EQ(test::DescribeFeatureControls(form), before) << c.path;
+        EXPECT_EQ(Shown(), before) << c.path;
     }
 }
 
 // A file is replaced whole; a read-only one is left as it was, with no temporary file beside it.
 TEST_F(ProfileFileTest, SavingReplacesAFileWholeButNotAReadOnlyOne) {
     const std::string path = Write("old.json", std::string(10000, ' '));
-    EXPECT_EQ(SaveProfile(form, path), "");
-    EXPECT_EQ(Read(path), FormatProfile(form));
+    EXPECT_EQ(SaveProfile(configuration, path), "");
+    EXPECT_EQ(Read(path), FormatProfile(configuration));
 
     const std::string kept = Write("kept.json", "old");
     fs::permissions(kept, fs::perms::owner_write, fs::perm_options::remove);
-    const std::string error = SaveProfile(form, kept);
+    const std::string error = SaveProfile(configuration, kept);
     fs::permissions(kept, fs::perms::owner_write, fs::perm_options::add);
     EXPECT_EQ(error, kept + ": cannot be written: it is read-only");
     EXPECT_EQ(Read(kept), "old");

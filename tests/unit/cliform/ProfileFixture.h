@@ -1,5 +1,5 @@
-// Test support for the profile tests: a form holding the feature controls, a good profile and
-// variations of it, and a private folder to put profiles in, removed again after each test.
+// Test support for the profile tests: a configuration, a good profile and variations of it, and a
+// private folder to put profiles in, removed again after each test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,8 +9,7 @@
 #include <random>
 #include <string>
 
-#include "framework/HeadlessForm.h"
-#include "tests/unit/featuremap/FeatureForm.h"
+#include "cli/FormState.h"
 
 namespace tq::test {
 
@@ -47,7 +46,6 @@ inline std::string Replaced(std::string text, const std::string& from, const std
 class ProfileFolderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        AddFeatureControls(form);
         directory = fs::temp_directory_path() /
                     ("tq_profile_test_" + std::to_string(std::random_device()()));
         fs::create_directories(directory);
@@ -69,7 +67,10 @@ protected:
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(directory), {}));
     }
 
-    HeadlessForm form;
+    // The configuration as `show` prints it: a picture to tell whether something changed it.
+    std::string Shown() const { return FormatShownLines(ShowFields(configuration)); }
+
+    Configuration configuration;
     fs::path directory;
 };
 

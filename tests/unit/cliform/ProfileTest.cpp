@@ -6,10 +6,7 @@
 #include <string>
 
 #include "cli/ProfileDiff.h"
-#include "framework/ControlIds.h"
-#include "framework/HeadlessForm.h"
 #include "tests/unit/cliform/ProfileFixture.h"
-#include "tests/unit/featuremap/FeatureForm.h"
 
 namespace tq {
 namespace {
@@ -21,44 +18,49 @@ namespace fs = std::filesystem;
 
 using ProfileTest = test::ProfileFolderTest;
 
+// Every field a profile gives is loaded; one it leaves empty keeps what it held, known or not.
 TEST_F(ProfileTest, AGoodProfileSetsEveryFieldButThoseLeftEmpty) {
-    form.SetCurSel(IDC_VALIDATION_FONT, 3);
-    form.SetDlgItemText(IDC_SETUP_REVISION, "9");
-    EXPECT_EQ(LoadProfile(form, Write("good.json", kGoodProfile)), "");
-    EXPECT_EQ(test::DescribeFeatureControls(form),
-              "ClampDelay='15' CustomerSpecialVersion='0' SetupVersion='3' SetupRevision='9' "
-              "PrinterOptions=000110 JournalDefaultFont=1 ValidationDefaultFont=-1 "
-              "FontOptions=001001 EmulationOptions=0100 ValidationOptions=101'8' "
-              "TestModeOptions=000 MiscellaneousOptions=1101 ");
-
-    form.SetDlgItemText(IDC_LINES_TO_SKIP, "5");
+    configuration.Give(*FieldIndex("SetupRevision"), "9", Provenance::Read);
+    configuration.Give(*FieldIndex("ValidationDefaultFont"), "Large", Provenance::Read);
     const std::string keepsLines = WithMember("LinesToSkip", "  \"LinesToSkip\": \"\",");
-    EXPECT_EQ(LoadProfile(form, Write("keep.json", keepsLines)), "");
-    EXPECT_EQ(form.GetDlgItemText(IDC_LINES_TO_SKIP), "5");
+    EXPECT_EQ(LoadProfile(configuration, Write("good.json", keepsLines)), "");
+    EXPECT_EQ(Shown(),
+              "76 ClampDelay 15\n85 CustomerSpecialVersion 0\n86 SetupVersion 3\n"
+              "87 SetupRevision 9\n88 PrinterOptions 30\n96 JournalDefaultFont Standard\n"
+              "97 ValidationDefaultFont none\n98 FontOptions 84\n99 EmulationOptions 02\n"
+              "100 ValidationOptions A0\n100 LinesToSkip unknown\n101 TestModeOptions 00\n"
+              "102 MiscellaneousOptions 13\n");
+    EXPECT_EQ(configuration[*FieldIndex("SetupRevision")].provenance, Provenance::Read);
+    EXPECT_EQ(configuration[*FieldIndex("ClampDelay")].provenance, Provenance::Loaded);
 }
 
-TEST_F(ProfileTest, SavedProfilesLoadBackIntoTheSameForm) {
-    ASSERT_EQ(LoadProfile(form, Write("good.json", kGoodProfile)), "");
+// An unknown field is saved as "" (leave as it is), never as a value nobody gave; the saved
+// profile loads back to the same configuration.
+TEST_F(ProfileTest, SavedProfilesLoadBackAndKeepUnknownFieldsEmpty) {
+    const std::string keepsRevision = WithMember("SetupRevision", "  \"SetupRevision\": \"\",");
+    ASSERT_EQ(LoadProfile(configuration, Write("good.json", keepsRevision)), "");
     const std::string saved = (directory / "saved.json").string();
-    ASSERT_EQ(SaveProfile(form, saved), "");
-    HeadlessForm copy;
-    test::AddFeatureControls(copy);
+    ASSERT_EQ(SaveProfile(configuration, saved), "");
+    EXPECT_NE(Read(saved).find("  \"SetupRevision\": \"\",\n"), std::string::npos);
+    Configuration copy;
     ASSERT_EQ(LoadProfile(copy, saved), "");
-    EXPECT_EQ(test::DescribeFeatureControls(copy), test::DescribeFeatureControls(form));
-    EXPECT_EQ(Read(saved), FormatProfile(form));
+    EXPECT_EQ(FormatShownLines(ShowFields(copy)), Shown());
+    EXPECT_EQ(Read(saved), FormatProfile(configuration));
     EXPECT_EQ(EntryCount(), 2u) << "a temporary file was left behind";
+    EXPECT_EQ(FormatProfile(Configuration()).find(": \"0"), std::string::npos);
 }
 
 // Each bad profile names the field (or the line) and leaves every control as it was.
 TEST_F(ProfileTest, BadProfilesChangeNoControlAndSayWhy) {
     const std::pair<std::string, std::string> cases[] = {
         {WithMember("ClampDelay", "  \"ClampDelay\": \"41\","),
-         "line 2: ClampDelay takes a whole number from 0 to 40 (or \"\" to leave the form's "
-         "ClampDelay as it is), not \"41\""},
+         "line 2: ClampDelay takes a whole number from 0 to 40 (or \"\" to leave ClampDelay as it "
+         "is), not \"41\""},
         {WithMember("ClampDelay", "  \"ClampDelay\": \"12abc\","), "line 2: ClampDelay takes"},
         {WithMember("ClampDelay", "  \"ClampDelay\": 99999999999999999999,"),
          "as it is), not \"99999999999999999999\""},
         {WithMember("ClampDelay", "  \"ClampDelay\": -1,"), "as it is), not \"-1\""},
+        {WithMember("ClampDelay", "  \"ClampDelay\": -0,"), "as it is), not \"-0\""},
         {WithMember("ClampDelay", "  \"ClampDelay\": 1.5,"), "not \"1.5\""},
         {WithMember("SetupVersion", "  \"SetupVersion\": \"256\","),
          "line 4: SetupVersion takes a whole number from 0 to 255"},
@@ -86,39 +88,38 @@ TEST_F(ProfileTest, BadProfilesChangeNoControlAndSayWhy) {
         {"", "line 1, column 1: expected '{'"},
         {"{}", "missing ClampDelay, CustomerSpecialVersion"},
     };
-    form.SetDlgItemText(IDC_CLAMP_DELAY, "7");
-    form.SetCheck(1037, 1);
-    const std::string before = test::DescribeFeatureControls(form);
+    configuration.Give(*FieldIndex("ClampDelay"), "7", Provenance::Set);
+    configuration.Give(*FieldIndex("TestModeOptions"), "04", Provenance::Read);
+    const std::string before = Shown();
     for (const auto& [text, expected] : cases) {
         const std::string path = Write("bad.json", text);
-        const std::string error = LoadProfile(form, path);
+        const std::string error = LoadProfile(configuration, path);
         EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
         EXPECT_NE(error.find(expected), std::string::npos) << error;
-        EXPECT_EQ(test::DescribeFeatureControls(form), before) << error;
+        EXPECT_EQ(Shown(), before) << error;
     }
 }
 
 TEST_F(ProfileTest, DashIsStandardOutputAndStandardInput) {
-    ASSERT_EQ(LoadProfile(form, Write("good.json", kGoodProfile)), "");
+    ASSERT_EQ(LoadProfile(configuration, Write("good.json", kGoodProfile)), "");
     std::ostringstream out;
-    EXPECT_EQ(SaveProfile(form, "-", out), "");
-    EXPECT_EQ(out.str(), FormatProfile(form));
+    EXPECT_EQ(SaveProfile(configuration, "-", out), "");
+    EXPECT_EQ(out.str(), FormatProfile(configuration));
     EXPECT_FALSE(fs::exists("-"));
 
-    HeadlessForm copy;
-    test::AddFeatureControls(copy);
+    Configuration copy;
     std::istringstream in(out.str());
     EXPECT_EQ(LoadProfile(copy, "-", in), "");
-    EXPECT_EQ(test::DescribeFeatureControls(copy), test::DescribeFeatureControls(form));
+    EXPECT_EQ(FormatShownLines(ShowFields(copy)), Shown());
     std::istringstream bad("{}");
     EXPECT_EQ(LoadProfile(copy, "-", bad).rfind("standard input: missing ClampDelay", 0), 0u);
 }
 
-// A form that holds a profile differs from it nowhere, however its values are spelt; what the
-// profile leaves to the printer ("" and a font of "none") never differs; every other field that
-// load would change is one line, in the order `show` lists them.
+// A configuration that holds a profile differs from it nowhere, however its values are spelt; what
+// the profile leaves to the printer ("" and a font of "none") never differs; every other field
+// that load would change is one line, in the order `show` lists them, an unknown field too.
 TEST_F(ProfileTest, DiffListsWhatLoadingTheProfileWouldChange) {
-    ASSERT_EQ(LoadProfile(form, Write("good.json", kGoodProfile)), "");
+    ASSERT_EQ(LoadProfile(configuration, Write("good.json", kGoodProfile)), "");
     const std::pair<std::string, std::string> cases[] = {
         {kGoodProfile, ""},
         {WithMember("ClampDelay", "  \"ClampDelay\": \"015\","), ""},
@@ -128,27 +129,33 @@ TEST_F(ProfileTest, DiffListsWhatLoadingTheProfileWouldChange) {
         {WithMember("PrinterOptions", "  \"PrinterOptions\": \"55\","),
          "88 PrinterOptions printer 30 profile 55\n"},
         {WithMember("SetupRevision", "  \"SetupRevision\": 7,"),
-         "87 SetupRevision printer  profile 7\n"},
+         "87 SetupRevision printer unknown profile 7\n"},
         {WithMember("ValidationDefaultFont", "  \"ValidationDefaultFont\": \"Standard Bold\","),
          "97 ValidationDefaultFont printer none profile Standard Bold\n"},
         {Replaced(WithMember("ClampDelay", "  \"ClampDelay\": 9,"), "\"LinesToSkip\": 8",
                   "\"LinesToSkip\": 0"),
          "76 ClampDelay printer 15 profile 9\n100 LinesToSkip printer 8 profile 0\n"},
     };
-    const std::string before = test::DescribeFeatureControls(form);
+    const std::string before = Shown();
     for (const auto& [text, expected] : cases) {
         const ProfileResult profile = ParseProfile(text);
         ASSERT_EQ(profile.error, "") << text;
-        EXPECT_EQ(FormatDifferenceLines(CompareWithProfile(form, profile.settings)), expected)
+        EXPECT_EQ(FormatDifferenceLines(CompareWithProfile(configuration, profile.settings)),
+                  expected)
             << text;
     }
-    EXPECT_EQ(test::DescribeFeatureControls(form), before);
+    EXPECT_EQ(Shown(), before);
 
-    form.SetDlgItemText(IDC_CLAMP_DELAY, "1\x1B");
-    const auto differences = CompareWithProfile(form, ParseProfile(kGoodProfile).settings);
-    EXPECT_EQ(FormatDifferenceLines(differences), "76 ClampDelay printer 1\\x1B profile 15\n");
+    configuration.Give(*FieldIndex("ClampDelay"), "1\x1B", Provenance::Read);
+    const std::string givesRevision = WithMember("SetupRevision", "  \"SetupRevision\": 7,");
+    const auto differences =
+        CompareWithProfile(configuration, ParseProfile(givesRevision).settings);
+    EXPECT_EQ(
+        FormatDifferenceLines(differences),
+        "76 ClampDelay printer 1\\x1B profile 15\n87 SetupRevision printer unknown profile 7\n");
     EXPECT_EQ(FormatDifferenceJson(differences),
-              "{\"id\":76,\"name\":\"ClampDelay\",\"printer\":\"1\\u001b\",\"profile\":\"15\"}\n");
+              "{\"id\":76,\"name\":\"ClampDelay\",\"printer\":\"1\\u001b\",\"profile\":\"15\"}\n"
+              "{\"id\":87,\"name\":\"SetupRevision\",\"printer\":null,\"profile\":\"7\"}\n");
 }
 
 }  // namespace
