@@ -26,7 +26,7 @@ void ConsoleSink::Show(const MessageBoxEvent& box) {
     const std::string text = EscapeForTerminal(box.text);
     WriteWhole(err_, EscapeForTerminal(box.caption) + ": " + text + "\n");
     if (const std::string hint = HintAfter(box); !hint.empty()) {
-        WriteWhole(err_, "hint: " + hint + "\n");
+        WriteWhole(err_, "hint: " + EscapeNameForTerminal(hint) + "\n");
     }
     if (box.kind == MessageBoxEvent::Kind::Form && box.caption == kStatusCaption) {
         WriteWhole(out_, text + "\n");

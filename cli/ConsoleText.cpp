@@ -42,4 +42,8 @@ void WriteWhole(std::ostream& stream, std::string_view text) {
     stream.flush();
 }
 
+void WriteProgramLine(std::ostream& stream, std::string_view text) {
+    WriteWhole(stream, "tq9000ctl: " + EscapeNameForTerminal(text) + "\n");
+}
+
 }  // namespace tq::cli

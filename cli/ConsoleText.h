@@ -23,4 +23,9 @@ std::string EscapeNameForTerminal(std::string_view name);
 // Hands `text` (one or more whole lines) to the stream in a single write and flushes it.
 void WriteWhole(std::ostream& stream, std::string_view text);
 
+// One line of tq9000ctl's own on standard error, "tq9000ctl: TEXT". TEXT often quotes what someone
+// else wrote (an argument, a profile's key or value, a file name, a setting), so it is escaped as a
+// name is: control characters cannot reach the terminal from any message.
+void WriteProgramLine(std::ostream& stream, std::string_view text);
+
 }  // namespace tq::cli

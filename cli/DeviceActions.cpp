@@ -11,8 +11,8 @@ namespace tq::cli {
 namespace {
 
 void ReportListingFailure(ActionContext& context, const char* what) {
-    WriteWhole(context.err, std::string("tq9000ctl: the ") + what + " cannot be listed (error " +
-                                std::to_string(os::GetLastError()) + ")\n");
+    WriteProgramLine(context.err, std::string("the ") + what + " cannot be listed (error " +
+                                      std::to_string(os::GetLastError()) + ")");
     context.failed = true;
 }
 

@@ -14,7 +14,7 @@ namespace {
 // A failure the action reports itself ends the run like a failing box: what follows (typically
 // write-all) was meant for what the action was to do.
 void Fail(ActionContext& context, const std::string& error) {
-    WriteWhole(context.err, "tq9000ctl: " + error + "\n");
+    WriteProgramLine(context.err, error);
     context.failed = true;
 }
 
@@ -80,11 +80,11 @@ void RunSave(ActionContext& context, const ParsedAction& action) {
     StopOnError(context, SaveProfile(context.configuration, path, context.out));
     const std::vector<std::string> unknown = context.configuration.UnknownFields();
     if (!context.failed && !unknown.empty()) {
-        WriteWhole(context.err, "tq9000ctl: warning: save " + EscapeNameForTerminal(path) + ": " +
-                                    (unknown.size() == kFieldCount
-                                         ? "no field was read, loaded or set: every field"
-                                         : Joined(unknown) + ": never read, loaded or set:") +
-                                    " saved as \"\" (leave as it is)\n");
+        WriteProgramLine(context.err, "warning: save " + path + ": " +
+                                          (unknown.size() == kFieldCount
+                                               ? "no field was read, loaded or set: every field"
+                                               : Joined(unknown) + ": never read, loaded or set:") +
+                                          " saved as \"\" (leave as it is)");
     }
 }
 

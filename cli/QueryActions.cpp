@@ -1,6 +1,7 @@
 // The actions that press "Get" and "Status / Test Print".
 #include "cli/ActionGroups.h"
 #include "cli/ConsoleText.h"
+#include "cli/FlatJson.h"
 #include "commands/Commands.h"
 #include "framework/ControlIds.h"
 
@@ -18,6 +19,17 @@ void RunGet(ActionContext& context, const ParsedAction& action) {
                EscapeForTerminal(context.form.GetDlgItemText(IDC_FEATURE_VALUE)) + "\n");
 }
 
+// The form reads the typed number as atoi does, so "88junk" and "88.9" would query 88. Like `set`'s
+// values, the number must be plain decimal digits; one outside the range still gets the form's
+// own notice, as a person typing it would.
+std::string CheckGet(const ParsedAction& action) {
+    const std::string& typed = action.arguments[0];
+    if (typed.empty() || typed.find_first_not_of("0123456789") != std::string::npos) {
+        return "get takes a feature number in decimal digits (48 to 111), not " + JsonQuote(typed);
+    }
+    return {};
+}
+
 void RunStatus(ActionContext& context, const ParsedAction&) {
     OnStatusTestPrint(context.form);
 }
@@ -30,7 +42,7 @@ void RegisterQueryActions(ActionRegistry& registry) {
                   {},
                   "press \"Get\" for feature TEXT, print \"Value\"",
                   RunGet,
-                  nullptr,
+                  CheckGet,
                   "get 88"});
     registry.Add({"status",
                   {},

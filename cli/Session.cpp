@@ -27,11 +27,11 @@ std::string Describe(const ParsedAction& action) {
 // left undone.
 void ReportNotRun(std::ostream& err, const char* after, const std::vector<ParsedAction>& actions,
                   std::size_t from) {
-    std::string line = std::string("tq9000ctl: not run after the ") + after + ":";
+    std::string line = std::string("not run after the ") + after + ":";
     for (std::size_t i = from; i < actions.size(); ++i) {
         line.append(i == from ? " " : ", ").append(Describe(actions[i]));
     }
-    WriteWhole(err, line + "\n");
+    WriteProgramLine(err, line);
 }
 
 }  // namespace
@@ -73,13 +73,13 @@ int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std:
 
 int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err) {
     if (const std::string error = ApplyPrinterOptions(line.options); !error.empty()) {
-        WriteWhole(err, "tq9000ctl: " + error + "\n");
+        WriteProgramLine(err, error);
         return 2;
     }
     LineTrace trace;
     if (line.options.trace) {
         if (const std::string error = trace.Open(*line.options.trace, err); !error.empty()) {
-            WriteWhole(err, "tq9000ctl: --trace=" + error + "\n");
+            WriteProgramLine(err, "--trace=" + error);
             return 2;
         }
     }

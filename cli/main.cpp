@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
     const auto line =
         tq::cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), registry, error);
     if (!line) {
-        tq::cli::WriteWhole(std::cerr, "tq9000ctl: " + error + "\n" + tq::cli::UsageText(registry));
+        tq::cli::WriteProgramLine(std::cerr, error);
+        tq::cli::WriteWhole(std::cerr, tq::cli::UsageText(registry));
         return 2;
     }
     if (line->help) {

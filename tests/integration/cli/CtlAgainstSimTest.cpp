@@ -137,6 +137,37 @@ TEST(CtlAgainstSimTest, AUsageErrorTouchesNoPrinter) {
     EXPECT_EQ(help.out.rfind("usage: tq9000ctl", 0), 0u);
 }
 
+// Whatever a message echoes (an action, a `set` name, a profile's key, a file name, the mapping of
+// COM1:), an escape sequence in it reaches the terminal escaped: no control byte but the newline.
+TEST(CtlAgainstSimTest, MessagesEchoingInputEscapeControlCharacters) {
+    const std::string esc = "X\x1B[31mred\x07";
+    const std::string profile = TempPath("keys.json");
+    std::ofstream(profile, std::ios::binary) << "{\"X\\u001b[31mred\\u0007\": \"1\"}";
+    const std::vector<Args> runs = {
+        {esc},
+        {"set", esc + "=1"},
+        {"set", "ClampDelay=" + esc},
+        {"load", profile},
+        {"load", TempPath(esc)},
+        {"--port", esc, "get", "88"},
+    };
+    for (const Args& args : runs) {
+        const ProcessResult r = RunCtl(args);
+        EXPECT_NE(r.status, 0) << args.back();
+        EXPECT_NE(r.err.find("[31mred"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find_first_of(std::string("\x1B\x07\r", 3)), std::string::npos) << r.err;
+    }
+    std::remove(profile.c_str());
+    if (!UnderWine()) {
+        const ProcessResult r = RunCtlWithCom1("/dev/" + esc, {"get", "88"});
+        EXPECT_NE(r.err.find("hint: no such device: COM1: (/dev/X\\x1B[31mred\\x07, from "
+                             "TQ9000_COM1)"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_EQ(r.err.find('\x1B'), std::string::npos) << r.err;
+    }
+}
+
 // Without a command the simulator prints its terminal's path and serves until told to stop.
 TEST(SimServerTest, ServesThePathItPrints) {
     TQ_SKIP_UNDER_WINE("the simulator alone, already run natively");

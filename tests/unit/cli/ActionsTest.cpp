@@ -38,8 +38,8 @@ protected:
 };
 
 TEST_F(ActionsTest, ActionsInOrderWithTheirArgumentsVerbatim) {
-    const auto line = Parse(
-        {"get", "88", "status", "get", " 0x30 ", "get", "--help", "probe", "--json", "status"});
+    const auto line =
+        Parse({"get", "88", "status", "get", "048", "get", "111", "probe", "--json", "status"});
     ASSERT_TRUE(line) << error;
     ASSERT_EQ(line->actions.size(), 6u);
     const char* const names[] = {"get", "status", "get", "get", "probe", "status"};
@@ -47,8 +47,7 @@ TEST_F(ActionsTest, ActionsInOrderWithTheirArgumentsVerbatim) {
         EXPECT_EQ(line->actions[i].spec->name, names[i]);
     }
     EXPECT_EQ(line->actions[0].arguments, Args{"88"});
-    EXPECT_EQ(line->actions[2].arguments, Args{" 0x30 "});
-    EXPECT_EQ(line->actions[3].arguments, Args{"--help"});
+    EXPECT_EQ(line->actions[2].arguments, Args{"048"});
     EXPECT_TRUE(line->actions[4].HasFlag("--json"));
     EXPECT_FALSE(line->help);
 }
@@ -60,11 +59,16 @@ TEST_F(ActionsTest, UsageErrorsNameTheirCause) {
         {{"status", "get"}, "'get' needs TEXT"},
         {{"status", "--json"}, "unknown action '--json'"},
         {{"get", "88", "88"}, "unknown action '88'"},
+        {{"get", "88junk"},
+         "get takes a feature number in decimal digits (48 to 111), not \"88junk\""},
+        {{"get", "88.9"}, "not \"88.9\""},
+        {{"get", " 88"}, "not \" 88\""},
+        {{"get", "--help"}, "not \"--help\""},
     };
     for (const auto& [args, why] : cases) {
         error.clear();
         EXPECT_FALSE(Parse(args));
-        EXPECT_EQ(error, why);
+        EXPECT_NE(error.find(why), std::string::npos) << error;
     }
 }
 
