@@ -7,8 +7,12 @@
 #include "cli/ConsoleText.h"
 #include "cli/Session.h"
 #include "platform/CrashGuard.h"
+#include "platform/StandardDescriptors.h"
 
 int main(int argc, char** argv) {
+    if (!tq::OpenClosedStandardDescriptors()) {
+        return 1;
+    }
     tq::InstallCrashGuard("tq9000ctl");
     tq::cli::ActionRegistry registry;
     tq::cli::RegisterAllActions(registry);
