@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "cli/ConsoleText.h"
 #include "cli/FlatJson.h"
 #include "cli/SafeFiles.h"
 
@@ -124,8 +125,8 @@ std::string SaveProfile(const WindowOps& form, const std::string& path,
                         std::ostream& standardOutput) {
     const std::string text = FormatProfile(form);
     if (path == kStandardStream) {
-        standardOutput << text << std::flush;
-        return standardOutput ? "" : "standard output: cannot be written";
+        cli::WriteWhole(standardOutput, text);
+        return standardOutput ? "" : cli::LostOutputText(standardOutput);
     }
     const std::string error = cli::ReplaceRegularFile(path, text);
     return error.empty() ? "" : path + ": " + error;

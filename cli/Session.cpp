@@ -34,6 +34,15 @@ void ReportNotRun(std::ostream& err, const char* after, const std::vector<Parsed
     WriteWhole(err, line + "\n");
 }
 
+// Output that a script was to read and did not get is a failure, not a success with nothing in it.
+// An action that reported its own failure (save -) has said so already.
+void CheckOutputKept(ActionContext& context) {
+    if (!context.out && !context.failed) {
+        WriteWhole(context.err, "tq9000ctl: " + LostOutputText(context.out) + "\n");
+        context.failed = true;
+    }
+}
+
 }  // namespace
 
 // Unlike a person at the form, who sees each box before pressing the next button, a script cannot
@@ -64,6 +73,7 @@ int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std:
             trace->BeginAction(Describe(actions[i]));
         }
         actions[i].spec->run(context, actions[i]);
+        CheckOutputKept(context);
     }
     if (sink.FailureShown() || context.failed) {
         return 1;
@@ -92,6 +102,15 @@ int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err
     const int status = RunSession(line.actions, out, err, &trace);
     SetTransferObserver(nullptr);
     return status;
+}
+
+int PrintText(const std::string& text, std::ostream& out, std::ostream& err) {
+    WriteWhole(out, text);
+    if (!out) {
+        WriteWhole(err, "tq9000ctl: " + LostOutputText(out) + "\n");
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace tq::cli

@@ -23,13 +23,9 @@ int main(int argc, char** argv) {
         tq::cli::WriteWhole(std::cerr, "tq9000ctl: " + error + "\n" + tq::cli::UsageText(registry));
         return 2;
     }
-    if (line->help) {
-        tq::cli::WriteWhole(std::cout, tq::cli::UsageText(registry));
-        return 0;
-    }
-    if (line->version) {
-        tq::cli::WriteWhole(std::cout, tq::cli::VersionText());
-        return 0;
+    if (line->help || line->version) {
+        const std::string text = line->help ? tq::cli::UsageText(registry) : tq::cli::VersionText();
+        return tq::cli::PrintText(text, std::cout, std::cerr);
     }
     return tq::cli::RunCommandLine(*line, std::cout, std::cerr);
 }
