@@ -3,6 +3,7 @@
 #include "cli/ActionGroups.h"
 #include "cli/ConsoleText.h"
 #include "cli/FormState.h"
+#include "cli/ProcessSignals.h"
 #include "cli/Profile.h"
 #include "cli/ProfileDiff.h"
 #include "commands/Commands.h"
@@ -14,7 +15,10 @@ namespace {
 void RunReadAll(ActionContext& context, const ParsedAction&) {
     OnReadAll(context.form);
 }
+// An interruption waits for the last frame: cut short, the printer would hold a mix of the old
+// configuration and the new one.
 void RunWriteAll(ActionContext& context, const ParsedAction&) {
+    InterruptionsDeferred deferred;
     OnWriteAll(context.form);
 }
 

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <random>
 
+#include "cli/ProcessSignals.h"
+
 namespace tq::cli {
 
 namespace {
@@ -190,6 +192,26 @@ int FillTemporary(int fd, std::string_view text, const Target& target) {
     return 0;
 }
 
+// 0, or the errno of the step that failed; the temporary file is gone again after a failure.
+int PutInPlace(const std::string& path, std::string_view text, const Target& target) {
+    std::string temporary;
+    const int fd = CreateTemporaryBeside(path, temporary);
+    if (fd < 0) {
+        return errno;
+    }
+    int error = FillTemporary(fd, text, target);
+    if (::close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+    }
+    return error;
+}
+
 // The rename is on disk only once the folder that holds the name is. A file system that cannot
 // sync a folder says EINVAL: there is nothing more to do there.
 int SyncFolder(const std::string& folder) {
@@ -251,20 +273,13 @@ std::string ReplaceRegularFile(const std::string& path, std::string_view text) {
     if (std::string refusal = ExamineTarget(path, target); !refusal.empty()) {
         return refusal;
     }
-    std::string temporary;
-    const int fd = CreateTemporaryBeside(path, temporary);
-    if (fd < 0) {
-        return CannotBeWritten(std::strerror(errno));
-    }
-    int error = FillTemporary(fd, text, target);
-    if (::close(fd) != 0 && error == 0) {
-        error = errno;
-    }
-    if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = errno;
+    int error = 0;
+    {
+        // An interruption waits until the temporary file has taken the target's name or is gone.
+        InterruptionsDeferred deferred;
+        error = PutInPlace(path, text, target);
     }
     if (error != 0) {
-        ::unlink(temporary.c_str());
         return CannotBeWritten(std::strerror(error));
     }
     if (const int syncError = SyncFolder(FolderOf(path)); syncError != 0) {

@@ -5,6 +5,7 @@
 
 #include "cli/ActionGroups.h"
 #include "cli/ConsoleText.h"
+#include "cli/ProcessSignals.h"
 #include "cli/Session.h"
 #include "platform/CrashGuard.h"
 #include "platform/StandardDescriptors.h"
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     if (!tq::OpenClosedStandardDescriptors()) {
         return 1;
     }
+    tq::cli::TakeChargeOfSignals();
     tq::InstallCrashGuard("tq9000ctl");
     tq::cli::ActionRegistry registry;
     tq::cli::RegisterAllActions(registry);

@@ -17,6 +17,8 @@
 #include <cstring>
 #include <random>
 
+#include "cli/ProcessSignals.h"
+
 namespace tq::cli {
 
 namespace {
@@ -155,6 +157,30 @@ int FillTemporary(int fd, std::string_view text) {
     return _commit(fd) == 0 ? 0 : errno;
 }
 
+// Empty, or what to print after "PATH: "; the temporary file is gone again after a failure.
+std::string PutInPlace(const std::string& path, std::string_view text) {
+    std::string temporary;
+    const int fd = CreateTemporaryBeside(path, temporary);
+    if (fd < 0) {
+        return CannotBeWritten(std::strerror(errno));
+    }
+    int error = FillTemporary(fd, text);
+    if (_close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        _unlink(temporary.c_str());
+        return CannotBeWritten(std::strerror(error));
+    }
+    if (!MoveFileExA(temporary.c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD moveError = GetLastError();
+        _unlink(temporary.c_str());
+        return CannotBeWritten(SystemErrorText(moveError));
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string ReadRegularFile(const std::string& path, std::size_t limit, std::string& text) {
@@ -206,26 +232,9 @@ std::string ReplaceRegularFile(const std::string& path, std::string_view text) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         return CannotBeWritten("it is read-only");
     }
-    std::string temporary;
-    const int fd = CreateTemporaryBeside(path, temporary);
-    if (fd < 0) {
-        return CannotBeWritten(std::strerror(errno));
-    }
-    int error = FillTemporary(fd, text);
-    if (_close(fd) != 0 && error == 0) {
-        error = errno;
-    }
-    if (error != 0) {
-        _unlink(temporary.c_str());
-        return CannotBeWritten(std::strerror(error));
-    }
-    if (!MoveFileExA(temporary.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD moveError = GetLastError();
-        _unlink(temporary.c_str());
-        return CannotBeWritten(SystemErrorText(moveError));
-    }
-    return {};
+    // An interruption waits until the temporary file has taken the target's name or is gone.
+    InterruptionsDeferred deferred;
+    return PutInPlace(path, text);
 }
 
 }  // namespace tq::cli

@@ -3,12 +3,15 @@
 // signals that arrive while it writes the printer or a file.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/integration/cli/RunProcess.h"
@@ -91,6 +94,102 @@ TEST(ProcessEdgesTest, LostStandardOutputIsAFailure) {
               std::string::npos)
         << r.err;
     std::remove(profile.c_str());
+}
+
+// The printer's twelve features before a run: none holds what kProfile gives it.
+const Args kOldFeatures = {"--set", "76=1", "--set", "85=1",  "--set", "86=1",  "--set", "87=1",
+                           "--set", "88=1", "--set", "96=1",  "--set", "97=1",  "--set", "98=1",
+                           "--set", "99=1", "--set", "100=1", "--set", "101=1", "--set", "102=1"};
+// What a whole Write All of kProfile leaves in the state file.
+const char* const kNewFeatures =
+    "76 20 85 0 86 3 87 12 88 48 96 30 97 31 98 132 99 2 100 163 101 0 102 19 ";
+
+std::string TwelveFeaturesOf(const std::string& stateFile) {
+    std::ifstream in(stateFile);
+    std::string features;
+    for (int id = 0, value = 0; in >> id >> value;) {
+        if (id == 76 || (id >= 85 && id <= 88) || (id >= 96 && id <= 102)) {
+            features += std::to_string(id) + " " + std::to_string(value) + " ";
+        }
+    }
+    return features;
+}
+
+// The simulator, with the printer's features as kOldFeatures, runs `script` (sh -c) with
+// tq9000ctl's path and then `ctlArgs` as its arguments. strace stands in for a user who
+// interrupts or a reader who goes away at a chosen moment: -P "$TQ9000_COM1" makes its `when`
+// count the writes to the printer's port alone.
+Args SimRunning(const std::string& stateFile, const std::string& script, const Args& ctlArgs) {
+    Args argv = {TQ9000_SIM, "--state-file", stateFile};
+    argv.insert(argv.end(), kOldFeatures.begin(), kOldFeatures.end());
+    argv.insert(argv.end(), {"--", "/bin/sh", "-c", script, "sh", TQ9000_CTL});
+    argv.insert(argv.end(), ctlArgs.begin(), ctlArgs.end());
+    return argv;
+}
+
+const char* const kStrace = "exec strace -f -qq -o /dev/null ";
+
+// A reader of the trace that goes away during a Write All (`2>&1 | head`) does not cut it short:
+// the trace is given up, and the run ends as it would have.
+TEST(ProcessEdgesTest, AReaderThatGoesAwayDoesNotCutAWriteAllShort) {
+    TQ_SKIP_UNDER_WINE("strace paces the native program's frames");
+    const std::string profile = WriteProfile("pipe_profile");
+    const std::string state = TempPath("pipe_state");
+    const std::string slowFrames =
+        std::string(kStrace) + "-P \"$TQ9000_COM1\" -e inject=write:delay_enter=100000 \"$@\"";
+    int trace[2];
+    ASSERT_EQ(pipe(trace), 0);
+    const int pid = StartProcess(
+        SimRunning(state, slowFrames, {"--trace", "load", profile, "write-all"}), -1, trace[1]);
+    close(trace[1]);
+    std::string seen;
+    char chunk[256];
+    for (ssize_t n = 0; seen.find("# action write-all") == std::string::npos &&
+                        (n = read(trace[0], chunk, sizeof chunk)) > 0;) {
+        seen.append(chunk, static_cast<std::size_t>(n));
+    }
+    close(trace[0]);
+    EXPECT_EQ(WaitForProcess(pid), 0) << seen;
+    EXPECT_EQ(TwelveFeaturesOf(state), kNewFeatures);
+    std::remove(profile.c_str());
+    std::remove(state.c_str());
+}
+
+// An interruption during a Write All takes effect after its last frame: the printer holds the
+// whole new configuration, and the run ends by that signal.
+TEST(ProcessEdgesTest, AnInterruptionWaitsForTheLastFrameOfAWriteAll) {
+    TQ_SKIP_UNDER_WINE("signals are POSIX's");
+    const std::string profile = WriteProfile("signal_profile");
+    const std::string state = TempPath("signal_state");
+    for (const auto& [name, number] :
+         {std::pair{"SIGINT", SIGINT}, {"SIGTERM", SIGTERM}, {"SIGHUP", SIGHUP}}) {
+        const std::string atFourthFrame = std::string(kStrace) +
+                                          "-P \"$TQ9000_COM1\" -e inject=write:signal=" + name +
+                                          ":when=4 \"$@\"";
+        const ProcessResult r =
+            RunProcess(SimRunning(state, atFourthFrame, {"load", profile, "write-all"}));
+        EXPECT_EQ(r.status, 128 + number) << name << " " << r.err;
+        EXPECT_EQ(TwelveFeaturesOf(state), kNewFeatures) << name;
+    }
+    std::remove(profile.c_str());
+    std::remove(state.c_str());
+}
+
+// An interruption while a profile is saved leaves the new profile or the old one, and no
+// temporary file beside it.
+TEST(ProcessEdgesTest, AnInterruptedSaveLeavesNoTemporaryFile) {
+    TQ_SKIP_UNDER_WINE("signals are POSIX's");
+    char folder[] = "/tmp/tq9000ctl_edges_save_XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string profile = std::string(folder) + "/p.json";
+    const std::string atSync =
+        std::string(kStrace) + "-e inject=fsync:signal=SIGTERM:when=1 \"$@\"";
+    const ProcessResult r = RunProcess(
+        {"/bin/sh", "-c", atSync, "sh", TQ9000_CTL, "set", "ClampDelay=7", "save", profile});
+    EXPECT_EQ(r.status, 128 + 15) << r.err;
+    EXPECT_EQ(RunProcess({"/bin/ls", "-A", folder}).out, "p.json\n");
+    EXPECT_NE(ReadProgramFile(profile).find("\"ClampDelay\": \"7\""), std::string::npos);
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

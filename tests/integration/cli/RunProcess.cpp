@@ -171,6 +171,7 @@ int StartProcess(const std::vector<std::string>& argv, int outFd, int errFd) {
             dup2(from, to);
         }
     }
+    closefrom(STDERR_FILENO + 1);  // a pipe's other end, kept here, would never see it closed
     std::vector<char*> args;
     for (const std::string& arg : argv) {
         args.push_back(const_cast<char*>(arg.c_str()));

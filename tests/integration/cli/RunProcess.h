@@ -47,8 +47,8 @@ ProcessResult RunAgainstSim(const std::vector<std::string>& simArgs,
                             const std::vector<std::string>& ctlArgs,
                             const std::string& ctlRedirection = "");
 
-// Starts argv with its standard output and error on the descriptors given (-1: closed), and
-// standard input on /dev/null; its process id.
+// Starts argv with its standard output and error on the descriptors given (-1: closed), standard
+// input on /dev/null and no other descriptor; its process id.
 int StartProcess(const std::vector<std::string>& argv, int outFd, int errFd);
 // Its exit status, or 128 + signal; killed, and -1, when it outlives `timeoutMs`.
 int WaitForProcess(int pid, int timeoutMs = 20000);
