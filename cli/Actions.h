@@ -55,6 +55,9 @@ struct ActionSpec {
     // False for an action that touches no printer and no control (list): it runs without the
     // form's start-up, which looks for the USB printer and opens it.
     bool needsForm = true;
+    // The indexes of the arguments that name a file the action reads or writes ("-" among them
+    // stands for a standard stream), so that the run's trace can be kept off them.
+    std::vector<std::size_t> fileArguments = {};
 };
 
 class ActionRegistry {

@@ -69,6 +69,12 @@ void RunDiff(ActionContext& context, const ParsedAction& action) {
     context.differs = !differences.empty();
 }
 
+// `spec`, its one argument marked as a file that it reads or writes.
+ActionSpec OnAFile(ActionSpec spec) {
+    spec.fileArguments = {0};
+    return spec;
+}
+
 }  // namespace
 
 void RegisterFormActions(ActionRegistry& registry) {
@@ -94,27 +100,27 @@ void RegisterFormActions(ActionRegistry& registry) {
                   RunShow,
                   nullptr,
                   "read-all show --json"});
-    registry.Add({"save",
-                  {"FILE"},
-                  {},
-                  "save the fields as a JSON profile (-: stdout)",
-                  RunSave,
-                  nullptr,
-                  "read-all save p17.json"});
-    registry.Add({"load",
-                  {"FILE"},
-                  {},
-                  "set the fields from a JSON profile (-: stdin)",
-                  RunLoad,
-                  nullptr,
-                  "load site.json write-all"});
-    registry.Add({"diff",
-                  {"FILE"},
-                  {"--json"},
-                  "print the fields that differ from a profile",
-                  RunDiff,
-                  nullptr,
-                  "read-all diff site.json"});
+    registry.Add(OnAFile({"save",
+                          {"FILE"},
+                          {},
+                          "save the fields as a JSON profile (-: stdout)",
+                          RunSave,
+                          nullptr,
+                          "read-all save p17.json"}));
+    registry.Add(OnAFile({"load",
+                          {"FILE"},
+                          {},
+                          "set the fields from a JSON profile (-: stdin)",
+                          RunLoad,
+                          nullptr,
+                          "load site.json write-all"}));
+    registry.Add(OnAFile({"diff",
+                          {"FILE"},
+                          {"--json"},
+                          "print the fields that differ from a profile",
+                          RunDiff,
+                          nullptr,
+                          "read-all diff site.json"}));
 }
 
 }  // namespace tq::cli

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <random>
 
 #include "cli/ProcessSignals.h"
@@ -266,6 +267,18 @@ int OpenLogFile(const std::string& path, std::string& error) {
 
 bool WriteToFile(int fd, std::string_view text) {
     return WriteAll(fd, text) == 0;
+}
+
+bool SameFile(const std::string& first, const std::string& second) {
+    struct stat a {};
+    struct stat b {};
+    if (::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0) {
+        return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    }
+    std::error_code error;
+    const auto absoluteFirst = std::filesystem::absolute(first, error).lexically_normal();
+    const auto absoluteSecond = std::filesystem::absolute(second, error).lexically_normal();
+    return absoluteFirst == absoluteSecond;
 }
 
 std::string ReplaceRegularFile(const std::string& path, std::string_view text) {

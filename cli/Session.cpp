@@ -4,6 +4,8 @@
 #include "cli/ConsoleText.h"
 #include "cli/HeadlessConfigForm.h"
 #include "cli/PrinterOptions.h"
+#include "cli/Profile.h"
+#include "cli/SafeFiles.h"
 #include "commands/FormStartup.h"
 #include "link/TimedTransfer.h"
 
@@ -41,6 +43,22 @@ void CheckOutputKept(ActionContext& context) {
         WriteWhole(context.err, "tq9000ctl: " + LostOutputText(context.out) + "\n");
         context.failed = true;
     }
+}
+
+// The trace file is emptied as the run starts: one that is also a file an action reads or writes
+// would destroy a profile before `load` reads it, or be replaced by `save`.
+std::string TraceClash(const std::string& tracePath, const std::vector<ParsedAction>& actions) {
+    for (const ParsedAction& action : actions) {
+        for (const std::size_t index : action.spec->fileArguments) {
+            const std::string& file = action.arguments[index];
+            if (file != kStandardStream && SameFile(tracePath, file)) {
+                return "--trace=" + EscapeNameForTerminal(tracePath) + " is the file of '" +
+                       Describe(action) + "': tracing into it would destroy it; trace to another " +
+                       "file";
+            }
+        }
+    }
+    return {};
 }
 
 }  // namespace
@@ -82,6 +100,13 @@ int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std:
 }
 
 int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err) {
+    if (line.options.trace && !line.options.trace->empty()) {
+        if (const std::string clash = TraceClash(*line.options.trace, line.actions);
+            !clash.empty()) {
+            WriteWhole(err, "tq9000ctl: " + clash + "\n");
+            return 2;
+        }
+    }
     if (const std::string error = ApplyPrinterOptions(line.options); !error.empty()) {
         WriteWhole(err, "tq9000ctl: " + error + "\n");
         return 2;

@@ -25,7 +25,8 @@ int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std:
                LineTrace* trace = nullptr);
 
 // The whole run of a parsed command line: 2, with the reason on `err`, when a trace file cannot
-// be written or the port or printer the options name is not there (nothing has been sent then);
+// be written or is a file that an action reads or writes, or the port or printer the options name
+// is not there (nothing has been opened or sent then);
 // otherwise RunSession's status.
 int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err);
 

@@ -221,6 +221,41 @@ bool WriteToFile(int fd, std::string_view text) {
     return WriteAll(fd, text) == 0;
 }
 
+namespace {
+
+// The volume serial number and the file index, which together name a file as an inode does.
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& identity) {
+    const HANDLE file =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool known = GetFileInformationByHandle(file, &identity) != 0;
+    CloseHandle(file);
+    return known;
+}
+
+std::string FullPath(const std::string& path) {
+    char full[MAX_PATH * 4] = {};
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    return length > 0 && length < sizeof full ? std::string(full, length) : path;
+}
+
+}  // namespace
+
+// A device is never opened, not even to be identified: opening a serial port acts on it.
+bool SameFile(const std::string& first, const std::string& second) {
+    BY_HANDLE_FILE_INFORMATION a{};
+    BY_HANDLE_FILE_INFORMATION b{};
+    if (!NamesADevice(first) && !NamesADevice(second) && FileIdentity(first, a) &&
+        FileIdentity(second, b)) {
+        return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+               a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+    }
+    return _stricmp(FullPath(first).c_str(), FullPath(second).c_str()) == 0;
+}
+
 // On Windows the read-only attribute forbids replacing a file, not only writing into it (Windows
 // refuses; Wine, which keeps it as the Unix mode, would let the rename through): such a file is
 // refused, whichever system runs the program.

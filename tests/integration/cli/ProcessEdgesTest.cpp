@@ -1,6 +1,6 @@
 // The edges of tq9000ctl's process, end to end against tq9000-sim: what it was started without
-// (a closed standard descriptor), where its output cannot go (a full disk, a closed pipe), and the
-// signals that arrive while it writes the printer or a file.
+// (a closed standard descriptor), where its output cannot go (a full disk, a closed pipe, a file
+// of its own run), and the signals that arrive while it writes the printer or a file.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -190,6 +190,33 @@ TEST(ProcessEdgesTest, AnInterruptedSaveLeavesNoTemporaryFile) {
     EXPECT_EQ(RunProcess({"/bin/ls", "-A", folder}).out, "p.json\n");
     EXPECT_NE(ReadProgramFile(profile).find("\"ClampDelay\": \"7\""), std::string::npos);
     std::filesystem::remove_all(folder);
+}
+
+// A trace file is emptied as the run starts: one that is also a file an action reads or writes,
+// by any of its names, is refused before anything is opened or sent, and the file is kept.
+TEST(ProcessEdgesTest, ATraceOntoAFileOfTheRunIsRefused) {
+    const std::string profile = WriteProfile("trace_profile");
+    const std::string hardLink = TempPath("trace_hard_link");
+    const std::string symbolicLink = TempPath("trace_symbolic_link");
+    const std::string missing = TempPath("trace_missing");
+    ASSERT_EQ(link(profile.c_str(), hardLink.c_str()), 0);
+    ASSERT_EQ(symlink(profile.c_str(), symbolicLink.c_str()), 0);
+    const Args cases[] = {{"--trace=" + profile, "load", profile, "write-all"},
+                          {"--trace=" + hardLink, "read-all", "diff", profile},
+                          {"--trace=" + profile, "load", symbolicLink},
+                          {"--trace=" + missing, "read-all", "save", missing}};
+    for (const Args& args : cases) {
+        const ProcessResult r = RunAgainstSim({}, args);
+        EXPECT_EQ(r.status, 2) << args[0];
+        const std::string action =
+            args[1] == "read-all" ? args[2] + " " + args[3] : args[1] + " " + args[2];
+        EXPECT_EQ(r.err, "tq9000ctl: " + args[0] + " is the file of '" + action +
+                             "': tracing into it would destroy it; trace to another file\n");
+        EXPECT_EQ(ReadProgramFile(profile), kProfile);
+    }
+    for (const std::string& path : {profile, hardLink, symbolicLink, missing}) {
+        std::remove(path.c_str());
+    }
 }
 
 }  // namespace
