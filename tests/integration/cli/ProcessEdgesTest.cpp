@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -217,6 +218,35 @@ TEST(ProcessEdgesTest, ATraceOntoAFileOfTheRunIsRefused) {
     for (const std::string& path : {profile, hardLink, symbolicLink, missing}) {
         std::remove(path.c_str());
     }
+}
+
+// A port that is also a terminal gets its settings back when tq9000ctl lets it go: a user's
+// terminal is not left raw at 9600 baud.
+TEST(ProcessEdgesTest, APortIsLeftWithTheSettingsItHad) {
+    TQ_SKIP_UNDER_WINE("terminal settings are POSIX's");
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const std::string port = ptsname(master);
+    const auto settings = [&port] {
+        return RunProcess({"/bin/sh", "-c", "stty -g < \"$0\"", port}).out;
+    };
+    const std::string before = settings();
+    ASSERT_NE(before, "");
+    const ProcessResult r = RunCtl({"--port", port, "status"});
+    EXPECT_EQ(r.status, 1) << "nothing answers on the port: " << r.err;
+    EXPECT_EQ(settings(), before);
+    close(master);
+}
+
+// The cause is named, not a code.
+TEST(ProcessEdgesTest, AnOverlongPortNameSaysSo) {
+    TQ_SKIP_UNDER_WINE("--port takes a COM port's name there");
+    const std::string port = "/dev/" + std::string(300, 'x');
+    const ProcessResult r = RunCtl({"--port", port, "status"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "tq9000ctl: --port " + port + ": the name is too long\n");
 }
 
 }  // namespace
