@@ -129,15 +129,22 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? "." : path.substr(0, slash + 1);
 }
 
-// ".NAME.tq9000-XXXXXXXX" beside NAME, created exclusively.
+// The longest name in a folder, and what ".NAME.tq9000-XXXXXXXX" adds to NAME.
+constexpr std::size_t kLongestName = 255;
+constexpr std::size_t kTemporaryNameExtra = 17;
+
+// ".NAME.tq9000-XXXXXXXX" beside NAME, created exclusively; ".tq9000-XXXXXXXX" for a NAME too long
+// to take the 17 characters more. It stays beside NAME, so that MoveFileEx replaces in one step.
 int CreateTemporaryBeside(const std::string& path, std::string& temporary) {
     const std::size_t slash = path.find_last_of("/\\");
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string name =
+        base.size() + kTemporaryNameExtra > kLongestName ? std::string() : "." + base;
     std::random_device entropy;
     for (int attempt = 0; attempt < 100; ++attempt) {
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(entropy()));
-        temporary = FolderOf(path) + "." + base + ".tq9000-" + suffix;
+        temporary = FolderOf(path) + name + ".tq9000-" + suffix;
         const int fd =
             _open(temporary.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                   _S_IREAD | _S_IWRITE);
@@ -236,6 +243,15 @@ bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& identity)
     return known;
 }
 
+// Worded as on POSIX, with the mode the C runtime gives a read-only file (0444).
+std::string ReadOnly(const std::string& path) {
+    struct _stat64 status {};
+    const unsigned mode = _stat64(path.c_str(), &status) == 0 ? status.st_mode & 0777 : 0444;
+    char octal[8];
+    std::snprintf(octal, sizeof octal, "%04o", mode);
+    return std::string("it is read-only (mode ") + octal + "); make it writable or save elsewhere";
+}
+
 std::string FullPath(const std::string& path) {
     char full[MAX_PATH * 4] = {};
     const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
@@ -265,7 +281,7 @@ std::string ReplaceRegularFile(const std::string& path, std::string_view text) {
     }
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        return CannotBeWritten("it is read-only");
+        return CannotBeWritten(ReadOnly(path));
     }
     // An interruption waits until the temporary file has taken the target's name or is gone.
     InterruptionsDeferred deferred;
