@@ -41,8 +41,8 @@ std::string EscapeNameForTerminal(std::string_view name) {
 
 // Standard error is unbuffered: every << on it is a write of its own, which is how lines of
 // runs sharing it get torn. One write() of the whole text is a single write(2) there, and one
-// flush of the buffer on standard output.
-// The errno is read at once: the write or flush that failed is the last call that set it.
+// flush of the buffer on standard output. The errno of a failure is read at once: the write or
+// flush that failed is the last call that set it.
 void WriteWhole(std::ostream& stream, std::string_view text) {
     const bool wasGood = stream.good();
     errno = 0;
