@@ -27,11 +27,13 @@ std::string TempPath(const std::string& name) {
 }
 
 // With standard output closed, the port would be opened as descriptor 1 and the status text
-// sent to the printer: the receipt shows only the test print.
+// sent to the printer: the receipt shows only the test print. Under Wine, Wine itself opens a
+// file of its own, read-only, on the closed descriptor before the Windows program starts: that
+// program's output is then lost, and it says so.
 TEST(ProcessEdgesTest, ClosedStandardOutputIsNotThePrinter) {
     const std::string log = TempPath("closed_out_log");
     const ProcessResult r = RunAgainstSim({"--print-log", log}, {"status"}, ">&-");
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, UnderWine() ? 1 : 0) << r.err;
     EXPECT_EQ(ReadProgramFile(log), "testing\n\n");
     std::remove(log.c_str());
 }
