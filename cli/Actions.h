@@ -63,6 +63,9 @@ struct ActionSpec {
     // set), and whether it needs an earlier action to have done so (write-all).
     bool givesFields = false;
     bool needsFields = false;
+    // The indexes of the arguments that name a file the action reads or writes ("-" among them
+    // stands for a standard stream), so that the run's trace can be kept off them.
+    std::vector<std::size_t> fileArguments = {};
 };
 
 class ActionRegistry {

@@ -1,10 +1,15 @@
 #include "cli/ConsoleText.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace tq::cli {
 
 namespace {
+
+// The slot of every stream where WriteWhole keeps the errno of its first failure.
+const int kFailureSlot = std::ios_base::xalloc();
 
 std::string Escape(std::string_view text, bool doubleBackslashes) {
     std::string out;
@@ -36,10 +41,22 @@ std::string EscapeNameForTerminal(std::string_view name) {
 
 // Standard error is unbuffered: every << on it is a write of its own, which is how lines of
 // runs sharing it get torn. One write() of the whole text is a single write(2) there, and one
-// flush of the buffer on standard output.
+// flush of the buffer on standard output. The errno of a failure is read at once: the write or
+// flush that failed is the last call that set it.
 void WriteWhole(std::ostream& stream, std::string_view text) {
+    const bool wasGood = stream.good();
+    errno = 0;
     stream.write(text.data(), static_cast<std::streamsize>(text.size()));
     stream.flush();
+    if (wasGood && !stream) {
+        stream.iword(kFailureSlot) = errno;
+    }
+}
+
+std::string LostOutputText(std::ostream& out) {
+    const long error = out.iword(kFailureSlot);
+    const std::string cause = error != 0 ? std::strerror(static_cast<int>(error)) : "";
+    return "standard output: cannot be written" + (cause.empty() ? "" : ": " + cause);
 }
 
 void WriteProgramLine(std::ostream& stream, std::string_view text) {

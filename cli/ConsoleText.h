@@ -20,12 +20,16 @@ std::string EscapeForTerminal(std::string_view text);
 // device path that `list` shows must be one that --usb takes back as it stands.
 std::string EscapeNameForTerminal(std::string_view name);
 
-// Hands `text` (one or more whole lines) to the stream in a single write and flushes it.
+// Hands `text` (one or more whole lines) to the stream in a single write and flushes it. When
+// that fails, the system's reason is kept with the stream for LostOutputText.
 void WriteWhole(std::ostream& stream, std::string_view text);
 
 // One line of tq9000ctl's own on standard error, "tq9000ctl: TEXT". TEXT often quotes what someone
 // else wrote (an argument, a profile's key or value, a file name, a setting), so it is escaped as a
 // name is: control characters cannot reach the terminal from any message.
 void WriteProgramLine(std::ostream& stream, std::string_view text);
+// "standard output: cannot be written: No space left on device": standard output that failed in
+// WriteWhole, with the reason of its first failure when the system gave one.
+std::string LostOutputText(std::ostream& out);
 
 }  // namespace tq::cli

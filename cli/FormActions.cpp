@@ -3,6 +3,7 @@
 #include "cli/ActionGroups.h"
 #include "cli/ConsoleText.h"
 #include "cli/FormState.h"
+#include "cli/ProcessSignals.h"
 #include "cli/Profile.h"
 #include "cli/ProfileDiff.h"
 #include "commands/Commands.h"
@@ -42,7 +43,9 @@ void RunReadAll(ActionContext& context, const ParsedAction&) {
 
 // A feature is sent only when every field it carries was read, loaded or set; one that nobody gave
 // is passed over as an empty field is. LinesToSkip shares its byte with ValidationOptions: with
-// one of them given and the other not, the byte cannot be made, and nothing is sent at all.
+// one of them given and the other not, the byte cannot be made, and nothing is sent at all. An
+// interruption waits for the last frame: cut short, the printer would hold a mix of the old
+// configuration and the new one.
 void RunWriteAll(ActionContext& context, const ParsedAction&) {
     FeatureSet partlyKnown;
     const FeatureSet writable = context.configuration.WritableFeatures(partlyKnown);
@@ -53,6 +56,7 @@ void RunWriteAll(ActionContext& context, const ParsedAction&) {
                     "first, or give both");
     }
     context.configuration.PutIntoForm(context.form);
+    InterruptionsDeferred deferred;
     WriteFeatures(context.form, writable);
 }
 
@@ -106,37 +110,39 @@ void RunDiff(ActionContext& context, const ParsedAction& action) {
     context.differs = !differences.empty();
 }
 
+// `spec`, its one argument marked as a file that it reads or writes.
+ActionSpec OnAFile(ActionSpec spec) {
+    spec.fileArguments = {0};
+    return spec;
+}
+
+// `spec`, marked as giving fields their values (read-all, set, load).
+ActionSpec GivingFields(ActionSpec spec) {
+    spec.givesFields = true;
+    return spec;
+}
+
 }  // namespace
 
 void RegisterFormActions(ActionRegistry& registry) {
-    registry.Add({"read-all",
-                  {},
-                  {},
-                  "press \"Read All\"",
-                  RunReadAll,
-                  nullptr,
-                  "read-all show",
-                  true,
-                  true});
-    registry.Add({"write-all",
-                  {},
-                  {},
-                  "press \"Write All\"",
-                  RunWriteAll,
-                  nullptr,
-                  "read-all set 1054=1 write-all",
-                  true,
-                  false,
-                  true});
-    registry.Add({"set",
-                  {"NAME=VALUE"},
-                  {},
-                  "change a field, or a check box by its id",
-                  RunSet,
-                  CheckSet,
-                  "set ClampDelay=12 write-all",
-                  true,
-                  true});
+    registry.Add(GivingFields(
+        {"read-all", {}, {}, "press \"Read All\"", RunReadAll, nullptr, "read-all show"}));
+    ActionSpec writeAll{"write-all",
+                        {},
+                        {},
+                        "press \"Write All\"",
+                        RunWriteAll,
+                        nullptr,
+                        "read-all set 1054=1 write-all"};
+    writeAll.needsFields = true;
+    registry.Add(writeAll);
+    registry.Add(GivingFields({"set",
+                               {"NAME=VALUE"},
+                               {},
+                               "change a field, or a check box by its id",
+                               RunSet,
+                               CheckSet,
+                               "set ClampDelay=12 write-all"}));
     registry.Add({"show",
                   {},
                   {"--json"},
@@ -144,29 +150,27 @@ void RegisterFormActions(ActionRegistry& registry) {
                   RunShow,
                   nullptr,
                   "read-all show --json"});
-    registry.Add({"save",
-                  {"FILE"},
-                  {},
-                  "save the fields as a JSON profile (-: stdout)",
-                  RunSave,
-                  nullptr,
-                  "read-all save p17.json"});
-    registry.Add({"load",
-                  {"FILE"},
-                  {},
-                  "set the fields from a JSON profile (-: stdin)",
-                  RunLoad,
-                  nullptr,
-                  "load site.json write-all",
-                  true,
-                  true});
-    registry.Add({"diff",
-                  {"FILE"},
-                  {"--json"},
-                  "print the fields that differ from a profile",
-                  RunDiff,
-                  nullptr,
-                  "read-all diff site.json"});
+    registry.Add(OnAFile({"save",
+                          {"FILE"},
+                          {},
+                          "save the fields as a JSON profile (-: stdout)",
+                          RunSave,
+                          nullptr,
+                          "read-all save p17.json"}));
+    registry.Add(GivingFields(OnAFile({"load",
+                                       {"FILE"},
+                                       {},
+                                       "set the fields from a JSON profile (-: stdin)",
+                                       RunLoad,
+                                       nullptr,
+                                       "load site.json write-all"})));
+    registry.Add(OnAFile({"diff",
+                          {"FILE"},
+                          {"--json"},
+                          "print the fields that differ from a profile",
+                          RunDiff,
+                          nullptr,
+                          "read-all diff site.json"}));
 }
 
 }  // namespace tq::cli

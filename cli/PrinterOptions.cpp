@@ -35,6 +35,8 @@ std::string MapPort(const std::string& device) {
             return asked + "not a device (a serial port is a character device); " + AttachedPorts();
         case ERROR_ACCESS_DENIED:
             return asked + "permission denied while looking for it";
+        case ERROR_FILENAME_EXCED_RANGE:
+            return asked + "the name is too long";
         default:
             return asked + "cannot be used (error " + std::to_string(os::GetLastError()) + ")";
     }

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "cli/ConsoleText.h"
 #include "cli/FlatJson.h"
 #include "cli/SafeFiles.h"
 
@@ -130,8 +131,8 @@ std::string SaveProfile(const Configuration& configuration, const std::string& p
                         std::ostream& standardOutput) {
     const std::string text = FormatProfile(configuration);
     if (path == kStandardStream) {
-        standardOutput << text << std::flush;
-        return standardOutput ? "" : "standard output: cannot be written";
+        cli::WriteWhole(standardOutput, text);
+        return standardOutput ? "" : cli::LostOutputText(standardOutput);
     }
     const std::string error = cli::ReplaceRegularFile(path, text);
     return error.empty() ? "" : path + ": " + error;

@@ -7,7 +7,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <random>
+
+#include "cli/ProcessSignals.h"
 
 namespace tq::cli {
 
@@ -88,6 +91,10 @@ int ReadAtMost(int fd, std::size_t count, std::string& text) {
     return 0;
 }
 
+// The usual longest name in a folder, and what ".NAME.tq9000-XXXXXXXX" adds to NAME.
+constexpr std::size_t kLongestName = 255;
+constexpr std::size_t kTemporaryNameExtra = 17;
+
 // What the saved file is to get: the mode and owner of the file it replaces.
 struct Target {
     bool exists = false;
@@ -115,6 +122,14 @@ std::string LinkRefusal(const std::string& path) {
                            "itself");
 }
 
+// A file its owner may not write is one that someone meant to keep: the folder's permission alone
+// would let a rename replace it (root's too), where Windows refuses a read-only file.
+std::string ReadOnly(mode_t mode) {
+    char octal[8];
+    std::snprintf(octal, sizeof octal, "%04o", static_cast<unsigned>(mode & 07777));
+    return std::string("it is read-only (mode ") + octal + "); make it writable or save elsewhere";
+}
+
 std::string ExamineTarget(const std::string& path, Target& target) {
     if (::lstat(path.c_str(), &target.status) != 0) {
         if (errno != ENOENT) {
@@ -140,17 +155,24 @@ std::string FolderOf(const std::string& path) {
 
 // ".NAME.tq9000-XXXXXXXX" beside NAME, created exclusively and without following a link, so that
 // nothing placed there beforehand is written through; readable by its owner only until it has
-// its final mode.
+// its final mode. It stays beside NAME, as a rename is atomic only within one file system: for a
+// NAME too long to take the 17 characters more, on this file system, it is ".tq9000-XXXXXXXX".
 int CreateTemporaryBeside(const std::string& path, std::string& temporary) {
     const std::size_t slash = path.rfind('/');
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    bool shortName = base.size() + kTemporaryNameExtra > kLongestName;
     std::random_device entropy;
     for (int attempt = 0; attempt < 100; ++attempt) {
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(entropy()));
-        temporary = FolderOf(path) + "/." + base + ".tq9000-" + suffix;
+        const std::string name = shortName ? std::string() : "." + base;
+        temporary = FolderOf(path) + "/" + name + ".tq9000-" + suffix;
         const int fd =
             ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == ENAMETOOLONG && !shortName) {
+            shortName = true;
+            continue;
+        }
         if (fd >= 0 || errno != EEXIST) {
             return fd;
         }
@@ -188,6 +210,26 @@ int FillTemporary(int fd, std::string_view text, const Target& target) {
         return errno;
     }
     return 0;
+}
+
+// 0, or the errno of the step that failed; the temporary file is gone again after a failure.
+int PutInPlace(const std::string& path, std::string_view text, const Target& target) {
+    std::string temporary;
+    const int fd = CreateTemporaryBeside(path, temporary);
+    if (fd < 0) {
+        return errno;
+    }
+    int error = FillTemporary(fd, text, target);
+    if (::close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+    }
+    return error;
 }
 
 // The rename is on disk only once the folder that holds the name is. A file system that cannot
@@ -246,25 +288,33 @@ bool WriteToFile(int fd, std::string_view text) {
     return WriteAll(fd, text) == 0;
 }
 
+bool SameFile(const std::string& first, const std::string& second) {
+    struct stat a {};
+    struct stat b {};
+    if (::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0) {
+        return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    }
+    std::error_code error;
+    const auto absoluteFirst = std::filesystem::absolute(first, error).lexically_normal();
+    const auto absoluteSecond = std::filesystem::absolute(second, error).lexically_normal();
+    return absoluteFirst == absoluteSecond;
+}
+
 std::string ReplaceRegularFile(const std::string& path, std::string_view text) {
     Target target;
     if (std::string refusal = ExamineTarget(path, target); !refusal.empty()) {
         return refusal;
     }
-    std::string temporary;
-    const int fd = CreateTemporaryBeside(path, temporary);
-    if (fd < 0) {
-        return CannotBeWritten(std::strerror(errno));
+    if (target.exists && (target.status.st_mode & S_IWUSR) == 0) {
+        return CannotBeWritten(ReadOnly(target.status.st_mode));
     }
-    int error = FillTemporary(fd, text, target);
-    if (::close(fd) != 0 && error == 0) {
-        error = errno;
-    }
-    if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = errno;
+    int error = 0;
+    {
+        // An interruption waits until the temporary file has taken the target's name or is gone.
+        InterruptionsDeferred deferred;
+        error = PutInPlace(path, text, target);
     }
     if (error != 0) {
-        ::unlink(temporary.c_str());
         return CannotBeWritten(std::strerror(error));
     }
     if (const int syncError = SyncFolder(FolderOf(path)); syncError != 0) {

@@ -26,6 +26,11 @@ int OpenLogFile(const std::string& path, std::string& error);
 // Writes `text` whole to the descriptor; false when it could not.
 bool WriteToFile(int fd, std::string_view text);
 
+// True when the two paths name one file: the same device and inode (on Windows the same volume
+// and file index) when both exist, otherwise the same path once made absolute. Nothing is opened
+// on POSIX; on Windows a device name is compared by its path alone.
+bool SameFile(const std::string& first, const std::string& second);
+
 // Puts `text` in the place of the regular file at `path` (or a new one there), keeping the mode of
 // the file it replaces; a new file gets 0666 less the umask. Empty on success, else what to print
 // after "PATH: ". The temporary file is gone again whatever fails.

@@ -4,6 +4,8 @@
 #include "cli/ConsoleText.h"
 #include "cli/HeadlessConfigForm.h"
 #include "cli/PrinterOptions.h"
+#include "cli/Profile.h"
+#include "cli/SafeFiles.h"
 #include "commands/FormStartup.h"
 #include "link/TimedTransfer.h"
 
@@ -32,6 +34,31 @@ void ReportNotRun(std::ostream& err, const char* after, const std::vector<Parsed
         line.append(i == from ? " " : ", ").append(Describe(actions[i]));
     }
     WriteProgramLine(err, line);
+}
+
+// Output that a script was to read and did not get is a failure, not a success with nothing in it.
+// An action that reported its own failure (save -) has said so already.
+void CheckOutputKept(ActionContext& context) {
+    if (!context.out && !context.failed) {
+        WriteProgramLine(context.err, LostOutputText(context.out));
+        context.failed = true;
+    }
+}
+
+// The trace file is emptied as the run starts: one that is also a file an action reads or writes
+// would destroy a profile before `load` reads it, or be replaced by `save`.
+std::string TraceClash(const std::string& tracePath, const std::vector<ParsedAction>& actions) {
+    for (const ParsedAction& action : actions) {
+        for (const std::size_t index : action.spec->fileArguments) {
+            const std::string& file = action.arguments[index];
+            if (file != kStandardStream && SameFile(tracePath, file)) {
+                return "--trace=" + EscapeNameForTerminal(tracePath) + " is the file of '" +
+                       Describe(action) + "': tracing into it would destroy it; trace to another " +
+                       "file";
+            }
+        }
+    }
+    return {};
 }
 
 }  // namespace
@@ -64,6 +91,7 @@ int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std:
             trace->BeginAction(Describe(actions[i]));
         }
         actions[i].spec->run(context, actions[i]);
+        CheckOutputKept(context);
     }
     if (sink.FailureShown() || context.failed) {
         return 1;
@@ -72,6 +100,13 @@ int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std:
 }
 
 int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err) {
+    if (line.options.trace && !line.options.trace->empty()) {
+        if (const std::string clash = TraceClash(*line.options.trace, line.actions);
+            !clash.empty()) {
+            WriteProgramLine(err, clash);
+            return 2;
+        }
+    }
     if (const std::string error = ApplyPrinterOptions(line.options); !error.empty()) {
         WriteProgramLine(err, error);
         return 2;
@@ -92,6 +127,15 @@ int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err
     const int status = RunSession(line.actions, out, err, &trace);
     SetTransferObserver(nullptr);
     return status;
+}
+
+int PrintText(const std::string& text, std::ostream& out, std::ostream& err) {
+    WriteWhole(out, text);
+    if (!out) {
+        WriteProgramLine(err, LostOutputText(out));
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace tq::cli

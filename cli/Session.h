@@ -9,6 +9,7 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "cli/Actions.h"
@@ -16,15 +17,21 @@
 
 namespace tq::cli {
 
-// Exit status: 1 when a box or a handler reported a failure, else 3 when a `diff` found a
-// difference, else 0. Each action is announced to `trace` when there is one.
+// Exit status: 1 when a box or a handler reported a failure or standard output could not be
+// written (said on `err`, and the run ends after that action like any failure), else 3 when a
+// `diff` found a difference, else 0. Each action is announced to `trace` when there is one.
 inline constexpr int kExitDifference = 3;
 int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std::ostream& err,
                LineTrace* trace = nullptr);
 
 // The whole run of a parsed command line: 2, with the reason on `err`, when a trace file cannot
-// be written or the port or printer the options name is not there (nothing has been sent then);
+// be written or is a file that an action reads or writes, or the port or printer the options name
+// is not there (nothing has been opened or sent then);
 // otherwise RunSession's status.
 int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err);
+
+// Prints `text` (the usage text, the version) on `out`: 0, or 1 with the reason on `err` when
+// standard output could not be written.
+int PrintText(const std::string& text, std::ostream& out, std::ostream& err);
 
 }  // namespace tq::cli

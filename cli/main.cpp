@@ -5,10 +5,16 @@
 
 #include "cli/ActionGroups.h"
 #include "cli/ConsoleText.h"
+#include "cli/ProcessSignals.h"
 #include "cli/Session.h"
 #include "platform/CrashGuard.h"
+#include "platform/StandardDescriptors.h"
 
 int main(int argc, char** argv) {
+    if (!tq::OpenClosedStandardDescriptors()) {
+        return 1;
+    }
+    tq::cli::TakeChargeOfSignals();
     tq::InstallCrashGuard("tq9000ctl");
     tq::cli::ActionRegistry registry;
     tq::cli::RegisterAllActions(registry);
@@ -20,13 +26,9 @@ int main(int argc, char** argv) {
         tq::cli::WriteWhole(std::cerr, tq::cli::UsageText(registry));
         return 2;
     }
-    if (line->help) {
-        tq::cli::WriteWhole(std::cout, tq::cli::UsageText(registry));
-        return 0;
-    }
-    if (line->version) {
-        tq::cli::WriteWhole(std::cout, tq::cli::VersionText());
-        return 0;
+    if (line->help || line->version) {
+        const std::string text = line->help ? tq::cli::UsageText(registry) : tq::cli::VersionText();
+        return tq::cli::PrintText(text, std::cout, std::cerr);
     }
     return tq::cli::RunCommandLine(*line, std::cout, std::cerr);
 }

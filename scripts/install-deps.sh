@@ -15,6 +15,7 @@ packages=(
   clang libclang-rt-14-dev                    # fuzz targets (libFuzzer)
   clang-format                                # the format check
   python3 time                                # bench/soak.sh: its judge, and resident memory
+  strace                                      # tq9000ctl's end-to-end tests: signals, pipes
   ansible-core                                # contrib/ansible/tests/run.sh
   scdoc                                       # the man pages
   dpkg-dev file                               # the Debian package: CPack's dpkg-shlibdeps, file

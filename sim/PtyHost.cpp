@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/StandardDescriptors.h"
 #include "sim/PrinterModel.h"
 #include "sim/SimOptions.h"
 
@@ -306,6 +307,11 @@ int Serve(const SimOptions& options) {
 }  // namespace tq::sim
 
 int main(int argc, char** argv) {
+    // The terminal and the wake-up pipe must not take the place of a closed standard descriptor:
+    // the command would then start without it, or the terminal's path be written into the pipe.
+    if (!tq::OpenClosedStandardDescriptors()) {
+        return 1;
+    }
     std::string error;
     const auto options =
         tq::sim::ParseSimOptions(std::vector<std::string>(argv + 1, argv + argc), error);

@@ -17,6 +17,8 @@
 #include <cstring>
 #include <random>
 
+#include "cli/ProcessSignals.h"
+
 namespace tq::cli {
 
 namespace {
@@ -127,15 +129,22 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? "." : path.substr(0, slash + 1);
 }
 
-// ".NAME.tq9000-XXXXXXXX" beside NAME, created exclusively.
+// The longest name in a folder, and what ".NAME.tq9000-XXXXXXXX" adds to NAME.
+constexpr std::size_t kLongestName = 255;
+constexpr std::size_t kTemporaryNameExtra = 17;
+
+// ".NAME.tq9000-XXXXXXXX" beside NAME, created exclusively; ".tq9000-XXXXXXXX" for a NAME too long
+// to take the 17 characters more. It stays beside NAME, so that MoveFileEx replaces in one step.
 int CreateTemporaryBeside(const std::string& path, std::string& temporary) {
     const std::size_t slash = path.find_last_of("/\\");
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string name =
+        base.size() + kTemporaryNameExtra > kLongestName ? std::string() : "." + base;
     std::random_device entropy;
     for (int attempt = 0; attempt < 100; ++attempt) {
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(entropy()));
-        temporary = FolderOf(path) + "." + base + ".tq9000-" + suffix;
+        temporary = FolderOf(path) + name + ".tq9000-" + suffix;
         const int fd =
             _open(temporary.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                   _S_IREAD | _S_IWRITE);
@@ -153,6 +162,30 @@ int FillTemporary(int fd, std::string_view text) {
         return error;
     }
     return _commit(fd) == 0 ? 0 : errno;
+}
+
+// Empty, or what to print after "PATH: "; the temporary file is gone again after a failure.
+std::string PutInPlace(const std::string& path, std::string_view text) {
+    std::string temporary;
+    const int fd = CreateTemporaryBeside(path, temporary);
+    if (fd < 0) {
+        return CannotBeWritten(std::strerror(errno));
+    }
+    int error = FillTemporary(fd, text);
+    if (_close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        _unlink(temporary.c_str());
+        return CannotBeWritten(std::strerror(error));
+    }
+    if (!MoveFileExA(temporary.c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD moveError = GetLastError();
+        _unlink(temporary.c_str());
+        return CannotBeWritten(SystemErrorText(moveError));
+    }
+    return {};
 }
 
 }  // namespace
@@ -195,6 +228,50 @@ bool WriteToFile(int fd, std::string_view text) {
     return WriteAll(fd, text) == 0;
 }
 
+namespace {
+
+// The volume serial number and the file index, which together name a file as an inode does.
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& identity) {
+    const HANDLE file =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool known = GetFileInformationByHandle(file, &identity) != 0;
+    CloseHandle(file);
+    return known;
+}
+
+// Worded as on POSIX, with the mode the C runtime gives a read-only file (0444).
+std::string ReadOnly(const std::string& path) {
+    struct _stat64 status {};
+    const unsigned mode = _stat64(path.c_str(), &status) == 0 ? status.st_mode & 0777 : 0444;
+    char octal[8];
+    std::snprintf(octal, sizeof octal, "%04o", mode);
+    return std::string("it is read-only (mode ") + octal + "); make it writable or save elsewhere";
+}
+
+std::string FullPath(const std::string& path) {
+    char full[MAX_PATH * 4] = {};
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    return length > 0 && length < sizeof full ? std::string(full, length) : path;
+}
+
+}  // namespace
+
+// A device is never opened, not even to be identified: opening a serial port acts on it.
+bool SameFile(const std::string& first, const std::string& second) {
+    BY_HANDLE_FILE_INFORMATION a{};
+    BY_HANDLE_FILE_INFORMATION b{};
+    if (!NamesADevice(first) && !NamesADevice(second) && FileIdentity(first, a) &&
+        FileIdentity(second, b)) {
+        return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+               a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+    }
+    return _stricmp(FullPath(first).c_str(), FullPath(second).c_str()) == 0;
+}
+
 // On Windows the read-only attribute forbids replacing a file, not only writing into it (Windows
 // refuses; Wine, which keeps it as the Unix mode, would let the rename through): such a file is
 // refused, whichever system runs the program.
@@ -204,28 +281,11 @@ std::string ReplaceRegularFile(const std::string& path, std::string_view text) {
     }
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        return CannotBeWritten("it is read-only");
+        return CannotBeWritten(ReadOnly(path));
     }
-    std::string temporary;
-    const int fd = CreateTemporaryBeside(path, temporary);
-    if (fd < 0) {
-        return CannotBeWritten(std::strerror(errno));
-    }
-    int error = FillTemporary(fd, text);
-    if (_close(fd) != 0 && error == 0) {
-        error = errno;
-    }
-    if (error != 0) {
-        _unlink(temporary.c_str());
-        return CannotBeWritten(std::strerror(error));
-    }
-    if (!MoveFileExA(temporary.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD moveError = GetLastError();
-        _unlink(temporary.c_str());
-        return CannotBeWritten(SystemErrorText(moveError));
-    }
-    return {};
+    // An interruption waits until the temporary file has taken the target's name or is gone.
+    InterruptionsDeferred deferred;
+    return PutInPlace(path, text);
 }
 
 }  // namespace tq::cli

@@ -40,6 +40,8 @@ DWORD ErrorFromErrno(int error) {
             return ERROR_NOT_SUPPORTED;
         case ECANCELED:
             return ERROR_OPERATION_ABORTED;
+        case ENAMETOOLONG:
+            return ERROR_FILENAME_EXCED_RANGE;
         default:
             return ERROR_GEN_FAILURE;
     }

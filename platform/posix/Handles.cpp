@@ -3,11 +3,16 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "platform/posix/SerialPort.h"
+
 namespace tq::posix {
 
 FileObject::~FileObject() {
     if (fd < 0) {
         return;
+    }
+    if (lineChanged) {
+        RestoreLine(*this);
     }
     // TIOCEXCL outlives this descriptor on a port that someone else still holds open.
     if (exclusiveTty) {

@@ -4,6 +4,8 @@
 // INVALID_HANDLE_VALUE, and a closed handle's value is not handed out again.
 #pragma once
 
+#include <termios.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -48,6 +50,9 @@ struct FileObject : HandleObject {
     std::string path;
     std::vector<PendingRequest> pending;
     DCB settings{};  // the DCB as last set: holds the fields that termios has no place for
+    // The terminal's settings before this handle first changed them, given back at close.
+    bool lineChanged = false;
+    termios lineBefore{};
     COMMTIMEOUTS timeouts{};
     DWORD commMask = 0;  // the events that WaitCommEvent waits for
 };

@@ -2,6 +2,7 @@
 
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <optional>
@@ -185,7 +186,25 @@ bool ApplyAll(int fd, const termios& before, const termios& wanted) {
     return false;
 }
 
+// How long the bytes still queued for the line may take to leave before the settings change.
+constexpr int kDrainLimitMs = 500;
+constexpr int kDrainPollMs = 2;
+
 }  // namespace
+
+// The queued bytes leave at the rate they were written for: the old settings come back once the
+// queue is empty (TCSADRAIN then waits only for the transmitter itself), or at once when a line
+// held by its handshake has not emptied it in time, as tcdrain alone could wait for ever.
+void RestoreLine(const FileObject& file) {
+    int queued = 0;
+    for (int waited = 0; waited < kDrainLimitMs; waited += kDrainPollMs) {
+        if (::ioctl(file.fd, TIOCOUTQ, &queued) != 0 || queued == 0) {
+            break;
+        }
+        ::usleep(kDrainPollMs * 1000);
+    }
+    ::tcsetattr(file.fd, queued == 0 ? TCSADRAIN : TCSANOW, &file.lineBefore);
+}
 
 bool DcbToTermios(const DCB& dcb, termios& t) {
     const auto speed = SpeedCode(dcb.BaudRate);
@@ -265,6 +284,10 @@ BOOL WriteCommState(FileObject& file, const DCB* dcb) {
         return Fail(ERROR_INVALID_PARAMETER);
     if (!ApplyAll(file.fd, before, wanted))
         return Fail(ErrorFromErrno(errno));
+    if (!file.lineChanged) {
+        file.lineBefore = before;
+        file.lineChanged = true;
+    }
     ApplyModemLines(file.fd, *dcb);
     file.settings = *dcb;
     return TRUE;

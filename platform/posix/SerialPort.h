@@ -20,6 +20,11 @@ DCB InitialSettings();
 bool DcbToTermios(const DCB& dcb, termios& t);
 DCB TermiosToDcb(const termios& t, const DCB& lastSet);
 
+// Gives the terminal back the settings it had before the handle first changed them (a port that
+// is also someone's terminal, /dev/tty, is left as it was found), after the bytes still queued
+// have left; bounded, so that a line held by its handshake cannot keep the close waiting.
+void RestoreLine(const FileObject& file);
+
 BOOL ReadCommState(FileObject& file, DCB* dcb);
 // Fails, leaving the port as it was, for a rate, byte size, parity or stop-bit setting that
 // termios cannot express.

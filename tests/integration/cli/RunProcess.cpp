@@ -1,5 +1,6 @@
 #include "tests/integration/cli/RunProcess.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -9,6 +10,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 namespace tq::test {
 
@@ -139,16 +141,58 @@ ProcessResult RunCtlWithCom1(const std::string& device, const std::vector<std::s
 }
 
 ProcessResult RunAgainstSim(const std::vector<std::string>& simArgs,
-                            const std::vector<std::string>& ctlArgs) {
+                            const std::vector<std::string>& ctlArgs,
+                            const std::string& ctlRedirection) {
     std::vector<std::string> argv = {TQ9000_SIM};
     argv.insert(argv.end(), simArgs.begin(), simArgs.end());
     argv.push_back("--");
     if (UnderWine()) {
-        argv.insert(argv.end(), {"/bin/sh", "-c", kPointCom1AndRun, "tq9000ctl"});
+        argv.insert(argv.end(),
+                    {"/bin/sh", "-c", kPointCom1AndRun + (" " + ctlRedirection), "tq9000ctl"});
+    } else if (!ctlRedirection.empty()) {
+        argv.insert(argv.end(), {"/bin/sh", "-c", "exec \"$@\" " + ctlRedirection, "tq9000ctl"});
     }
     const std::vector<std::string> ctl = CtlArgv(ctlArgs);
     argv.insert(argv.end(), ctl.begin(), ctl.end());
     return AsProgramText(RunProcess(argv));
+}
+
+int StartProcess(const std::vector<std::string>& argv, int outFd, int errFd) {
+    const pid_t pid = fork();
+    if (pid != 0) {
+        return pid;
+    }
+    const int null = open("/dev/null", O_RDONLY);
+    dup2(null, STDIN_FILENO);
+    for (const auto& [from, to] : {std::pair{outFd, STDOUT_FILENO}, {errFd, STDERR_FILENO}}) {
+        if (from < 0) {
+            close(to);
+        } else if (from != to) {
+            dup2(from, to);
+        }
+    }
+    closefrom(STDERR_FILENO + 1);  // a pipe's other end, kept here, would never see it closed
+    std::vector<char*> args;
+    for (const std::string& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+}
+
+int WaitForProcess(int pid, int timeoutMs) {
+    const long long deadline = NowMs() + timeoutMs;
+    int raw = 0;
+    while (waitpid(pid, &raw, WNOHANG) == 0) {
+        if (NowMs() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &raw, 0);
+            return -1;
+        }
+        usleep(5000);
+    }
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
 }
 
 std::string ReadProgramFile(const std::string& path) {

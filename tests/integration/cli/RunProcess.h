@@ -41,9 +41,17 @@ ProcessResult RunCtl(const std::vector<std::string>& ctlArgs);
 // through the prefix's link.
 ProcessResult RunCtlWithCom1(const std::string& device, const std::vector<std::string>& ctlArgs);
 
-// tq9000-sim [simArgs] -- tq9000ctl [ctlArgs]
+// tq9000-sim [simArgs] -- tq9000ctl [ctlArgs], with `ctlRedirection` (a shell redirection such as
+// ">/dev/full" or ">&-") applied to tq9000ctl alone.
 ProcessResult RunAgainstSim(const std::vector<std::string>& simArgs,
-                            const std::vector<std::string>& ctlArgs);
+                            const std::vector<std::string>& ctlArgs,
+                            const std::string& ctlRedirection = "");
+
+// Starts argv with its standard output and error on the descriptors given (-1: closed), standard
+// input on /dev/null and no other descriptor; its process id.
+int StartProcess(const std::vector<std::string>& argv, int outFd, int errFd);
+// Its exit status, or 128 + signal; killed, and -1, when it outlives `timeoutMs`.
+int WaitForProcess(int pid, int timeoutMs = 20000);
 
 // A file the program wrote, as the native program writes it (see ProgramText).
 std::string ReadProgramFile(const std::string& path);

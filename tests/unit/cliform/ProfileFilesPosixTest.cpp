@@ -89,7 +89,7 @@ TEST_F(ProfileFileTest, FilesThatCannotHoldAProfileAreRefusedAndLeftAlone) {
 // A replaced file keeps its mode (the file is a new one, renamed into place); a new file gets
 // 0666 less the umask.
 TEST_F(ProfileFileTest, SavingKeepsTheModeOfTheFileItReplaces) {
-    const std::pair<mode_t, mode_t> cases[] = {{0600, 0600}, {0640, 0640}, {0444, 0444}};
+    const std::pair<mode_t, mode_t> cases[] = {{0600, 0600}, {0640, 0640}, {0604, 0604}};
     for (const auto& [mode, expected] : cases) {
         const std::string path = Write("kept.json", "old");
         ASSERT_EQ(::chmod(path.c_str(), mode), 0);
@@ -123,6 +123,28 @@ TEST_F(ProfileFileTest, AFailedSaveLeavesTheOldFileAndNoTemporary) {
     EXPECT_EQ(error, path + ": cannot be written: File too large");
     EXPECT_EQ(Read(path), "old");
     EXPECT_EQ(Listing(), listing);
+}
+
+// A file its owner may not write is kept, as on Windows, even though the folder would let a
+// rename replace it; the refusal names the mode.
+TEST_F(ProfileFileTest, AReadOnlyFileIsNotReplaced) {
+    const std::string path = Write("kept.json", "old");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    const auto listing = Listing();
+    EXPECT_EQ(SaveProfile(form, path),
+              path +
+                  ": cannot be written: it is read-only (mode 0444); make it writable or save "
+                  "elsewhere");
+    EXPECT_EQ(Read(path), "old");
+    EXPECT_EQ(Listing(), listing);
+}
+
+// The longest name a folder takes is saved too: the temporary file beside it is named shorter.
+TEST_F(ProfileFileTest, TheLongestNameIsSaved) {
+    const std::string path = (directory / std::string(255, 'n')).string();
+    EXPECT_EQ(SaveProfile(form, path), "");
+    EXPECT_EQ(Read(path), FormatProfile(form));
+    EXPECT_EQ(Listing().size(), 1u);
 }
 
 }  // namespace

@@ -61,7 +61,9 @@ TEST_F(ProfileFileTest, SavingReplacesAFileWholeButNotAReadOnlyOne) {
     fs::permissions(kept, fs::perms::owner_write, fs::perm_options::remove);
     const std::string error = SaveProfile(configuration, kept);
     fs::permissions(kept, fs::perms::owner_write, fs::perm_options::add);
-    EXPECT_EQ(error, kept + ": cannot be written: it is read-only");
+    EXPECT_EQ(error, kept +
+                         ": cannot be written: it is read-only (mode 0444); make it writable or "
+                         "save elsewhere");
     EXPECT_EQ(Read(kept), "old");
     EXPECT_EQ(EntryCount(), 2u) << "a temporary file was left behind";
 }
