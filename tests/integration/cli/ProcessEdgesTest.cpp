@@ -91,9 +91,9 @@ TEST(ProcessEdgesTest, LostStandardOutputIsAFailure) {
         EXPECT_NE(r.err.find(lost), std::string::npos) << args[0] << " " << r.err;
         EXPECT_EQ(r.err.find(lost), r.err.rfind(lost)) << args[0] << " said twice: " << r.err;
     }
-    const ProcessResult r = RunAgainstSim({}, {"get", "88", "write-all"}, ">/dev/full");
+    const ProcessResult r = RunAgainstSim({}, {"get", "88", "show"}, ">/dev/full");
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find(lost + "tq9000ctl: not run after the failure: write-all\n"),
+    EXPECT_NE(r.err.find(lost + "tq9000ctl: not run after the failure: show\n"),
               std::string::npos)
         << r.err;
     std::remove(profile.c_str());

@@ -131,7 +131,7 @@ TEST_F(ProfileFileTest, AReadOnlyFileIsNotReplaced) {
     const std::string path = Write("kept.json", "old");
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
     const auto listing = Listing();
-    EXPECT_EQ(SaveProfile(form, path),
+    EXPECT_EQ(SaveProfile(configuration, path),
               path +
                   ": cannot be written: it is read-only (mode 0444); make it writable or save "
                   "elsewhere");
@@ -142,8 +142,8 @@ TEST_F(ProfileFileTest, AReadOnlyFileIsNotReplaced) {
 // The longest name a folder takes is saved too: the temporary file beside it is named shorter.
 TEST_F(ProfileFileTest, TheLongestNameIsSaved) {
     const std::string path = (directory / std::string(255, 'n')).string();
-    EXPECT_EQ(SaveProfile(form, path), "");
-    EXPECT_EQ(Read(path), FormatProfile(form));
+    EXPECT_EQ(SaveProfile(configuration, path), "");
+    EXPECT_EQ(Read(path), FormatProfile(configuration));
     EXPECT_EQ(Listing().size(), 1u);
 }
 
