@@ -104,6 +104,31 @@ TEST_F(FormKeysTest, EnterOnAFocusedButtonPressesIt) {
     });
 }
 
+// Opening the editable font list and closing it with Escape keeps its selection, also where its
+// text ("Standard") begins the entry above ("Standard - Default"), and leaves the form open.
+TEST_F(FormKeysTest, OpeningAndClosingAFontListKeepsItsSelection) {
+    auto& list = dynamic_cast<wxComboBox&>(Control(IDC_JOURNAL_FONT));
+    bool open = false;
+    const auto opened = [&](wxCommandEvent&) { open = true; };
+    const auto closed = [&](wxCommandEvent&) { open = false; };
+    list.Bind(wxEVT_COMBOBOX_DROPDOWN, opened);
+    list.Bind(wxEVT_COMBOBOX_CLOSEUP, closed);
+    RunForm([&] {
+        form.Ops().SetCurSel(IDC_JOURNAL_FONT, 1);  // as Read All of code 0x1E leaves it
+        ClickOn(list);
+        wxUIActionSimulator().Char(WXK_DOWN, wxMOD_ALT);
+        ASSERT_TRUE(WaitUntil([&] { return open; })) << "Alt+Down did not open the list";
+        EXPECT_EQ(list.GetSelection(), 1) << "while open";
+        PressKey(WXK_ESCAPE);
+        ASSERT_TRUE(WaitUntil([&] { return !open; })) << "Escape left the list open";
+        EXPECT_EQ(list.GetSelection(), 1);
+        EXPECT_EQ(Text(IDC_JOURNAL_FONT), "Standard");
+        EXPECT_TRUE(form.IsModal()) << "Escape closed the form";
+    });
+    list.Unbind(wxEVT_COMBOBOX_DROPDOWN, opened);
+    list.Unbind(wxEVT_COMBOBOX_CLOSEUP, closed);
+}
+
 TEST_F(FormKeysTest, ExitButtonClosesTheForm) {
     RunForm([this] {
         ClickOn(Control(kIdCancel));
