@@ -126,7 +126,10 @@ BOOL CConfigForm::OnInitDialog() {
     SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_formIcon));
     WatchPrinterInterfaces();
     StartUpForm(ops_);
-    return TRUE;  // the focus goes to the first tab stop
+    // Read All, not the first tab stop: a key pressed at once should not end the form or change
+    // a setting.
+    ops_.GotoDlgCtrl(IDC_READ_ALL);
+    return FALSE;  // the focus is set
 }
 
 void CConfigForm::AddAboutEntry() {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/win32/Win32Api.h"
 #include "app/win32/Win32WindowOps.h"
@@ -13,6 +14,7 @@
 #include "link/PrinterLink.h"
 #include "protocol/FontTable.h"
 #include "tests/win32/form/AppDriver.h"
+#include "tests/window/ReadingOrder.h"
 
 namespace tq {
 namespace {
@@ -107,6 +109,30 @@ TEST_F(WinFormBehaviour, EnterLeavesItOpenEscapeExitAndTheCloseBoxEndIt) {
             }
         });
     }
+}
+
+// The form opens with the focus on Read All, and Tab takes it to every field and button in the
+// order the form is read, round to Read All again.
+TEST_F(WinFormBehaviour, TabWalksTheFormInReadingOrderFromReadAll) {
+    app.RunApp([](AppDriver& user) {
+        AppDriver::Dismiss(user.WaitForDialog("BRENLOW"));
+        const HWND form = user.WaitForForm();
+        ASSERT_NE(form, nullptr);
+        user.WaitUntilHandled(form);
+        // An editable list has the focus in its field, a window of its own inside the list.
+        const auto focused = [&user, form] {
+            const HWND focus = user.Focus();
+            return GetDlgCtrlID(focus != nullptr && GetParent(focus) != form ? GetParent(focus)
+                                                                             : focus);
+        };
+        std::vector<int> walked = {focused()};
+        while (walked.size() < test::TabWalkFromReadAll().size()) {
+            user.PressKey(VK_TAB);
+            user.WaitUntilHandled(form);
+            walked.push_back(focused());
+        }
+        EXPECT_EQ(walked, test::TabWalkFromReadAll());
+    });
 }
 
 // The editable Journal list, opened with F4 and closed again. It shows the entry its field names

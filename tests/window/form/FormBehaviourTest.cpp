@@ -13,6 +13,7 @@
 
 #include "app/wx/AboutBox.h"
 #include "app/wx/ConfigForm.h"
+#include "tests/window/ReadingOrder.h"
 #include "tests/window/form/FormFixture.h"
 
 namespace tq {
@@ -127,6 +128,28 @@ TEST_F(FormKeysTest, OpeningAndClosingAFontListKeepsItsSelection) {
     });
     list.Unbind(wxEVT_COMBOBOX_DROPDOWN, opened);
     list.Unbind(wxEVT_COMBOBOX_CLOSEUP, closed);
+}
+
+// The form opens with the focus on Read All, and Tab takes it to every field and button in the
+// order the form is read, round to Read All again. The keys reach the form as the pointer rests on
+// it (no window manager gives it the focus).
+TEST_F(FormKeysTest, TabWalksTheFormInReadingOrderFromReadAll) {
+    RunForm([this] {
+        wxUIActionSimulator().MouseMove(form.GetScreenPosition() + wxPoint(2, 2));
+        test::HandleQueuedInput();
+        const auto focused = [] {
+            const wxWindow* focus = wxWindow::FindFocus();
+            return focus != nullptr ? focus->GetId() : 0;
+        };
+        ASSERT_TRUE(WaitUntil([&] { return focused() == IDC_READ_ALL; }))
+            << "the form opened with the focus on " << focused();
+        std::vector<int> walked = {focused()};
+        while (walked.size() < test::TabWalkFromReadAll().size()) {
+            PressKey(WXK_TAB);
+            walked.push_back(focused());
+        }
+        EXPECT_EQ(walked, test::TabWalkFromReadAll());
+    });
 }
 
 TEST_F(FormKeysTest, ExitButtonClosesTheForm) {
