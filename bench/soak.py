@@ -539,8 +539,8 @@ class RunCheck:
                              failed)
             elif name == "read-all":
                 read_all_into(self.form, self.store)
-            elif name == "write-all":
-                self.write_all()
+            elif name == "write-all" and not self.write_all():
+                return  # refused before anything is sent, which ends the run
             elif name == "set":
                 setting, value = action[1].split("=", 1)
                 apply_set(self.form, setting, value)
@@ -568,11 +568,17 @@ class RunCheck:
             self.compare(index, action, self.form, got, failed)
 
     def write_all(self):
+        """False, sending nothing, when a number field holds what Write All cannot write as typed
+        (a printer's ClampDelay of 200, read into the form)."""
+        numbers = [name for _, name, kind, _ in FEATURES if kind == "number"] + ["LinesToSkip"]
+        if not all(self.strictly_valid(name, self.form[name]) for name in numbers):
+            return False
         for fid, name, kind, limit in FEATURES:
             value = byte_to_write(self.form, fid)
             if value is not None:
                 self.store[fid] = value
                 self.meant[fid].add(value)
+        return True
 
     def load(self, path):
         profile = parse_json(read_file(path) or "")

@@ -2,9 +2,14 @@
 // taken from it and stored in the printer, each in its own fixed order, with the progress bar
 // stepped after every feature. Only the first exchange of a command is tested; a later failure
 // has been shown by the lower layers and the command goes on to its end, unless the device is gone:
-// then every remaining feature would only fail again, each with its own message.
+// then every remaining feature would only fail again, each with its own message. Write All first
+// checks every number field it would send and refuses the whole command, before the link is
+// opened, when one holds a text it cannot write as typed.
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "commands/Commands.h"
 #include "framework/ControlIds.h"
@@ -43,6 +48,38 @@ void EndWithFatalWriteError(WindowOps& form) {
     ClosePrinterLink();
 }
 
+// The first number field, in the order given, whose text is neither empty (not written) nor a whole
+// number within its range; nothing when each can be written as typed. Read as the write reads it,
+// "x" would go out as 0 and "41" would be dropped without a word.
+std::optional<NumberField> FirstUnwritableNumber(const WindowOps& form,
+                                                 std::span<const std::uint8_t> order) {
+    for (const std::uint8_t id : order) {
+        const std::optional<NumberField> field = NumberFieldOf(*FindFeatureById(id));
+        if (!field) {
+            continue;
+        }
+        const std::string text = form.GetDlgItemText(field->control);
+        if (!text.empty() && !ReadWholeNumber(text, field->bound)) {
+            return field;
+        }
+    }
+    return std::nullopt;
+}
+
+// True when the features can be written; otherwise one box names the first field that cannot and
+// what it takes, and the focus goes to that field for the user to correct it.
+bool AcceptNumberFields(WindowOps& form, std::span<const std::uint8_t> order) {
+    const std::optional<NumberField> refused = FirstUnwritableNumber(form, order);
+    if (!refused) {
+        return true;
+    }
+    form.MessageBox(std::string(refused->name) + " takes a whole number from 0 to " +
+                        std::to_string(refused->bound),
+                    kCaption, kMbOk);
+    form.GotoDlgCtrl(refused->control);
+    return false;
+}
+
 // Number features come back in decimal, the rest as two hexadecimal digits.
 int QueryForForm(const FeatureBinding& feature, char (&text)[kFeatureTextSize]) {
     return feature.kind == FeatureKind::Number ? QueryFeatureDecimal(feature.id, text)
@@ -79,9 +116,15 @@ void ReadAllFeatures(WindowOps& form, FeatureSet& filled) {
 
 // Each feature's controls are read just before its frame goes out. A feature whose controls give
 // nothing, or that is not among those to write, is not sent, and then its write is not tested
-// either, even when it is the first.
+// either, even when it is the first. Only the number fields of the features to write are checked.
 void WriteFeatures(WindowOps& form, const FeatureSet& toWrite) {
-    if (!StartBulkCommand(form)) {
+    std::vector<std::uint8_t> order;
+    for (const std::uint8_t id : kWriteAllOrder) {
+        if (toWrite.test(RowOf(*FindFeatureById(id)))) {
+            order.push_back(id);
+        }
+    }
+    if (!AcceptNumberFields(form, order) || !StartBulkCommand(form)) {
         return;
     }
     for (const std::uint8_t id : kWriteAllOrder) {

@@ -89,6 +89,12 @@ void HeadlessForm::SetCurSel(int id, int index) {
     }
 }
 
+void HeadlessForm::GotoDlgCtrl(int id) {
+    if (Holds(id)) {
+        focus_ = id;
+    }
+}
+
 void HeadlessForm::SetRange(int id, int low, int high) {
     if (Control* bar = Find(id, Kind::ProgressBar)) {
         bar->progress.low = low;

@@ -36,12 +36,16 @@ public:
     void AddString(int id, const std::string& text) override;
     int GetCurSel(int id) const override;
     void SetCurSel(int id, int index) override;
+    void GotoDlgCtrl(int id) override;
     void SetRange(int id, int low, int high) override;
     void SetStep(int id, int step) override;
     void SetPos(int id, int pos) override;
     void StepIt(int id) override;
 
     const std::vector<std::string>& Items(int id) const;
+    // The control that GotoDlgCtrl last moved the focus to, or kNoFocus.
+    static constexpr int kNoFocus = 0;
+    int Focus() const { return focus_; }
     Progress ProgressOf(int id) const;
 
 private:
@@ -59,6 +63,7 @@ private:
     const Control* Find(int id, Kind kind) const;
 
     std::map<int, Control> controls_;
+    int focus_ = kNoFocus;
 };
 
 }  // namespace tq

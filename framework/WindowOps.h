@@ -38,6 +38,10 @@ public:
     virtual int GetCurSel(int id) const = 0;
     virtual void SetCurSel(int id, int index) = 0;
 
+    // CDialog::GotoDlgCtrl (WM_NEXTDLGCTL): the focus moves to the control, and an edit's whole
+    // text is selected, ready to be typed over. An id the form does not hold changes nothing.
+    virtual void GotoDlgCtrl(int id) = 0;
+
     // Progress bar: PBM_SETRANGE, PBM_SETSTEP, PBM_SETPOS, PBM_STEPIT.
     virtual void SetRange(int id, int low, int high) = 0;
     virtual void SetStep(int id, int step) = 0;

@@ -73,6 +73,10 @@ constexpr FeatureBinding WithLinesToSkip(FeatureBinding feature) {
     return feature;
 }
 
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
@@ -120,6 +124,16 @@ std::size_t RowOf(const FeatureBinding& feature) {
     return static_cast<std::size_t>(&feature - FeatureMap.data());
 }
 
+std::optional<NumberField> NumberFieldOf(const FeatureBinding& feature) {
+    if (feature.kind == FeatureKind::Number) {
+        return NumberField{feature.control, feature.name, feature.upperBound};
+    }
+    if (feature.linesToSkipControl != 0) {
+        return NumberField{feature.linesToSkipControl, kLinesToSkipName, feature.linesToSkipBound};
+    }
+    return std::nullopt;
+}
+
 const FeatureBinding* FindFeatureById(std::uint8_t id) {
     for (const FeatureBinding& feature : FeatureMap) {
         if (feature.id == id) {
@@ -156,6 +170,31 @@ std::optional<std::uint8_t> ReadBoundedNumber(std::string_view text, int bound) 
     const std::int32_t value = ReadLeadingInteger(text);
     if (value < 0 || value > bound) {
         return std::nullopt;
+    }
+    return static_cast<std::uint8_t>(value);
+}
+
+std::optional<std::uint8_t> ReadWholeNumber(std::string_view text, int bound) {
+    std::size_t first = 0;
+    while (first < text.size() && IsBlank(text[first])) {
+        ++first;
+    }
+    std::size_t end = text.size();
+    while (end > first && IsBlank(text[end - 1])) {
+        --end;
+    }
+    if (first == end) {
+        return std::nullopt;
+    }
+    int value = 0;
+    for (std::size_t i = first; i < end; ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (text[i] - '0');
+        if (value > bound) {  // stops before any number of digits can overflow
+            return std::nullopt;
+        }
     }
     return static_cast<std::uint8_t>(value);
 }

@@ -56,6 +56,18 @@ std::size_t RowOf(const FeatureBinding& feature);
 // The name under which the LinesToSkip edit of ValidationOptions is addressed on its own.
 inline constexpr std::string_view kLinesToSkipName = "LinesToSkip";
 
+// A field of the form that holds a decimal number: a Number feature's edit, or the LinesToSkip edit
+// of ValidationOptions. Named as the user knows it ("ClampDelay", "LinesToSkip").
+struct NumberField {
+    int control;
+    std::string_view name;
+    int bound;  // the largest value written; the smallest is 0
+};
+
+// The feature's number field, or nothing for a feature without one (a font list, a FlagSet other
+// than ValidationOptions).
+std::optional<NumberField> NumberFieldOf(const FeatureBinding& feature);
+
 // The row of a feature by its name ("ClampDelay") or by its id; nullptr when there is none.
 const FeatureBinding* FindFeature(std::string_view name);
 const FeatureBinding* FindFeatureById(std::uint8_t id);
@@ -79,6 +91,12 @@ std::int32_t ReadLeadingInteger(std::string_view text);
 
 // An edit's text as a number from 0 to bound: nothing for an empty text or one out of range.
 std::optional<std::uint8_t> ReadBoundedNumber(std::string_view text, int bound);
+
+// An edit's text as a whole number from 0 to bound, read strictly: decimal digits only, with spaces
+// and tabs allowed before and after them. Nothing for any other text: empty, only blanks, a sign,
+// any other character, or a value above the bound (however many digits it has). Whatever this
+// accepts, ReadBoundedNumber reads as the same value.
+std::optional<std::uint8_t> ReadWholeNumber(std::string_view text, int bound);
 
 // A reply's text read as "%02x" reads it: leading white space skipped, then at most two
 // hexadecimal digits of either case. Nothing when no digit follows.

@@ -19,6 +19,14 @@ constexpr GUID kUsbPrintInterface = {
 
 constexpr UINT kAboutEntry = IDM_ABOUTBOX;
 
+// Combo boxes' notification codes share their numbers with other controls' (CBN_DROPDOWN is
+// BN_KILLFOCUS): the template says which controls are combo boxes.
+bool IsComboBox(int id) {
+    const DialogItem* item = FindDialogItem(ConfigFormTemplate(), id);
+    return item != nullptr &&
+           (item->kind == ItemKind::DropDownCombo || item->kind == ItemKind::DropDownList);
+}
+
 // The dialog manager puts a dialog at its template's origin, the corner of the screen; the form
 // and its About box come up in the middle of the owner, or of the screen the form is on.
 void CentreWindow(HWND window) {
@@ -84,6 +92,9 @@ INT_PTR CALLBACK CConfigForm::DialogProc(HWND window, UINT message, WPARAM wPara
 // Every WM_DEVICECHANGE, whatever its event type, reaches the device tracking before the dialog
 // manager's own handling, also while a modal box of the form runs its own message loop.
 INT_PTR CConfigForm::WindowProc(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+    if (lists_.OnPosted(window_, message, wParam)) {
+        return TRUE;
+    }
     switch (message) {
         case WM_INITDIALOG:
             return OnInitDialog();
@@ -115,7 +126,10 @@ BOOL CConfigForm::OnInitDialog() {
     SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_formIcon));
     WatchPrinterInterfaces();
     StartUpForm(ops_);
-    return TRUE;  // the focus goes to the first tab stop
+    // Read All, not the first tab stop: a key pressed at once should not end the form or change
+    // a setting.
+    ops_.GotoDlgCtrl(IDC_READ_ALL);
+    return FALSE;  // the focus is set
 }
 
 void CConfigForm::AddAboutEntry() {
@@ -184,6 +198,10 @@ bool CConfigForm::OnCommand(WORD id, WORD notification) {
     }
     if (id == IDCANCEL) {
         EndDialog(window_, IDCANCEL);
+        return true;
+    }
+    if (IsComboBox(id)) {
+        lists_.OnNotification(window_, id, notification);
         return true;
     }
     if (notification != BN_CLICKED) {

@@ -1,13 +1,15 @@
 // The main form (template 102) as a native dialog: its 79 controls built by the dialog manager from
 // the template, the four command buttons routed to the command code, the start-up announcement of
 // the printer link, the system menu's About entry, the icon (also drawn when minimised), and the
-// hook through which every WM_DEVICECHANGE reaches the device tracking. "EXIT", Escape and the
+// hook through which every WM_DEVICECHANGE reaches the device tracking, and font lists that opening
+// and closing leave as they were. "EXIT", Escape and the
 // close box end it; Enter never does.
 #pragma once
 
 #include <cstddef>
 #include <vector>
 
+#include "app/win32/ListSelection.h"
 #include "app/win32/Win32Api.h"
 #include "app/win32/Win32WindowOps.h"
 
@@ -44,6 +46,7 @@ private:
     HDEVNOTIFY deviceNotify_ = nullptr;
     std::vector<std::byte> template_;
     Win32WindowOps ops_;
+    ListSelectionKeeper lists_;
 };
 
 // The About box (template 100): the icon, the version, the notice and "OK".

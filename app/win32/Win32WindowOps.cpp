@@ -58,6 +58,15 @@ void Win32WindowOps::SetCurSel(int id, int index) {
     Send(id, CB_SETCURSEL, static_cast<WPARAM>(index));
 }
 
+// The dialog manager moves the focus, selects an edit's text and keeps the default button right;
+// a plain SetFocus would do only the first.
+void Win32WindowOps::GotoDlgCtrl(int id) {
+    const HWND control = GetDlgItem(form_, id);
+    if (control != nullptr) {
+        SendMessageA(form_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    }
+}
+
 void Win32WindowOps::SetRange(int id, int low, int high) {
     Send(id, PBM_SETRANGE, 0, MAKELPARAM(low, high));
 }

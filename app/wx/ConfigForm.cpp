@@ -65,6 +65,9 @@ void CConfigForm::OnInitDialog(wxInitDialogEvent& event) {
     AddAboutEntry();
     SetIcons(m_formIcon);
     StartUpForm(ops_);
+    // Read All, not the first control: a key pressed at once should not end the form or change a
+    // setting.
+    ops_.GotoDlgCtrl(IDC_READ_ALL);
 }
 
 // GTK offers no system menu to extend; the form's window menu (right click, the Menu key or

@@ -34,6 +34,16 @@ GtkWidget* Native(wxWindow& window) {
     return GTK_WIDGET(window.GetHandle());
 }
 
+// GTK gives a combo box two tab stops, its field and its drop-down button; a Win32 combo box is
+// one. The button still opens the list when clicked, and Alt+Down still does from the field.
+void TakeButtonOutOfTabOrder(GtkWidget* widget, gpointer /*unused*/) {
+    if (GTK_IS_TOGGLE_BUTTON(widget)) {
+        gtk_widget_set_can_focus(widget, FALSE);
+    } else if (GTK_IS_CONTAINER(widget)) {
+        gtk_container_forall(GTK_CONTAINER(widget), TakeButtonOutOfTabOrder, nullptr);
+    }
+}
+
 }  // namespace
 
 void InstallCompactStyle() {
@@ -51,8 +61,9 @@ void InstallCompactStyle() {
 }
 
 // Combo boxes took their height from the stock style as they were made; they are measured again
-// under the compact one. A check box's text too long for its cell ends in an ellipsis: GTK will
-// not draw a check box narrower than its whole text, and says so on standard error.
+// under the compact one, and become one tab stop each. A check box's text too long for its cell
+// ends in an ellipsis: GTK will not draw a check box narrower than its whole text, and says so on
+// standard error.
 void FitTemplateLook(wxDialog& dialog) {
     gtk_widget_set_name(Native(dialog), kTemplateWidgetName);
     for (wxWindow* child : dialog.GetChildren()) {
@@ -66,6 +77,7 @@ void FitTemplateLook(wxDialog& dialog) {
         } else if (dynamic_cast<wxComboBox*>(child) != nullptr) {
             child->InvalidateBestSize();
             child->SetSize(wxSize(child->GetSize().x, child->GetBestSize().y));
+            gtk_container_forall(GTK_CONTAINER(Native(*child)), TakeButtonOutOfTabOrder, nullptr);
         }
     }
 }

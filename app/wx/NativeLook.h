@@ -14,8 +14,8 @@ namespace tq {
 // applied only to windows marked by FitTemplateLook.
 void InstallCompactStyle();
 
-// For a dialog built from a template: marks it for the compact style and lets its labels wrap
-// within their cells, as static controls do.
+// For a dialog built from a template: marks it for the compact style, lets its labels wrap within
+// their cells, as static controls do, and makes each combo box one tab stop, as on Windows.
 void FitTemplateLook(wxDialog& dialog);
 
 // A label whose text sits in the vertical middle of its cell.

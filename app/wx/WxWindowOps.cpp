@@ -106,6 +106,19 @@ void WxWindowOps::SetCurSel(int id, int index) {
     }
 }
 
+// GTK selects an entry's text when it takes the focus, unless the user has turned that off; the
+// selection is made here too, so the field is always ready to be typed over.
+void WxWindowOps::GotoDlgCtrl(int id) {
+    wxWindow* control = form_.FindWindow(id);
+    if (control == nullptr || control == &form_) {
+        return;
+    }
+    control->SetFocus();
+    if (auto* entry = dynamic_cast<wxTextEntry*>(control)) {
+        entry->SelectAll();
+    }
+}
+
 void WxWindowOps::SetRange(int id, int low, int high) {
     if (wxGauge* gauge = Gauge(id)) {
         progress_.SetRange(id, low, high);

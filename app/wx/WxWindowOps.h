@@ -27,6 +27,7 @@ public:
     void AddString(int id, const std::string& text) override;
     int GetCurSel(int id) const override;
     void SetCurSel(int id, int index) override;
+    void GotoDlgCtrl(int id) override;
     void SetRange(int id, int low, int high) override;
     void SetStep(int id, int step) override;
     void SetPos(int id, int pos) override;

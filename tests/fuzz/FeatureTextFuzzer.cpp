@@ -1,6 +1,7 @@
 // The edit-text and reply-text conversions of the feature map with any text: the leading integer
 // must agree with the C library's strtoll clamped to 32 bits, no number outside a feature's range
-// is ever written, and whatever a reply puts into a feature's controls reads back as a byte the
+// is ever written, a number that Write All's strict check accepts is written as that value, and
+// whatever a reply puts into a feature's controls reads back as a byte the
 // form can hold.
 #include <cstddef>
 #include <cstdint>
@@ -32,6 +33,10 @@ void CheckNumber(tq::HeadlessForm& form, const tq::FeatureBinding& feature,
     const std::int32_t read = tq::ReadLeadingInteger(text);
     const bool written = !text.empty() && read >= 0 && read <= feature.upperBound;
     if (value.has_value() != written || (value && *value != read)) {
+        std::abort();
+    }
+    const auto whole = tq::ReadWholeNumber(text, feature.upperBound);
+    if (whole && value != whole) {
         std::abort();
     }
 }

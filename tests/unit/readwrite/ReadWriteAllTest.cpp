@@ -253,21 +253,89 @@ TEST_F(ReadWriteAllTest, WriteAllRightAfterStartSendsOnlyTheFlagSets) {
     EXPECT_EQ(Bar().pos, 120);
 }
 
-// A clamp delay above 40 is shown as read and not written back, so no first-write test is made:
-// a failure of the first frame that does go out ends nothing.
-TEST_F(ReadWriteAllTest, ClampDelayAboveFortyIsShownButNotWritten) {
+// A clamp delay above 40 is shown as read; Write All then refuses it rather than leave it out
+// without a word, and sends nothing.
+TEST_F(ReadWriteAllTest, ClampDelayAboveFortyIsShownAndRefusedByWriteAll) {
     LoadPrinter();
     printer.SetFeature(76, 200);
     OnReadAll(form);
     EXPECT_EQ(form.GetDlgItemText(IDC_CLAMP_DELAY), "200");
     com.writes.clear();
-    com.writeScript = {FakeStep::Fails(ERROR_GEN_FAILURE)};
     OnWriteAll(form);
-    ASSERT_EQ(com.writes.size(), 11u);
-    EXPECT_EQ(com.writes.front(), Write(85, 200));
-    EXPECT_EQ(FormBoxes(), 0);
-    EXPECT_EQ(Bar().pos, 120);
+    EXPECT_TRUE(com.writes.empty());
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    EXPECT_EQ(LastBox().text, "ClampDelay takes a whole number from 0 to 40");
     EXPECT_EQ(printer.Feature(76), 200);
+}
+
+// A number field that Write All cannot send as typed stops it before the link is opened: exactly
+// one box, naming the first such field in Write All's order and its range, and the focus on it.
+TEST_F(ReadWriteAllTest, WriteAllRefusesANumberItCannotWriteAsTyped) {
+    struct Case {
+        std::vector<std::pair<int, std::string>> typed;
+        const char* box;
+        int focus;
+    };
+    const char* const clamp = "ClampDelay takes a whole number from 0 to 40";
+    const char* const lines = "LinesToSkip takes a whole number from 0 to 8";
+    const Case cases[] = {
+        {{{IDC_CLAMP_DELAY, "x"}}, clamp, IDC_CLAMP_DELAY},
+        {{{IDC_CLAMP_DELAY, "41"}}, clamp, IDC_CLAMP_DELAY},
+        {{{IDC_SETUP_VERSION, "-1"}},
+         "SetupVersion takes a whole number from 0 to 255",
+         IDC_SETUP_VERSION},
+        {{{IDC_CUSTOMER_SPECIAL_VERSION, "  \t "}},
+         "CustomerSpecialVersion takes a whole number from 0 to 255",
+         IDC_CUSTOMER_SPECIAL_VERSION},
+        {{{IDC_LINES_TO_SKIP, "1x"}}, lines, IDC_LINES_TO_SKIP},
+        {{{IDC_LINES_TO_SKIP, "+3"}}, lines, IDC_LINES_TO_SKIP},
+        // 2^32 + 5: a counter that wrapped would take it for 5.
+        {{{IDC_SETUP_REVISION, "4294967301"}},
+         "SetupRevision takes a whole number from 0 to 255",
+         IDC_SETUP_REVISION},
+        {{{IDC_LINES_TO_SKIP, std::string(40, '9')}}, lines, IDC_LINES_TO_SKIP},
+        // Write All's order, not the features' numbers: 87 goes last, after 100.
+        {{{IDC_SETUP_REVISION, "x"}, {IDC_LINES_TO_SKIP, "9"}}, lines, IDC_LINES_TO_SKIP},
+    };
+    LoadPrinter();
+    for (const Case& c : cases) {
+        SCOPED_TRACE("'" + c.typed.front().second + "' in " +
+                     std::to_string(c.typed.front().first));
+        sink.boxes.clear();
+        for (const int edit : {IDC_CLAMP_DELAY, IDC_CUSTOMER_SPECIAL_VERSION, IDC_SETUP_VERSION,
+                               IDC_SETUP_REVISION, IDC_LINES_TO_SKIP}) {
+            form.SetDlgItemText(edit, "7");
+        }
+        for (const auto& [edit, text] : c.typed) {
+            form.SetDlgItemText(edit, text);
+        }
+        form.GotoDlgCtrl(IDC_JOURNAL_FONT);
+        OnWriteAll(form);
+        EXPECT_TRUE(com.writes.empty());
+        EXPECT_EQ(com.openCount, 0);
+        ASSERT_EQ(sink.boxes.size(), 1u);
+        EXPECT_EQ(LastBox().kind, Kind::Form);
+        EXPECT_EQ(LastBox().text, c.box);
+        EXPECT_EQ(LastBox().caption, "Caption");
+        EXPECT_EQ(LastBox().type, kMbOk);
+        EXPECT_EQ(form.Focus(), c.focus);
+    }
+    EXPECT_EQ(Bar().high, 100);  // the bar was not reset either
+}
+
+// Blanks around the digits and leading zeros are accepted, and written as the number they hold;
+// an empty field is left out.
+TEST_F(ReadWriteAllTest, WriteAllSendsAWholeNumberWithBlanksAroundIt) {
+    form.SetDlgItemText(IDC_CLAMP_DELAY, " 40\t");
+    form.SetDlgItemText(IDC_SETUP_VERSION, "007");
+    form.SetDlgItemText(IDC_LINES_TO_SKIP, "\t8 ");
+    OnWriteAll(form);
+    const std::vector<Bytes> expected = {Write(76, 40), Write(86, 7), Write(88, 0),
+                                         Write(98, 0),  Write(99, 0), Write(100, 8),
+                                         Write(101, 0), Write(102, 0)};
+    EXPECT_EQ(com.writes, expected);
+    EXPECT_TRUE(sink.boxes.empty());
+    EXPECT_EQ(form.Focus(), HeadlessForm::kNoFocus);
 }
 
 // Read All then Write All without edits: what the form owns comes back unchanged, the bits no box

@@ -117,16 +117,21 @@ void AppDriver::Click(HWND dialog, int id) {
     PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
+HWND AppDriver::Focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(appThread_, &info) ? info.hwndFocus : nullptr;
+}
+
 // Keys go to the focused control through the program's queue, where the dialog manager's
 // IsDialogMessage turns Enter and Escape into the dialog's commands.
 void AppDriver::PressKey(WORD key) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(appThread_, &info) || info.hwndFocus == nullptr) {
+    const HWND focus = Focus();
+    if (focus == nullptr) {
         return;
     }
-    PostMessageA(info.hwndFocus, WM_KEYDOWN, key, 1);
-    PostMessageA(info.hwndFocus, WM_KEYUP, key, 0xC0000001);
+    PostMessageA(focus, WM_KEYDOWN, key, 1);
+    PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
 }
 
 // Boxes first, then the form, as a user would; the form's "EXIT" is IDCANCEL.

@@ -37,6 +37,8 @@ public:
     static void Click(HWND dialog, int id);
     // A key pressed on whichever control of the program has the focus.
     void PressKey(WORD key);
+    // The control of the program that has the keyboard focus, or nullptr.
+    HWND Focus() const;
 
     // Every dialog the program shows now (the form, boxes), in no particular order.
     std::vector<HWND> Dialogs() const;

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/win32/Win32Api.h"
 #include "app/win32/Win32WindowOps.h"
@@ -13,6 +14,7 @@
 #include "link/PrinterLink.h"
 #include "protocol/FontTable.h"
 #include "tests/win32/form/AppDriver.h"
+#include "tests/window/ReadingOrder.h"
 
 namespace tq {
 namespace {
@@ -105,6 +107,87 @@ TEST_F(WinFormBehaviour, EnterLeavesItOpenEscapeExitAndTheCloseBoxEndIt) {
                 EXPECT_TRUE(IsWindowVisible(form));
                 EXPECT_EQ(user.Dialogs().size(), 1u) << "a box came up";
             }
+        });
+    }
+}
+
+// The form opens with the focus on Read All, and Tab takes it to every field and button in the
+// order the form is read, round to Read All again.
+TEST_F(WinFormBehaviour, TabWalksTheFormInReadingOrderFromReadAll) {
+    app.RunApp([](AppDriver& user) {
+        AppDriver::Dismiss(user.WaitForDialog("BRENLOW"));
+        const HWND form = user.WaitForForm();
+        ASSERT_NE(form, nullptr);
+        user.WaitUntilHandled(form);
+        // An editable list has the focus in its field, a window of its own inside the list.
+        const auto focused = [&user, form] {
+            const HWND focus = user.Focus();
+            return GetDlgCtrlID(focus != nullptr && GetParent(focus) != form ? GetParent(focus)
+                                                                             : focus);
+        };
+        std::vector<int> walked = {focused()};
+        while (walked.size() < test::TabWalkFromReadAll().size()) {
+            user.PressKey(VK_TAB);
+            user.WaitUntilHandled(form);
+            walked.push_back(focused());
+        }
+        EXPECT_EQ(walked, test::TabWalkFromReadAll());
+    });
+}
+
+// The editable Journal list, opened with F4 and closed again. It shows the entry its field names
+// exactly, not the first one that begins with its text ("Standard - Default" for "Standard", which
+// Write All would then store); Escape puts back what it held before, a text that names no entry
+// included; a choice made in the open list (Down, then Enter) stands.
+struct ListCase {
+    const char* name;
+    int selected;      // CB_SETCURSEL before, or -1
+    const char* text;  // typed before, when nothing is selected
+    WORD before;       // pressed in the open list before it closes
+    WORD close;
+    int selectedWhileOpen;
+    int selectedAfter;
+    const char* textAfter;
+};
+
+TEST_F(WinFormBehaviour, OpeningAndClosingAFontListKeepsItsSelection) {
+    const ListCase cases[] = {
+        {"Standard, then Escape", 1, "", 0, VK_ESCAPE, 1, 1, "Standard"},
+        {"a typed beginning, then Escape", -1, "Sta", 0, VK_ESCAPE, CB_ERR, CB_ERR, "Sta"},
+        {"Standard, Down and Enter", 1, "", VK_DOWN, VK_RETURN, 1, 2, "Standard Bold"},
+    };
+    for (const ListCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetPrinterLinkForTest();
+        app.RunApp([&c](AppDriver& user) {
+            AppDriver::Dismiss(user.WaitForDialog("BRENLOW"));
+            const HWND form = user.WaitForForm();
+            ASSERT_NE(form, nullptr);
+            const HWND list = GetDlgItem(form, IDC_JOURNAL_FONT);
+            const auto selected = [list] {
+                return static_cast<int>(SendMessageA(list, CB_GETCURSEL, 0, 0));
+            };
+            const auto open = [list] { return SendMessageA(list, CB_GETDROPPEDSTATE, 0, 0) != 0; };
+            if (c.selected >= 0) {
+                SendMessageA(list, CB_SETCURSEL, c.selected, 0);
+            } else {
+                SetWindowTextA(list, c.text);
+            }
+            PostMessageA(form, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
+            user.WaitUntilHandled(form);
+            user.PressKey(VK_F4);
+            ASSERT_TRUE(user.WaitUntil(open)) << "F4 did not open the list";
+            user.WaitUntilHandled(form);
+            EXPECT_EQ(selected(), c.selectedWhileOpen);
+            if (c.before != 0) {
+                user.PressKey(c.before);
+            }
+            user.PressKey(c.close);
+            ASSERT_TRUE(user.WaitUntil([&] { return !open(); })) << "the list stayed open";
+            user.WaitUntilHandled(form);
+            EXPECT_EQ(selected(), c.selectedAfter);
+            EXPECT_EQ(test::WindowText(list), c.textAfter);
+            EXPECT_TRUE(IsWindowVisible(form)) << "the key closed the form";
         });
     }
 }

@@ -119,6 +119,34 @@ TEST_F(WinFormCommands, WriteAllSendsWhatTheUserChanged) {
     EXPECT_EQ(outcome.features.at(feature), 0x11 ^ mask);
 }
 
+// A number that Write All cannot send as typed stops it: one box names the field and its range,
+// nothing reaches the printer, and once the box is closed the focus is in the field, its text
+// selected to be typed over.
+TEST_F(WinFormCommands, WriteAllRefusesATypedNumberItCannotWrite) {
+    PrinterSession printer(kLoadedPrinter);
+    ASSERT_TRUE(printer.Ready());
+    RunForm([](AppDriver& user, HWND form) {
+        ClickAndWait(user, form, IDC_READ_ALL);
+        SetDlgItemTextA(form, IDC_LINES_TO_SKIP, "x");
+        ClickAndWait(user, form, IDC_TEXT_COMMANDS);  // a change that must not go out either
+        AppDriver::Click(form, IDC_WRITE_ALL);
+        const HWND box = user.WaitForDialog("Caption");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(AppDriver::BoxText(box), "LinesToSkip takes a whole number from 0 to 8");
+        AppDriver::Dismiss(box);
+        const HWND field = GetDlgItem(form, IDC_LINES_TO_SKIP);
+        EXPECT_TRUE(user.WaitUntil([&] { return user.Focus() == field; }));
+        const LRESULT selection = SendMessageA(field, EM_GETSEL, 0, 0);
+        EXPECT_EQ(LOWORD(selection), 0);
+        EXPECT_EQ(HIWORD(selection), 1);
+        EXPECT_EQ(user.Dialogs().size(), 1u) << "another box came up";
+    });
+    const PrinterSession::Outcome outcome = printer.End();
+    ASSERT_TRUE(outcome.ended) << outcome.log;
+    EXPECT_EQ(outcome.features.at(100), 0xA6);
+    EXPECT_EQ(outcome.features.at(102), 0x11);
+}
+
 TEST_F(WinFormCommands, GetShowsTheFeatureValue) {
     PrinterSession printer({"--set", "0x58=5"});
     ASSERT_TRUE(printer.Ready());

@@ -13,6 +13,7 @@
 
 #include "app/wx/AboutBox.h"
 #include "app/wx/ConfigForm.h"
+#include "tests/window/ReadingOrder.h"
 #include "tests/window/form/FormFixture.h"
 
 namespace tq {
@@ -101,6 +102,53 @@ TEST_F(FormKeysTest, EnterOnAFocusedButtonPressesIt) {
         ASSERT_TRUE(WaitUntil([this] { return wxWindow::FindFocus() == &Control(kIdCancel); }));
         PressKey(WXK_RETURN);
         EXPECT_TRUE(WaitUntil([this] { return !form.IsModal(); })) << "Enter did not press EXIT";
+    });
+}
+
+// Opening the editable font list and closing it with Escape keeps its selection, also where its
+// text ("Standard") begins the entry above ("Standard - Default"), and leaves the form open.
+TEST_F(FormKeysTest, OpeningAndClosingAFontListKeepsItsSelection) {
+    auto& list = dynamic_cast<wxComboBox&>(Control(IDC_JOURNAL_FONT));
+    bool open = false;
+    const auto opened = [&](wxCommandEvent&) { open = true; };
+    const auto closed = [&](wxCommandEvent&) { open = false; };
+    list.Bind(wxEVT_COMBOBOX_DROPDOWN, opened);
+    list.Bind(wxEVT_COMBOBOX_CLOSEUP, closed);
+    RunForm([&] {
+        form.Ops().SetCurSel(IDC_JOURNAL_FONT, 1);  // as Read All of code 0x1E leaves it
+        ClickOn(list);
+        wxUIActionSimulator().Char(WXK_DOWN, wxMOD_ALT);
+        ASSERT_TRUE(WaitUntil([&] { return open; })) << "Alt+Down did not open the list";
+        EXPECT_EQ(list.GetSelection(), 1) << "while open";
+        PressKey(WXK_ESCAPE);
+        ASSERT_TRUE(WaitUntil([&] { return !open; })) << "Escape left the list open";
+        EXPECT_EQ(list.GetSelection(), 1);
+        EXPECT_EQ(Text(IDC_JOURNAL_FONT), "Standard");
+        EXPECT_TRUE(form.IsModal()) << "Escape closed the form";
+    });
+    list.Unbind(wxEVT_COMBOBOX_DROPDOWN, opened);
+    list.Unbind(wxEVT_COMBOBOX_CLOSEUP, closed);
+}
+
+// The form opens with the focus on Read All, and Tab takes it to every field and button in the
+// order the form is read, round to Read All again. The keys reach the form as the pointer rests on
+// it (no window manager gives it the focus).
+TEST_F(FormKeysTest, TabWalksTheFormInReadingOrderFromReadAll) {
+    RunForm([this] {
+        wxUIActionSimulator().MouseMove(form.GetScreenPosition() + wxPoint(2, 2));
+        test::HandleQueuedInput();
+        const auto focused = [] {
+            const wxWindow* focus = wxWindow::FindFocus();
+            return focus != nullptr ? focus->GetId() : 0;
+        };
+        ASSERT_TRUE(WaitUntil([&] { return focused() == IDC_READ_ALL; }))
+            << "the form opened with the focus on " << focused();
+        std::vector<int> walked = {focused()};
+        while (walked.size() < test::TabWalkFromReadAll().size()) {
+            PressKey(WXK_TAB);
+            walked.push_back(focused());
+        }
+        EXPECT_EQ(walked, test::TabWalkFromReadAll());
     });
 }
 

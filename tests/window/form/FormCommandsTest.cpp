@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
 #include <wx/gauge.h>
+#include <wx/msgdlg.h>
+#include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
 #include <functional>
@@ -103,6 +105,55 @@ TEST_F(FormCommandsTest, WriteAllSendsWhatTheUserChanged) {
     const std::string left = test::DescribeFeatureControls(form.Ops());
     EXPECT_EQ(RunHeadless([](HeadlessForm& f) { OnReadAll(f); }).controls, left);
     EXPECT_EQ(dialogs.messages(), (Lines{"form", kComNotice}));
+}
+
+// A number that Write All cannot send as typed stops it: one box names the field and its range,
+// nothing reaches the printer, and once the box is closed the focus is in the field, its text
+// selected to be typed over.
+TEST_F(FormCommandsTest, WriteAllRefusesATypedNumberItCannotWrite) {
+    LoadPrinter();
+    wxDialog* refusal = nullptr;
+    dialogs.answer = [&refusal](wxDialog& dialog) {
+        const auto* box = dynamic_cast<wxMessageDialog*>(&dialog);
+        if (box == nullptr || box->GetCaption() == "Caption") {
+            refusal = box != nullptr ? &dialog : refusal;
+            return static_cast<int>(wxID_NONE);  // the form, and the refusal, shown for real
+        }
+        return static_cast<int>(wxID_OK);
+    };
+    RunForm([&] {
+        ClickOn(Control(IDC_READ_ALL));
+        TypeInto(IDC_CLAMP_DELAY, "41");
+        ClickOn(Control(IDC_TEXT_COMMANDS));  // a change that must not go out either
+        {
+            // The box runs a loop of its own inside the click: it is closed from a timer, once
+            // it is on the screen.
+            wxTimer closer;
+            closer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+                if (refusal != nullptr && test::NativeBoxShown(*refusal)) {
+                    closer.Stop();
+                    test::DismissNativeBox(*refusal);
+                }
+            });
+            closer.Start(10);
+            test::Watchdog watchdog(test::kPatienceMs, [&] {
+                if (refusal != nullptr) {
+                    test::DismissNativeBox(*refusal);
+                }
+            });
+            ClickOn(Control(IDC_WRITE_ALL));
+        }
+        auto& field = dynamic_cast<wxTextCtrl&>(Control(IDC_CLAMP_DELAY));
+        EXPECT_TRUE(test::WaitUntil([&] { return wxWindow::FindFocus() == &field; }));
+        long from = 0;
+        long to = 0;
+        field.GetSelection(&from, &to);
+        EXPECT_EQ(from, 0);
+        EXPECT_EQ(to, 2);
+    });
+    EXPECT_EQ(BoxesAfterStartUp(), Lines{"Caption: ClampDelay takes a whole number from 0 to 40"});
+    EXPECT_EQ(printer.Feature(76), 12);
+    EXPECT_EQ(printer.Feature(102), 0x11);
 }
 
 TEST_F(FormCommandsTest, GetShowsTheValueOrRefusesTheNumberInAnAppBox) {

@@ -112,11 +112,10 @@ TEST_F(FormItemsTest, ItemsInTemplateOrderWithTheirIdsKindsTextsAndStates) {
 }
 
 TEST_F(FormItemsTest, TabStopsAndBorders) {
-    EXPECT_TRUE(form.FindWindow(IDC_FEATURE_ID)->CanAcceptFocus());  // takes a click, not a Tab
     EXPECT_TRUE(form.FindWindow(IDC_VERSION)->HasFlag(wxBORDER_NONE));
     EXPECT_FALSE(form.FindWindow(IDC_FEATURE_VALUE)->HasFlag(wxBORDER_NONE));
-    for (int id :
-         {IDC_CLAMP_DELAY, IDC_LINES_TO_SKIP, IDC_FIRST_CHECK_BOX, IDC_READ_ALL, kIdCancel}) {
+    for (int id : {IDC_CLAMP_DELAY, IDC_LINES_TO_SKIP, IDC_FEATURE_ID, IDC_FIRST_CHECK_BOX,
+                   IDC_READ_ALL, kIdCancel}) {
         EXPECT_TRUE(form.FindWindow(id)->CanAcceptFocusFromKeyboard()) << id;
     }
     EXPECT_EQ(form.FindWindow(kIdOk), nullptr);  // the form has no OK button

@@ -167,6 +167,10 @@ void DismissNativeBox(wxDialog& box) {
     gtk_dialog_response(GTK_DIALOG(box.GetHandle()), GTK_RESPONSE_OK);
 }
 
+bool NativeBoxShown(wxDialog& box) {
+    return box.GetHandle() != nullptr && gtk_widget_get_mapped(box.GetHandle());
+}
+
 Watchdog::Watchdog(int ms, std::function<void()> rescue) : rescue_(std::move(rescue)) {
     timer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
         ADD_FAILURE() << "the watchdog fired: something waited for ever";

@@ -102,6 +102,8 @@ int ToolkitMinimumHeight(wxWindow& control);
 // native box dismissed with OK.
 void CloseLikeWindowManager(wxTopLevelWindow& window);
 void DismissNativeBox(wxDialog& box);
+// A native box (a message dialog) has its window only while it runs: true once that is mapped.
+bool NativeBoxShown(wxDialog& box);
 
 // Fails the test and runs `rescue` (which closes whatever would otherwise wait for ever) if it is
 // still alive after `ms` milliseconds of event-loop time, nested loops included.
