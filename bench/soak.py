@@ -70,9 +70,12 @@ TEXT_LIMIT = 252  # characters a text reply keeps within the 256-byte reply buff
 # 2-core machine, at a load of 4 to 6, runs took up to 450 ms beyond their fixed pauses. Beyond
 # that bound a run counts as a hang; timeout ends it at three times the bound.
 RUN_MARGIN_MS = 500
-# After a read that failed, the line is let go quiet (200 ms without a byte, 1 s at most) before
-# anything else is sent: each "read error" a run shows may add up to this much.
-QUIET_BOUND_MS = 1000
+# After a request whose reply was not taken (its read failed, or its write), input is dropped
+# before anything else is sent and before the run ends, until 1.2 s have passed since the request
+# was written and the line has been quiet for 200 ms, 1 s past the 1.2 s at most: each failure a
+# run shows ("read error", a write that failed) may add up to this much.
+QUIET_BOUND_MS = 1200 + 1000
+QUIET_OWING_MESSAGES = ("read error", "write failed", "write timed out")
 QUERY_MS = 100 + 100 + 10 + 2 * 5
 STATUS_MS = 100 + 100 + 100 + 10 + 3 * 5
 WRITE_ALL_MS = 12 * (100 + 5)
@@ -175,7 +178,7 @@ def hex_bytes(rng, count, last=None):
 def knob_args(kind, rng):
     return {
         "none": [],
-        "late": ["--delay-ms", str(rng.randint(115, 250))],
+        "late": ["--delay-ms", str(rng.randint(115, 1000))],
         "near-deadline": ["--delay-ms", str(rng.randint(80, 109))],
         "split": ["--chunk", str(rng.randint(1, 3)), "--chunk-gap-ms", str(rng.randint(1, 4))],
         "split+late": ["--chunk", "2", "--delay-ms", str(rng.randint(100, 130))],
@@ -624,8 +627,8 @@ def parse_json(text):
 
 
 def run_bound_ms(run, messages):
-    """The run's bound, with the time its failed reads may spend letting the line go quiet."""
-    return run["bound_ms"] + QUIET_BOUND_MS * messages.count("read error")
+    """The run's bound, with the time its failures may spend letting the line go quiet."""
+    return run["bound_ms"] + QUIET_BOUND_MS * sum(messages.count(m) for m in QUIET_OWING_MESSAGES)
 
 
 def judge_run(judge, run_id, run, run_dir):

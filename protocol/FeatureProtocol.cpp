@@ -12,6 +12,7 @@ int QueryFeatureAs(FeatureId id, ByteFormat format, char (&text)[kFeatureTextSiz
     const auto frame = BuildQueryFrame(id);
     DiscardStaleInput();
     if (TimedWrite(frame.data(), static_cast<DWORD>(frame.size()), kWriteTimeoutMs) != 0) {
+        OweQuietLine();  // a failed write may still have reached the printer
         return -1;
     }
     // The printer needs the pause to answer, whatever the id; it is not shortened.
@@ -46,9 +47,7 @@ int ReadReply(ReplyForm form, std::span<std::uint8_t> reply, std::int32_t& recei
         return 0;
     }
     AfxMessageBox("read error", 0, 0);
-    if (!LinkLost()) {
-        LetLineGoQuiet();
-    }
+    OweQuietLine();
     return -1;
 }
 

@@ -34,8 +34,9 @@ int QueryFeatureDecimal(FeatureId id, char (&text)[kFeatureTextSize]);
 
 // Reads the reply to a request just sent, in the given form, into `reply`. It counts only when it
 // has that form and nothing follows it within kSurplusWindowMs: otherwise, as when it cannot be
-// read at all, "read error" is shown after the transfer's own message, the line is let go quiet,
-// and the result is -1. Requests that expect a reply first drop stale input (DiscardStaleInput).
+// read at all, "read error" is shown after the transfer's own message, the line is owed a quiet
+// period (OweQuietLine), and the result is -1. Requests that expect a reply first drop stale input
+// (DiscardStaleInput); one whose write fails owes the quiet period too.
 int ReadReply(ReplyForm form, std::span<std::uint8_t> reply, std::int32_t& received,
               std::uint8_t terminator);
 

@@ -45,6 +45,11 @@ ProcessResult RunCtlWithCom1(const std::string& device, const std::vector<std::s
 ProcessResult RunAgainstSim(const std::vector<std::string>& simArgs,
                             const std::vector<std::string>& ctlArgs);
 
+// tq9000-sim [simArgs] -- /bin/sh -c SCRIPT, in which "$@" runs tq9000ctl: several runs of the
+// program, one straight after another, against one simulated printer.
+ProcessResult RunScriptAgainstSim(const std::vector<std::string>& simArgs,
+                                  const std::string& script);
+
 // A file the program wrote, as the native program writes it (see ProgramText).
 std::string ReadProgramFile(const std::string& path);
 
