@@ -8,12 +8,13 @@ serving many runs (as a printer on a serial line does), and reports:
             two taken in turn, and the difference of the medians: what the change costs a run that
             never fails
   failure   the wall time of `get 88` against a silent printer and against one that answers
-            350 ms late
-  late      pairs of runs straight after each other, `get 88` then `get 76`, against printers that
-            answer 315 to 1000 ms late: how many second runs showed a value (any value there is the
-            first run's reply: the second run's own comes too late for its read)
+            350 ms late, each run on a line that has been quiet for 2.5 s
+  late      chains of four runs straight after each other (`get 88`, `get 76`, `get 85`,
+            `get 86`) against printers that answer 315 to 1000 ms late: how many of the later
+            runs showed a value. Every reply comes too late for its own read, so any value shown
+            is an earlier run's reply
 
-  late_replies.py CTL SIM [--baseline CTL] [--runs N] [--pairs N]
+  late_replies.py CTL SIM [--baseline CTL] [--runs N] [--chains N]
 
 Nothing is asserted: it reports.
 """
@@ -27,6 +28,9 @@ import sys
 import time
 
 LATE_DELAYS_MS = [315, 350, 420, 700, 1000]
+CHAIN = [["get", "88"], ["get", "76"], ["get", "85"], ["get", "86"]]
+# Longer than any reply is late, so that each measured run or chain starts on a quiet line.
+SETTLE_S = 2.5
 
 
 class Simulator:
@@ -56,13 +60,14 @@ def quartiles(samples):
                                                                      len(samples))
 
 
-def timed_runs(programs, port, actions, runs):
+def timed_runs(programs, port, actions, runs, settle_s=0):
     """Runs of each program in turn, so that both see the same load; wall ms by program."""
     times = {name: [] for name in programs}
     for _ in range(runs):
         for name, ctl in programs.items():
             wall, _, _ = run_ctl(ctl, port, actions)
             times[name].append(wall)
+            time.sleep(settle_s)
     return times
 
 
@@ -92,27 +97,30 @@ def failure(programs, sim_program, runs):
         sim = Simulator(sim_program, args)
         try:
             report_times("failure: tq9000ctl get 88, %s" % title,
-                         timed_runs(programs, sim.path, ["get", "88"], max(5, runs // 3)))
+                         timed_runs(programs, sim.path, ["get", "88"], max(5, runs // 4),
+                                    SETTLE_S))
         finally:
             sim.stop()
 
 
-def late(programs, sim_program, pairs):
-    print("late: get 88 then get 76 straight after, second runs that showed a value")
+def late(programs, sim_program, chains):
+    print("late: chains of %d runs straight after each other, later runs that showed a value"
+          % len(CHAIN))
     for delay in LATE_DELAYS_MS:
         line = "  %4d ms late:" % delay
         for name, ctl in programs.items():
             sim = Simulator(sim_program, ["--delay-ms", str(delay)])
             wrong = 0
             try:
-                for _ in range(pairs):
-                    run_ctl(ctl, sim.path, ["get", "88"])
-                    _, status, out = run_ctl(ctl, sim.path, ["get", "76"])
-                    wrong += status == 0 or out.strip() != ""
-                    time.sleep(1.5)  # the second run's own late reply is not the next pair's
+                for _ in range(chains):
+                    run_ctl(ctl, sim.path, CHAIN[0])
+                    for actions in CHAIN[1:]:
+                        _, status, out = run_ctl(ctl, sim.path, actions)
+                        wrong += status == 0 or out.strip() != ""
+                    time.sleep(SETTLE_S)
             finally:
                 sim.stop()
-            line += "  %s %d of %d" % (name, wrong, pairs)
+            line += "  %s %d of %d" % (name, wrong, chains * (len(CHAIN) - 1))
         print(line)
 
 
@@ -122,14 +130,14 @@ def main():
     parser.add_argument("sim")
     parser.add_argument("--baseline", help="another tq9000ctl to compare with")
     parser.add_argument("--runs", type=int, default=41)
-    parser.add_argument("--pairs", type=int, default=5)
+    parser.add_argument("--chains", type=int, default=5)
     options = parser.parse_args()
     programs = {"this": options.ctl}
     if options.baseline:
         programs["baseline"] = options.baseline
     healthy(programs, options.sim, options.runs)
     failure(programs, options.sim, options.runs)
-    late(programs, options.sim, options.pairs)
+    late(programs, options.sim, options.chains)
     return 0
 
 

@@ -3,7 +3,7 @@
 # whether a reply too late for one run ever answers the next (bench/late_replies.py says how).
 #   bench/late_replies.sh                        builds the release preset and runs it
 #   bench/late_replies.sh BUILD_DIR [ARGS]       uses an existing build directory; ARGS go to
-#                                                late_replies.py (--baseline CTL, --runs N, --pairs N)
+#                                                late_replies.py (--baseline CTL, --runs N, --chains N)
 # For the cost of a change, build the commit before it elsewhere and pass its tq9000ctl as
 # --baseline: the two are run in turn against the same simulator.
 set -euo pipefail
