@@ -398,9 +398,12 @@ TransferStatus TimedWrite(const void* data, DWORD count, DWORD timeout) {
 }
 
 TransferStatus TimedRead(void* destination, DWORD capacity, DWORD expected, std::int32_t* received,
-                         BYTE /*terminator*/, DWORD timeout) {
+                         BYTE /*terminator*/, DWORD timeout, DWORD* dropped) {
     const DWORD start = os::GetTickCount();
     *received = 0;
+    DWORD unused = 0;
+    dropped = dropped != nullptr ? dropped : &unused;
+    *dropped = 0;
     bool done = false;
     CallEvent event(g_state.readRecord);
     if (!event.Created()) {
@@ -415,6 +418,7 @@ TransferStatus TimedRead(void* destination, DWORD capacity, DWORD expected, std:
         Observe(TransferEvent::Received, g_state.receiveChunk, g_state.chunkCount);
         done = AppendChunk(reply, g_state.receiveChunk, g_state.chunkCount);
         *received = reply.received;
+        *dropped = reply.dropped;
         if (!done && timeout != 0) {
             const Deadline deadline = TestDeadline(start, timeout);
             if (deadline != Deadline::NotPassed) {

@@ -19,11 +19,11 @@ TransferStatus TimedWrite(const void* data, DWORD count, DWORD timeout);
 
 // Collects one reply into destination, 64-byte request after request, until a chunk ends in ETX
 // or exactly `expected` bytes (when not 0) have arrived. No more than `capacity` bytes are stored:
-// the surplus of a longer reply is read and dropped. `received` is kept up to date after every
-// chunk, also when the read fails. The terminator is accepted and ignored: a reply always ends in
-// ETX. timeout 0 means no deadline.
+// the surplus of a longer reply is read and dropped, and counted in `dropped` when it is given.
+// `received` is kept up to date after every chunk, also when the read fails. The terminator is
+// accepted and ignored: a reply always ends in ETX. timeout 0 means no deadline.
 TransferStatus TimedRead(void* destination, DWORD capacity, DWORD expected, std::int32_t* received,
-                         BYTE terminator, DWORD timeout);
+                         BYTE terminator, DWORD timeout, DWORD* dropped = nullptr);
 
 // The pause between a request and the read of its reply: the printer needs it to answer, whatever
 // it was asked. It blocks the calling thread, as the transfers do.

@@ -99,7 +99,19 @@ TEST_F(FeatureProtocolTest, AReplySplitIntoSingleBytesIsGatheredWhole) {
     EXPECT_EQ(std::string(text), "1.0");
 }
 
+// 252 characters, three lead bytes and the ETX fill the 256-byte reply buffer: the text is whole.
+// A longer one keeps its first 252 characters and says it was cut, in a warning that is no box.
 TEST_F(FeatureProtocolTest, AnOversizedTextIsCutAtTheReplyBuffer) {
+    const std::string cutWarning =
+        "the text of feature 49 is longer than 252 characters; only the first 252 are shown";
+    for (const std::size_t length : {252u, 253u, 300u}) {
+        printer.SetText(0x31, std::string(length, 'x'));
+        sink.warnings.clear();
+        ASSERT_EQ(Query(0x31), 0) << length;
+        EXPECT_EQ(std::string(text), std::string(252, 'x'));
+        EXPECT_EQ(sink.warnings,
+                  length > 252 ? std::vector<std::string>{cutWarning} : std::vector<std::string>{});
+    }
     printer.faults.oversizedText = true;
     ASSERT_EQ(Query(0x31), 0);
     const std::string got(text);
