@@ -70,9 +70,12 @@ TEXT_LIMIT = 252  # characters a text reply keeps within the 256-byte reply buff
 # 2-core machine, at a load of 4 to 6, runs took up to 450 ms beyond their fixed pauses. Beyond
 # that bound a run counts as a hang; timeout ends it at three times the bound.
 RUN_MARGIN_MS = 500
-# After a read that failed, the line is let go quiet (200 ms without a byte, 1 s at most) before
-# anything else is sent: each "read error" a run shows may add up to this much.
-QUIET_BOUND_MS = 1000
+# After a request whose reply was not taken (its read failed, or its write), input is dropped
+# before anything else is sent and before the run ends, until 1.2 s have passed since the request
+# was written and the line has been quiet for 200 ms, 1 s past the 1.2 s at most: each failure a
+# run shows ("read error", a write that failed) may add up to this much.
+QUIET_BOUND_MS = 1200 + 1000
+QUIET_OWING_MESSAGES = ("read error", "write failed", "write timed out")
 QUERY_MS = 100 + 100 + 10 + 2 * 5
 STATUS_MS = 100 + 100 + 100 + 10 + 3 * 5
 WRITE_ALL_MS = 12 * (100 + 5)
@@ -175,7 +178,7 @@ def hex_bytes(rng, count, last=None):
 def knob_args(kind, rng):
     return {
         "none": [],
-        "late": ["--delay-ms", str(rng.randint(115, 250))],
+        "late": ["--delay-ms", str(rng.randint(115, 1000))],
         "near-deadline": ["--delay-ms", str(rng.randint(80, 109))],
         "split": ["--chunk", str(rng.randint(1, 3)), "--chunk-gap-ms", str(rng.randint(1, 4))],
         "split+late": ["--chunk", "2", "--delay-ms", str(rng.randint(100, 130))],
@@ -203,8 +206,11 @@ def random_store(rng):
 
 
 def random_text(rng):
-    letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 .-"
-    return "".join(rng.choice(letters) for _ in range(rng.randint(1, 24))).strip() or "X"
+    """Mostly short; now and then one that just fills the reply buffer, or one character more."""
+    letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789.-"
+    if rng.random() < 0.1:
+        return "".join(rng.choice(letters) for _ in range(TEXT_LIMIT + rng.randint(0, 1)))
+    return "".join(rng.choice(letters + " ") for _ in range(rng.randint(1, 24))).strip() or "X"
 
 
 def feature_number(rng):
@@ -382,6 +388,8 @@ def write_lines(path, lines):
 
 NOTICE_CAPTIONS = ("BRENLOW: ", "WM_DEVICECHANGE: ", "Printer Status Byte: ")
 FAILURE_CAPTIONS = ("tq9000_config_app: ", "Caption: ", "tq9000ctl: ")
+# A text shown cut is said so on a line of its own, which is no failure.
+WARNING = "tq9000ctl: warning: "
 FATAL = ("crash", "hang", "wrong value shown as success", "wrong value written to the printer",
          "bad input accepted", "exit status disagrees with the messages")
 
@@ -391,7 +399,7 @@ def is_box(line):
 
 
 def is_failure(line):
-    return line.startswith(FAILURE_CAPTIONS)
+    return line.startswith(FAILURE_CAPTIONS) and not line.startswith(WARNING)
 
 
 def script_text(actions):
@@ -478,12 +486,20 @@ def read_state(path):
     return {int(a): int(b) for a, b in (line.split() for line in text.splitlines())}
 
 
+def printer_text(typed, texts, oversized):
+    """The whole text the printer answers a `get` with, or None for a feature that is no text."""
+    number = atoi(typed)
+    if typed == "" or not 0x30 <= number <= 0x3F:
+        return None
+    return OVERSIZED_TEXT if oversized else texts.get(number, "")
+
+
 def expected_get(typed, store, texts, oversized):
     number = atoi(typed)
     if typed == "" or not 0x30 <= number <= 0x6F:
         return None
     if number <= 0x3F:
-        return (OVERSIZED_TEXT if oversized else texts.get(number, ""))[:TEXT_LIMIT]
+        return printer_text(typed, texts, oversized)[:TEXT_LIMIT]
     return "" if number == 0x40 else "%02X" % store[number]
 
 
@@ -500,6 +516,7 @@ class RunCheck:
         self.texts = {int(k): v for k, v in run["texts"].items()}
         self.form = empty_form()
         self.status_runs = 0
+        self.cut_texts_shown = 0
         self.refused_load = False
 
     def finding(self, category, detail):
@@ -519,8 +536,11 @@ class RunCheck:
             self.finding("wrong value shown as success", what)
 
     def garbage_in_text_lead(self, action, expected, got):
+        """The text shifted right by the one or two bytes of noise, and cut as the longer reply
+        then is."""
         return (self.run["knob"] == "garbage" and action[0] == "get" and
-                0x30 <= atoi(action[1]) <= 0x3F and got.endswith(expected))
+                0x30 <= atoi(action[1]) <= 0x3F and
+                any(got[k:] == expected[:TEXT_LIMIT - k] for k in (1, 2)))
 
     def replay(self, out):
         oversized = "--oversized-text" in self.run["knob_args"]
@@ -532,6 +552,9 @@ class RunCheck:
                 if expected is None:  # refused before anything is sent; the field is unchanged
                     continue
                 self.compare(index, action, expected, values and values[0], failed)
+                whole = printer_text(action[1], self.texts, oversized)
+                if values and not failed and whole is not None and len(whole) > TEXT_LIMIT:
+                    self.cut_texts_shown += 1
             elif name == "status":
                 values, failed = out.take_status()
                 self.status_runs += 1
@@ -630,8 +653,8 @@ def parse_json(text):
 
 
 def run_bound_ms(run, messages):
-    """The run's bound, with the time its failed reads may spend letting the line go quiet."""
-    return run["bound_ms"] + QUIET_BOUND_MS * messages.count("read error")
+    """The run's bound, with the time its failures may spend letting the line go quiet."""
+    return run["bound_ms"] + QUIET_BOUND_MS * sum(messages.count(m) for m in QUIET_OWING_MESSAGES)
 
 
 def judge_run(judge, run_id, run, run_dir):
@@ -665,6 +688,7 @@ def judge_run(judge, run_id, run, run_dir):
         check_refusal(judge, run_id, run, rc, state, check, script)
         return elapsed_ms
     check.replay(Output(text))
+    check_cut_warnings(judge, run_id, run, text, check.cut_texts_shown)
     if state is not None:
         if check.refused_load and rc == 0:
             judge.add("bad input accepted", run_id, run, "a bad profile was loaded and written")
@@ -677,6 +701,16 @@ def judge_run(judge, run_id, run, run_dir):
         judge.counts["rss samples"] += 1
         judge.rss.append(int(rss[-1]))
     return elapsed_ms
+
+
+def check_cut_warnings(judge, run_id, run, text, cut_texts_shown):
+    """One warning for each text shown cut, and none for a text shown whole. (Noise ahead of a
+    text reply can make it longer than the printer's text: not judged under the garbage knob.)"""
+    warnings = sum(line.startswith(WARNING) for line in text.split("\n"))
+    if run["knob"] != "garbage" and warnings != cut_texts_shown:
+        judge.add("wrong value shown as success", run_id, run,
+                  "%d texts shown cut, %d warnings that a text was cut" % (cut_texts_shown,
+                                                                          warnings))
 
 
 def check_messages(judge, run_id, run, rc, text, script):

@@ -34,4 +34,8 @@ void ConsoleSink::Show(const MessageBoxEvent& box) {
     failureShown_ = failureShown_ || ReportsFailure(box);
 }
 
+void ConsoleSink::Warn(const std::string& text) {
+    WriteWhole(err_, "tq9000ctl: warning: " + EscapeForTerminal(text) + "\n");
+}
+
 }  // namespace tq::cli

@@ -3,10 +3,12 @@
 // failure. The status byte's box is a result, so its text also goes to standard output. Each line
 // is escaped for a terminal and written whole (ConsoleText.h). A box that reports a printer which
 // could not be opened is followed by a line "hint: ..." that says why, when the cause is known
-// (OpenHints.h).
+// (OpenHints.h). A warning (MessageSink::Warn) is one line "tq9000ctl: warning: TEXT" on standard
+// error, and no failure.
 #pragma once
 
 #include <ostream>
+#include <string>
 
 #include "framework/MessageBoxes.h"
 
@@ -20,6 +22,7 @@ class ConsoleSink : public MessageSink {
 public:
     ConsoleSink(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
     void Show(const MessageBoxEvent& box) override;
+    void Warn(const std::string& text) override;
     bool FailureShown() const { return failureShown_; }
 
 private:

@@ -30,4 +30,12 @@ int AfxMessageBox(const std::string& text, unsigned type, unsigned /*helpId*/) {
     return kIdOk;  // the only button these boxes have
 }
 
+void ShowWarning(const std::string& text) {
+    if (g_sink != nullptr) {
+        g_sink->Warn(text);
+    } else {
+        std::fprintf(stderr, "%s: warning: %s\n", kAppTitle, text.c_str());
+    }
+}
+
 }  // namespace tq

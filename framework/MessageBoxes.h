@@ -25,6 +25,10 @@ public:
     virtual ~MessageSink() = default;
     // Returns once the user (or whoever plays the user) has dismissed the box.
     virtual void Show(const MessageBoxEvent& box) = 0;
+    // A warning that is no box and no failure: something shown is not all there was (a text the
+    // printer sent cut to what the reply buffer holds). The desktop form has never shown one, and
+    // its sinks leave it alone; tq9000ctl prints it, as a script cannot see that from the value.
+    virtual void Warn(const std::string& /*text*/) {}
 };
 
 // Installs the application's sink; returns the one it replaces. With no sink installed, boxes are
@@ -36,11 +40,17 @@ MessageSink* CurrentMessageSink();
 // application's title. Every caller ignores the button returned.
 int AfxMessageBox(const std::string& text, unsigned type = 0, unsigned helpId = 0);
 
+// Hands a warning to the application's sink (MessageSink::Warn); with none installed it is
+// written to standard error, as the boxes are.
+void ShowWarning(const std::string& text);
+
 // A sink that keeps every box, for tests and for scripts that inspect what was shown.
 class RecordingSink : public MessageSink {
 public:
     void Show(const MessageBoxEvent& box) override { boxes.push_back(box); }
+    void Warn(const std::string& text) override { warnings.push_back(text); }
     std::vector<MessageBoxEvent> boxes;
+    std::vector<std::string> warnings;
 };
 
 // Installs a sink for the life of a scope and puts the previous one back.

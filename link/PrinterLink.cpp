@@ -343,7 +343,12 @@ int OpenPrinterLink() {
     return 0;
 }
 
+// A quiet period still owed is paid here, on the link the command used, before COM1: is let go:
+// the next command, or the next run of the program, may open the line at once.
 void ClosePrinterLink() {
+    if (g_link.commandRunning) {
+        PayOwedQuiet();
+    }
     g_link.commandRunning = false;
     CloseRetiredHandles();
     if (!g_link.comOpened) {
@@ -404,7 +409,7 @@ const OpenFailure& LastUsbOpenFailure() {
 void ResetPrinterLinkForTest() {
     g_link = LinkState{};
     SelectPrinter({});
-    ClearLinkLost();
+    ResetTransfersForTest();
 }
 
 }  // namespace tq

@@ -18,6 +18,8 @@ enum class DeviceEvent { NoChange = 0, CameOnline = 1, WentOffline = 2 };
 // USB printer the selection names is not there (its own message has been shown; the caller adds
 // its own and does not call ClosePrinterLink).
 int OpenPrinterLink();
+// Pays any quiet period the command left owed (TimedTransfer.h), then closes COM1: if the command
+// opened it; the USB handle stays open.
 void ClosePrinterLink();
 
 int OpenComPort();
@@ -51,7 +53,8 @@ const OpenFailure& LastComOpenFailure();
 const OpenFailure& LastUsbOpenFailure();
 
 // Puts the link state back to its start (all handles none, DeviceState Unknown, the form's own
-// printer selection) without closing anything; for tests, each of which starts a fresh program.
+// printer selection, no quiet period owed) without closing anything; for tests, each of which
+// starts a fresh program.
 void ResetPrinterLinkForTest();
 
 }  // namespace tq

@@ -13,6 +13,7 @@ bool AppendChunk(ReplyAssembly& reply, const std::uint8_t* chunk, std::uint32_t 
         std::memcpy(reply.destination + stored, chunk, kept);
         reply.received += static_cast<std::int32_t>(kept);
     }
+    reply.dropped += count - kept;
     if (count > 0 && chunk[count - 1] == ETX) {
         return true;
     }

@@ -14,6 +14,7 @@ struct ReplyAssembly {
     std::uint32_t capacity;  // bytes the caller's buffer holds; the surplus of a reply is dropped
     std::uint32_t expected;  // 0: the reply ends only with ETX
     std::int32_t received;   // bytes stored in destination
+    std::uint32_t dropped = 0;  // bytes of the reply that did not fit, ETX included
 };
 
 // Appends one chunk and tells whether the reply is complete. Only the last byte of a chunk is

@@ -1,5 +1,6 @@
 #include "link/TimedTransfer.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "framework/MessageBoxes.h"
@@ -12,11 +13,15 @@ namespace tq {
 namespace {
 
 constexpr DWORD kChunkSize = 64;
-// A line is quiet once this long has passed without a byte. A printer that answers at all does so
-// within the 100 ms pause that precedes every read; a reply twice as late as that is still caught
-// here rather than taken for the next query's answer.
+// How long after an unanswered request its reply may still come. A printer in good order answers
+// within the 100 ms pause before every read; behind a USB-serial adapter's latency timer, or busy
+// with a print, replies have been reported 420 ms late. Dropping input for 1.2 s from the request's
+// write keeps a reply up to a second late, with 200 ms to spare, from answering a later request:
+// of this command, or of the next run of the program, which may open the line at once.
+constexpr DWORD kLateReplyWindowMs = 1200;
+// A line is quiet once this long has passed without a byte.
 constexpr DWORD kQuietMs = 200;
-// A device that never stops talking does not hold the command for longer than this.
+// A device that never stops talking holds the quiet period no longer than this past the window.
 constexpr DWORD kQuietBoundMs = 1000;
 
 // The transfer state, one object for the process: the records and the receive chunk, used by one
@@ -33,6 +38,9 @@ struct TransferState {
     DWORD eventMask = 0;
     // A transfer failed because the device is gone; the command need not try the next one.
     bool linkLost = false;
+    // When the latest write began, and whether the line is owed a quiet period from then.
+    DWORD lastWriteStart = 0;
+    bool quietOwed = false;
     TransferObserver observer;
 };
 TransferState g_state;
@@ -81,6 +89,12 @@ Deadline TestDeadline(DWORD start, DWORD timeout) {
 DWORD RemainingUntilPast(DWORD start, DWORD timeout) {
     const DWORD elapsed = os::GetTickCount() - start;
     return elapsed > timeout ? 0 : timeout - elapsed + 1;
+}
+
+// Milliseconds from now until `span` has passed since `since`; 0 once it has.
+DWORD TimeLeft(DWORD since, DWORD span) {
+    const DWORD elapsed = os::GetTickCount() - since;
+    return elapsed >= span ? 0 : span - elapsed;
 }
 
 TransferStatus Fail(TransferStatus code, const char* message) {
@@ -302,10 +316,37 @@ void DiscardStaleInput() {
     }
 }
 
-void LetLineGoQuiet() {
+// Nothing more comes from a device that is gone.
+void OweQuietLine() {
+    g_state.quietOwed = !g_state.linkLost;
+}
+
+bool QuietOwed() {
+    return g_state.quietOwed;
+}
+
+// Drops input until the window since the unanswered write has passed and the line has been quiet
+// for kQuietMs, or until kQuietBoundMs past the window. A drop that brought bytes restarts the
+// quiet from its end.
+void PayOwedQuiet() {
+    if (!g_state.quietOwed) {
+        return;
+    }
+    g_state.quietOwed = false;
     const DWORD start = os::GetTickCount();
-    while (DropInputFor(kQuietMs) > 0 &&
-           TestDeadline(start, kQuietBoundMs) == Deadline::NotPassed) {
+    const DWORD giveUpAfter = TimeLeft(g_state.lastWriteStart, kLateReplyWindowMs) + kQuietBoundMs;
+    DWORD quietSince = start;
+    for (;;) {
+        const DWORD wait = std::min(std::max(TimeLeft(g_state.lastWriteStart, kLateReplyWindowMs),
+                                             TimeLeft(quietSince, kQuietMs)),
+                                    TimeLeft(start, giveUpAfter));
+        if (wait == 0 || g_state.linkLost) {
+            return;
+        }
+        // DropInputFor(n) goes on until more than n ms have passed.
+        if (DropInputFor(wait - 1) > 0) {
+            quietSince = os::GetTickCount();
+        }
     }
 }
 
@@ -325,8 +366,15 @@ void ClearLinkLost() {
     g_state.linkLost = false;
 }
 
+void ResetTransfersForTest() {
+    g_state.linkLost = false;
+    g_state.quietOwed = false;
+}
+
 TransferStatus TimedWrite(const void* data, DWORD count, DWORD timeout) {
+    PayOwedQuiet();
     const DWORD start = os::GetTickCount();
+    g_state.lastWriteStart = start;
     CallEvent event(g_state.writeRecord);
     if (!event.Created()) {
         return Fail(-1, "error making write event  -1");
@@ -350,9 +398,12 @@ TransferStatus TimedWrite(const void* data, DWORD count, DWORD timeout) {
 }
 
 TransferStatus TimedRead(void* destination, DWORD capacity, DWORD expected, std::int32_t* received,
-                         BYTE /*terminator*/, DWORD timeout) {
+                         BYTE /*terminator*/, DWORD timeout, DWORD* dropped) {
     const DWORD start = os::GetTickCount();
     *received = 0;
+    DWORD unused = 0;
+    dropped = dropped != nullptr ? dropped : &unused;
+    *dropped = 0;
     bool done = false;
     CallEvent event(g_state.readRecord);
     if (!event.Created()) {
@@ -367,6 +418,7 @@ TransferStatus TimedRead(void* destination, DWORD capacity, DWORD expected, std:
         Observe(TransferEvent::Received, g_state.receiveChunk, g_state.chunkCount);
         done = AppendChunk(reply, g_state.receiveChunk, g_state.chunkCount);
         *received = reply.received;
+        *dropped = reply.dropped;
         if (!done && timeout != 0) {
             const Deadline deadline = TestDeadline(start, timeout);
             if (deadline != Deadline::NotPassed) {

@@ -13,16 +13,17 @@ namespace tq {
 
 using TransferStatus = std::int32_t;
 
-// Sends count bytes in one write request. timeout 0 waits for completion without a deadline.
+// Sends count bytes in one write request. timeout 0 waits for completion without a deadline. A
+// quiet period owed (OweQuietLine) is paid first, before the deadline starts.
 TransferStatus TimedWrite(const void* data, DWORD count, DWORD timeout);
 
 // Collects one reply into destination, 64-byte request after request, until a chunk ends in ETX
 // or exactly `expected` bytes (when not 0) have arrived. No more than `capacity` bytes are stored:
-// the surplus of a longer reply is read and dropped. `received` is kept up to date after every
-// chunk, also when the read fails. The terminator is accepted and ignored: a reply always ends in
-// ETX. timeout 0 means no deadline.
+// the surplus of a longer reply is read and dropped, and counted in `dropped` when it is given.
+// `received` is kept up to date after every chunk, also when the read fails. The terminator is
+// accepted and ignored: a reply always ends in ETX. timeout 0 means no deadline.
 TransferStatus TimedRead(void* destination, DWORD capacity, DWORD expected, std::int32_t* received,
-                         BYTE terminator, DWORD timeout);
+                         BYTE terminator, DWORD timeout, DWORD* dropped = nullptr);
 
 // The pause between a request and the read of its reply: the printer needs it to answer, whatever
 // it was asked. It blocks the calling thread, as the transfers do.
@@ -33,9 +34,19 @@ void PauseForReply(DWORD milliseconds);
 // Drops whatever the printer sent that no read has taken: called before every request that
 // expects a reply.
 void DiscardStaleInput();
-// After a failed read the printer may still be answering: drops input until the line has been
-// quiet for 200 ms, for one second at most, so that a late reply cannot answer the next query.
-void LetLineGoQuiet();
+// After a request whose reply was not taken (its read failed, or its own write did), the printer
+// may still answer it, up to a second late. The link then owes the line a quiet period: it lasts
+// until 1.2 s have passed since that request was written and no byte has come for 200 ms, and
+// whatever arrives meanwhile is dropped. It is paid before the next request on the link
+// (TimedWrite) and at the latest by ClosePrinterLink, so no command, and no run of the program,
+// ends owing it; the boxes a failure shows come first, and the time the user takes over them counts
+// towards it. A device that never stops talking holds it 1 s past the 1.2 s at most. Nothing is
+// owed on a link that is lost (LinkLost).
+void OweQuietLine();
+// Pays the quiet period owed, if any; at once when none is. Shows nothing.
+void PayOwedQuiet();
+// True while a quiet period is owed.
+bool QuietOwed();
 // True when input arrives within `milliseconds` (input already waiting counts); it is dropped.
 // A reply followed by more bytes in its own read window was not the reply its query asked for.
 bool InputArrivesWithin(DWORD milliseconds);
@@ -54,5 +65,8 @@ void SetTransferObserver(TransferObserver observer);
 // nothing more can reach the printer in this command. Opening the link clears it.
 bool LinkLost();
 void ClearLinkLost();
+
+// Forgets a lost link and a quiet period owed, as at the start of the program; for tests.
+void ResetTransfersForTest();
 
 }  // namespace tq

@@ -1,5 +1,7 @@
 #include "protocol/FeatureProtocol.h"
 
+#include <string>
+
 #include "framework/MessageBoxes.h"
 #include "link/ReplyAssembly.h"
 #include "link/TimedTransfer.h"
@@ -8,10 +10,17 @@ namespace tq {
 
 namespace {
 
+void WarnTextCut(FeatureId id) {
+    const std::string limit = std::to_string(kMaxTextCharacters);
+    ShowWarning("the text of feature " + std::to_string(id) + " is longer than " + limit +
+                " characters; only the first " + limit + " are shown");
+}
+
 int QueryFeatureAs(FeatureId id, ByteFormat format, char (&text)[kFeatureTextSize]) {
     const auto frame = BuildQueryFrame(id);
     DiscardStaleInput();
     if (TimedWrite(frame.data(), static_cast<DWORD>(frame.size()), kWriteTimeoutMs) != 0) {
+        OweQuietLine();  // a failed write may still have reached the printer
         return -1;
     }
     // The printer needs the pause to answer, whatever the id; it is not shortened.
@@ -22,33 +31,39 @@ int QueryFeatureAs(FeatureId id, ByteFormat format, char (&text)[kFeatureTextSiz
         return 0;
     }
     // A text reply has no length limit of its own: the read keeps what fits the buffer and drops
-    // the rest, so an overlong text arrives cut rather than overrunning anything.
+    // the rest, so an overlong text arrives cut rather than overrunning anything, and says so.
     std::uint8_t reply[kReplyBufferSize];
     std::int32_t received = 0;
-    if (ReadReply(form, reply, received, ETX) != 0) {
+    bool cut = false;
+    if (ReadReply(form, reply, received, ETX, &cut) != 0) {
         return -1;
     }
     DecodeReply(id, format,
                 std::span<const std::uint8_t>(reply, static_cast<std::size_t>(received)), text);
+    if (cut) {
+        WarnTextCut(id);
+    }
     return 0;
 }
 
 }  // namespace
 
 int ReadReply(ReplyForm form, std::span<std::uint8_t> reply, std::int32_t& received,
-              std::uint8_t terminator) {
+              std::uint8_t terminator, bool* cut) {
     const DWORD expected = form == ReplyForm::Text ? 0 : 1;
+    DWORD dropped = 0;
     const bool answered = TimedRead(reply.data(), static_cast<DWORD>(reply.size()), expected,
-                                    &received, terminator, kReadTimeoutMs) == 0;
+                                    &received, terminator, kReadTimeoutMs, &dropped) == 0;
     if (answered &&
-        HasReplyForm(form, reply.first(static_cast<std::size_t>(received)), reply.size()) &&
+        HasReplyForm(form, reply.first(static_cast<std::size_t>(received)), dropped > 0) &&
         !InputArrivesWithin(kSurplusWindowMs)) {
+        if (cut != nullptr) {
+            *cut = dropped > 0;
+        }
         return 0;
     }
     AfxMessageBox("read error", 0, 0);
-    if (!LinkLost()) {
-        LetLineGoQuiet();
-    }
+    OweQuietLine();
     return -1;
 }
 

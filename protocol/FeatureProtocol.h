@@ -27,16 +27,20 @@ int WriteFeature(FeatureId id, std::uint16_t n, const std::uint8_t* data);
 // Sends the query, pauses 100 ms, reads the reply its id calls for and decodes it into `text`:
 // a byte feature as two upper-case hexadecimal digits (QueryFeature) or as a decimal number
 // (QueryFeatureDecimal), a text feature as its characters. Ids that get no reply, and text replies
-// without characters, leave the empty text. 0 on success; -1 with `text` untouched when the query
-// could not be written or its reply not read ("read error" shown after the transfer's message).
+// without characters, leave the empty text. A text longer than the reply buffer carries
+// (kMaxTextCharacters) gives its first characters, and a warning says it was cut (ShowWarning). 0
+// on success; -1 with `text` untouched when the query could not be written or its reply not read
+// ("read error" shown after the transfer's message).
 int QueryFeature(FeatureId id, char (&text)[kFeatureTextSize]);
 int QueryFeatureDecimal(FeatureId id, char (&text)[kFeatureTextSize]);
 
 // Reads the reply to a request just sent, in the given form, into `reply`. It counts only when it
 // has that form and nothing follows it within kSurplusWindowMs: otherwise, as when it cannot be
-// read at all, "read error" is shown after the transfer's own message, the line is let go quiet,
-// and the result is -1. Requests that expect a reply first drop stale input (DiscardStaleInput).
+// read at all, "read error" is shown after the transfer's own message, the line is owed a quiet
+// period (OweQuietLine), and the result is -1. Requests that expect a reply first drop stale input
+// (DiscardStaleInput); one whose write fails owes the quiet period too. `cut`, when given, tells
+// whether a reply that counts was longer than `reply` (its surplus read and dropped).
 int ReadReply(ReplyForm form, std::span<std::uint8_t> reply, std::int32_t& received,
-              std::uint8_t terminator);
+              std::uint8_t terminator, bool* cut = nullptr);
 
 }  // namespace tq

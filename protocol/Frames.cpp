@@ -14,13 +14,14 @@ void WriteEmpty(std::span<char> text) {
 }
 
 // The characters between the three leading bytes and the final byte (the ETX). A reply cut at the
-// buffer's end loses its last stored byte the same way, so a text never exceeds 252 characters.
+// buffer's end has no ETX: its first kMaxTextCharacters are kept, as many as a whole reply carries.
 void DecodeText(std::span<const std::uint8_t> reply, std::span<char> text) {
     if (text.empty()) {
         return;
     }
     const std::size_t characters =
-        reply.size() > kTextReplyLead + 1 ? reply.size() - kTextReplyLead - 1 : 0;
+        std::min(reply.size() > kTextReplyLead + 1 ? reply.size() - kTextReplyLead - 1 : 0,
+                 kMaxTextCharacters);
     const std::size_t kept = std::min(characters, text.size() - 1);
     if (kept > 0) {  // a shorter reply has no offset 3 to start from
         std::copy_n(reply.subspan(kTextReplyLead).begin(), kept, text.begin());
@@ -80,11 +81,11 @@ ReplyForm ReplyFormOf(FeatureId id) {
     return ReplyForm::None;
 }
 
-bool HasReplyForm(ReplyForm form, std::span<const std::uint8_t> reply, std::size_t capacity) {
+bool HasReplyForm(ReplyForm form, std::span<const std::uint8_t> reply, bool cut) {
     constexpr std::uint8_t kEtx = 0x03;
     switch (form) {
         case ReplyForm::Byte:
-            return reply.size() == 1;
+            return reply.size() == 1 && !cut;
         case ReplyForm::None:
             return true;
         case ReplyForm::Text:
@@ -93,7 +94,6 @@ bool HasReplyForm(ReplyForm form, std::span<const std::uint8_t> reply, std::size
     if (reply.size() < kTextReplyLead + 1) {
         return false;
     }
-    const bool cut = reply.size() >= capacity;
     const auto characters =
         reply.subspan(kTextReplyLead, reply.size() - kTextReplyLead - (cut ? 0 : 1));
     return (cut || reply.back() == kEtx) &&

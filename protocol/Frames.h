@@ -25,6 +25,9 @@ inline constexpr std::size_t kFeatureTextSize = 256;
 inline constexpr std::size_t kReplyBufferSize = 256;
 // A text reply carries three leading bytes the host skips, then its characters, then ETX.
 inline constexpr std::size_t kTextReplyLead = 3;
+// The characters a text reply carries within the reply buffer, beside its lead and its ETX. A
+// longer text arrives cut: these first characters are kept, the rest of the reply is dropped.
+inline constexpr std::size_t kMaxTextCharacters = kReplyBufferSize - kTextReplyLead - 1;
 
 struct WriteFrame {
     std::array<std::uint8_t, kWriteFrameCapacity> bytes{};
@@ -53,17 +56,18 @@ ReplyForm ReplyFormOf(FeatureId id);
 
 // Whether a gathered reply has the form its request asked for: a byte reply is exactly one byte; a
 // text reply has its three leading bytes and ends in its one ETX, with no ETX among its characters
-// (that would be a second reply, or bytes after the first). A text reply that filled all
-// `capacity` bytes of its buffer was cut there and is judged by what was kept.
-bool HasReplyForm(ReplyForm form, std::span<const std::uint8_t> reply, std::size_t capacity);
+// (that would be a second reply, or bytes after the first). A text reply that was `cut` (longer
+// than its buffer, the rest dropped) is judged by what was kept, which has no ETX at all.
+bool HasReplyForm(ReplyForm form, std::span<const std::uint8_t> reply, bool cut);
 
 // How a byte feature's value is written as text: "%02X" or "%d".
 enum class ByteFormat { Hex, Decimal };
 
 // Decodes a reply gathered for `id` into `text`, always leaving it terminated (an empty span gets
 // nothing). A text reply of m bytes gives its characters at offsets 3..m-2, ending early at a 0x00;
-// m <= 4 gives the empty text. A byte reply gives its first byte in `format`. No reply read (form
-// None) gives the empty text. Never writes past `text`.
+// m <= 4 gives the empty text; a reply cut at the buffer's end gives its first kMaxTextCharacters.
+// A byte reply gives its first byte in `format`. No reply read (form None) gives the empty text.
+// Never writes past `text`.
 void DecodeReply(FeatureId id, ByteFormat format, std::span<const std::uint8_t> reply,
                  std::span<char> text);
 

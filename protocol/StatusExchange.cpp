@@ -27,8 +27,13 @@ int PrintTestText() {
     return SendFrame(BuildTestPrintFrame());
 }
 
+// An enquiry whose write failed may still have reached the printer, which then answers it.
 int SendStatusEnquiry() {
-    return SendFrame(BuildStatusEnquiryFrame());
+    if (SendFrame(BuildStatusEnquiryFrame()) != 0) {
+        OweQuietLine();
+        return -1;
+    }
+    return 0;
 }
 
 int ReadStatusByte(std::uint8_t& status) {

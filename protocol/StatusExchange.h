@@ -12,7 +12,8 @@ namespace tq {
 // expects, so nothing that arrived before it began may be taken for that byte. 0 when written.
 int PrintTestText();
 
-// Writes ENQ alone, at once after the test text. 0 when written.
+// Writes ENQ alone, at once after the test text. 0 when written; one that fails owes the line a
+// quiet period (OweQuietLine), as the printer may still have heard it.
 int SendStatusEnquiry();
 
 // Pauses for the printer's answer and reads it into `status`. The answer is exactly one byte: an

@@ -1,6 +1,7 @@
 // The chunk assembly of a read, fed a reply cut into chunks at random points, with a random
 // capacity and expected count: it must never store past the capacity, must keep the first bytes
-// in arrival order, and must finish exactly when the end-of-reply rule says.
+// in arrival order and count the rest as dropped, and must finish exactly when the end-of-reply
+// rule says.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -52,6 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         stored = std::min<std::uint32_t>(capacity, static_cast<std::uint32_t>(arrived.size()));
         const bool done = tq::AppendChunk(reply, chunk.data(), static_cast<std::uint32_t>(length));
         if (static_cast<std::uint32_t>(reply.received) != stored ||
+            reply.dropped != arrived.size() - stored ||
             (stored > 0 && std::memcmp(buffer, arrived.data(), stored) != 0) ||
             done != ShouldEnd(chunk, expected, stored)) {
             std::abort();

@@ -53,8 +53,13 @@ TEST(CtlAgainstSimTest, GetEscapesControlCharactersOfTheReply) {
     EXPECT_EQ(r.out, "\\x1B[2J\\\\o/\\x7F\n");
 }
 
+std::string CutWarning(int feature) {
+    return "tq9000ctl: warning: the text of feature " + std::to_string(feature) +
+           " is longer than 252 characters; only the first 252 are shown\n";
+}
+
 // On the real line the reply comes in pieces a millisecond apart and is gathered whole; an
-// oversized one is cut at the reply buffer.
+// oversized one is cut at the reply buffer, with a warning and still exit status 0.
 TEST(CtlAgainstSimTest, SplitAndOversizedTextReplies) {
     ProcessResult r = RunAgainstSim({"--chunk", "2"}, {"get", "48"});
     EXPECT_EQ(r.status, 0) << r.err;
@@ -63,6 +68,20 @@ TEST(CtlAgainstSimTest, SplitAndOversizedTextReplies) {
     EXPECT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.out.size(), 253u);
     EXPECT_EQ(r.out.substr(0, 5), "ABCDE");
+    EXPECT_EQ(r.err, kNotice + CutWarning(50));
+}
+
+// 252 characters fill the reply buffer with the lead and the ETX: shown whole. One more is cut.
+TEST(CtlAgainstSimTest, ATextOf252CharactersIsWholeAndOneLongerIsCut) {
+    const std::string text(253, 'x');
+    ProcessResult r = RunAgainstSim({"--text", "0x31=" + text.substr(1)}, {"get", "49"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, text.substr(1) + "\n");
+    EXPECT_EQ(r.err, kNotice);
+    r = RunAgainstSim({"--text", "0x31=" + text}, {"get", "49"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, text.substr(1) + "\n");
+    EXPECT_EQ(r.err, kNotice + CutWarning(49));
 }
 
 TEST(CtlAgainstSimTest, ARefusedNumberIsAFailure) {

@@ -1,6 +1,7 @@
 // tq9000ctl against a simulated printer that misbehaves on the real line: late, noisy or surplus
 // replies are read failures with the usual messages, never values. (That a late reply never
-// answers a later query is shown on the fake platform, whose clock a loaded machine cannot skew.)
+// answers a later query of the same run is shown on the fake platform, whose clock a loaded machine
+// cannot skew; here, that it never answers the next run's.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -46,6 +47,18 @@ TEST(FaultyPrinterTest, WrongRepliesAreReadFailuresWithTheirMessages) {
         EXPECT_EQ(r.status, 1) << c.what;
         EXPECT_EQ(r.err, kNotice + c.err) << c.what;
     }
+}
+
+// Two runs, one straight after the other, against a printer that answers 350 ms late: the first
+// run's reply comes after its read has failed, when the second run could already be waiting for
+// its own. A run ends only once such a reply has been dropped, so the second run reports its own
+// failure and never shows feature 88's value (30) as feature 76's.
+TEST(FaultyPrinterTest, AReplyTooLateForOneRunNeverAnswersTheNext) {
+    const ProcessResult r = RunScriptAgainstSim(
+        {"--delay-ms", "350"}, "\"$@\" get 88; echo \"exit $?\"; \"$@\" get 76; echo \"exit $?\"");
+    EXPECT_EQ(r.out, "\nexit 1\n\nexit 1\n");  // a get that fails prints the field as it stood
+    const std::string failure = kNotice + kTimeout + kReadFailure;
+    EXPECT_EQ(r.err, failure + failure);
 }
 
 // The printer goes away after 20 bytes: five queries of three bytes and their one-byte replies. The

@@ -74,9 +74,9 @@ std::string Environment(const char* name) {
 
 // The Windows program sees COM1: through the prefix's link alone: TQ9000_COM1 means nothing to
 // it, and is dropped so that nothing could quietly depend on it.
-const char* const kPointCom1AndRun =
-    "ln -sfn \"$TQ9000_COM1\" \"$TQ9000_WINE_COM1\" || exit 127; unset TQ9000_COM1; "
-    "exec \"$@\"";
+const std::string kPointCom1 =
+    "ln -sfn \"$TQ9000_COM1\" \"$TQ9000_WINE_COM1\" || exit 127; unset TQ9000_COM1; ";
+const std::string kPointCom1AndRun = kPointCom1 + "exec \"$@\"";
 
 std::vector<std::string> CtlArgv(const std::vector<std::string>& ctlArgs) {
     std::vector<std::string> argv;
@@ -193,6 +193,17 @@ int WaitForProcess(int pid, int timeoutMs) {
         usleep(5000);
     }
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+}
+
+ProcessResult RunScriptAgainstSim(const std::vector<std::string>& simArgs,
+                                  const std::string& script) {
+    std::vector<std::string> argv = {TQ9000_SIM};
+    argv.insert(argv.end(), simArgs.begin(), simArgs.end());
+    argv.insert(argv.end(), {"--", "/bin/sh", "-c",
+                             (UnderWine() ? kPointCom1 : std::string()) + script, "tq9000ctl"});
+    const std::vector<std::string> ctl = CtlArgv({});
+    argv.insert(argv.end(), ctl.begin(), ctl.end());
+    return AsProgramText(RunProcess(argv));
 }
 
 std::string ReadProgramFile(const std::string& path) {

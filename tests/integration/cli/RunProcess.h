@@ -53,6 +53,11 @@ int StartProcess(const std::vector<std::string>& argv, int outFd, int errFd);
 // Its exit status, or 128 + signal; killed, and -1, when it outlives `timeoutMs`.
 int WaitForProcess(int pid, int timeoutMs = 20000);
 
+// tq9000-sim [simArgs] -- /bin/sh -c SCRIPT, in which "$@" runs tq9000ctl: several runs of the
+// program, one straight after another, against one simulated printer.
+ProcessResult RunScriptAgainstSim(const std::vector<std::string>& simArgs,
+                                  const std::string& script);
+
 // A file the program wrote, as the native program writes it (see ProgramText).
 std::string ReadProgramFile(const std::string& path);
 

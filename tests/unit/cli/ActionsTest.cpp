@@ -140,7 +140,7 @@ protected:
     }
 };
 
-TEST(ConsoleSinkTest, EveryBoxIsOneWholeWriteAndOnlyNoticesAndStatusAreNotFailures) {
+TEST(ConsoleSinkTest, EveryBoxIsOneWholeWriteAndOnlyNoticesStatusAndWarningsAreNotFailures) {
     using Kind = MessageBoxEvent::Kind;
     const std::pair<MessageBoxEvent, bool> cases[] = {
         {{Kind::Form, "Usb offline, assuming COM1:", "BRENLOW", 0x40}, false},
@@ -158,13 +158,15 @@ TEST(ConsoleSinkTest, EveryBoxIsOneWholeWriteAndOnlyNoticesAndStatusAreNotFailur
     ConsoleSink sink(out, err);
     sink.Show(cases[0].first);
     sink.Show(cases[2].first);
+    sink.Warn("text cut\x07");
     EXPECT_FALSE(sink.FailureShown());
     sink.Show(cases[5].first);
     EXPECT_TRUE(sink.FailureShown());
     sink.Show({Kind::Form, "bell\x07", "Printer Status Byte", 0});
     EXPECT_EQ(errWrites.writes,
               (Args{"BRENLOW: Usb offline, assuming COM1:\n", "Printer Status Byte: <00>\n",
-                    "tq9000_config_app: read error\n", "Printer Status Byte: bell\\x07\n"}));
+                    "tq9000ctl: warning: text cut\\x07\n", "tq9000_config_app: read error\n",
+                    "Printer Status Byte: bell\\x07\n"}));
     EXPECT_EQ(outWrites.writes, (Args{"<00>\n", "bell\\x07\n"}));
 }
 

@@ -114,6 +114,17 @@ TEST_F(GetFeatureTest, ReplyThatCannotBeRead) {
     ExpectLinkClosed();
 }
 
+// A printer that answers 350 ms late: the first command's reply comes after its read has failed.
+// The command ends only once that reply has been dropped, so the next run of the program, starting
+// at once, never shows feature 88's value as feature 76's.
+TEST_F(GetFeatureTest, AReplyTooLateForOneRunNeverAnswersTheNext) {
+    printer.faults.delayMs = 350;
+    Get("88");
+    ResetPrinterLinkForTest();
+    Get("76");
+    EXPECT_EQ(form.GetDlgItemText(IDC_FEATURE_VALUE), "previous");  // not 30
+}
+
 class StatusTestPrintTest : public CommandTest {};
 
 TEST_F(StatusTestPrintTest, PrintsTheTestTextThenAsksForTheStatus) {
@@ -153,11 +164,13 @@ TEST_F(StatusTestPrintTest, TestTextThatCannotBeWrittenSendsNoEnquiry) {
 }
 
 TEST_F(StatusTestPrintTest, EnquiryThatCannotBeWritten) {
+    const DWORD start = platform.tick;
     com.writeScript.push_back(FakeStep::Completes());
     com.writeScript.push_back(FakeStep::Fails(ERROR_GEN_FAILURE));
     OnStatusTestPrint(form);
     EXPECT_EQ(Boxes(), (Lines{Afx("write failed  -2"), Afx("write error")}));
     ExpectLinkClosed();
+    EXPECT_GE(platform.tick - start, 1200u);  // the printer may have heard the enquiry
 }
 
 TEST_F(StatusTestPrintTest, StatusThatCannotBeRead) {

@@ -33,6 +33,7 @@ TEST_P(AppendChunkTest, StoresWithinCapacityAndTellsWhetherTheReplyIsComplete) {
     EXPECT_EQ(reply.received, static_cast<std::int32_t>(c.after.size()));
     EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + reply.received), c.after);
     EXPECT_EQ(Bytes(buffer.begin() + c.capacity, buffer.end()), Bytes(4, 0xEE));
+    EXPECT_EQ(reply.dropped, c.before.size() + c.chunk.size() - c.after.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(

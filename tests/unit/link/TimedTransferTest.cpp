@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -383,6 +384,84 @@ TEST_F(UsbTransferTest, PrinterThatNeverAnswersIsGivenUpAtTheDeadline) {
     device->QueueReply({0x41});
     EXPECT_EQ(Read(1), 0);
     EXPECT_EQ(Stored(), Bytes{0x41});
+}
+
+// --- The quiet period owed after an unanswered request --------------------------------------
+
+struct OwedQuietCase {
+    const char* name;
+    std::vector<DWORD> bytesAt;  // ms after the request's write at which the printer sends a byte
+    DWORD boxesMs;               // how long the failure's boxes stayed open before the close
+    DWORD closedAt;              // ms after the write at which ClosePrinterLink returns
+};
+
+class OwedQuietTest : public ComTransferTest,
+                      public ::testing::WithParamInterface<OwedQuietCase> {};
+
+// A request is written, its read fails 110 ms later, the boxes are shown, then the command ends.
+// ClosePrinterLink returns only once 1.2 s have passed since the write and no byte has come for
+// 200 ms, dropping what arrives: a reply up to a second late is gone before the next run opens the
+// line. A device that never stops talking is given up 1 s past the window.
+TEST_P(OwedQuietTest, CloseDropsInputUntilTheWindowHasPassedAndTheLineIsQuiet) {
+    const OwedQuietCase& c = GetParam();
+    const DWORD written = fake.tick;
+    ASSERT_EQ(TimedWrite(kFrame.data(), 6, 100), 0);
+    for (DWORD at : c.bytesAt) device->QueueReply({0x5A}, at);
+    fake.tick += 110;
+    OweQuietLine();
+    fake.tick += c.boxesMs;
+
+    ClosePrinterLink();
+
+    EXPECT_EQ(fake.tick - written, c.closedAt);
+    EXPECT_FALSE(QuietOwed());
+    const std::size_t late = static_cast<std::size_t>(std::count_if(
+        c.bytesAt.begin(), c.bytesAt.end(), [&](DWORD at) { return at >= c.closedAt; }));
+    EXPECT_EQ(device->replies.size(), late);
+    EXPECT_TRUE(sink.boxes.empty());
+    EXPECT_TRUE(fake.misuses.empty()) << fake.misuses.front();
+}
+
+std::vector<DWORD> EveryFiftyMs(DWORD until) {
+    std::vector<DWORD> at;
+    for (DWORD t = 150; t <= until; t += 50) at.push_back(t);
+    return at;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, OwedQuietTest,
+    ::testing::Values(OwedQuietCase{"SilentPrinter", {}, 0, 1200},
+                      OwedQuietCase{"ReplyASecondLate", {1000}, 0, 1400},
+                      OwedQuietCase{"ReplyWhileTheBoxesWereOpen", {420}, 5000, 5510},
+                      OwedQuietCase{"BoxesOutlastTheWindowOnAQuietLine", {}, 5000, 5310},
+                      OwedQuietCase{"DeviceThatNeverStopsTalking", EveryFiftyMs(10000), 0, 2200}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Paid before the next request of the same command, once: the late reply is dropped, the query
+// goes out after the window, and the next request pays nothing more.
+TEST_F(ComTransferTest, AnOwedQuietIsPaidBeforeTheNextRequest) {
+    const DWORD written = fake.tick;
+    ASSERT_EQ(TimedWrite(kFrame.data(), 6, 100), 0);
+    device->QueueReply({0x5A}, 315);
+    fake.tick += 110;
+    OweQuietLine();
+    ASSERT_EQ(TimedWrite(kFrame.data(), 6, 100), 0);
+    EXPECT_EQ(fake.tick - written, 1400u);
+    EXPECT_TRUE(device->replies.empty());
+
+    fake.calls.clear();
+    ASSERT_EQ(TimedWrite(kFrame.data(), 6, 100), 0);
+    ClosePrinterLink();
+    EXPECT_EQ(fake.CountCalls("ReadFile"), 0);
+    EXPECT_EQ(fake.tick - written, 1400u);
+}
+
+// Nothing more can come from a device that is gone: a lost link owes nothing.
+TEST_F(ComTransferTest, NothingIsOwedOnALostLink) {
+    device->writeScript = {FakeStep::Fails(ERROR_DEVICE_NOT_CONNECTED)};
+    EXPECT_NE(TimedWrite(kFrame.data(), 6, 100), 0);
+    OweQuietLine();
+    EXPECT_FALSE(QuietOwed());
 }
 
 // --- The observer of the transfers ------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "link/TimedTransfer.h"
 #include "tests/unit/protocol/PrinterOnFake.h"
 
 namespace tq {
@@ -98,7 +99,19 @@ TEST_F(FeatureProtocolTest, AReplySplitIntoSingleBytesIsGatheredWhole) {
     EXPECT_EQ(std::string(text), "1.0");
 }
 
+// 252 characters, three lead bytes and the ETX fill the 256-byte reply buffer: the text is whole.
+// A longer one keeps its first 252 characters and says it was cut, in a warning that is no box.
 TEST_F(FeatureProtocolTest, AnOversizedTextIsCutAtTheReplyBuffer) {
+    const std::string cutWarning =
+        "the text of feature 49 is longer than 252 characters; only the first 252 are shown";
+    for (const std::size_t length : {252u, 253u, 300u}) {
+        printer.SetText(0x31, std::string(length, 'x'));
+        sink.warnings.clear();
+        ASSERT_EQ(Query(0x31), 0) << length;
+        EXPECT_EQ(std::string(text), std::string(252, 'x'));
+        EXPECT_EQ(sink.warnings,
+                  length > 252 ? std::vector<std::string>{cutWarning} : std::vector<std::string>{});
+    }
     printer.faults.oversizedText = true;
     ASSERT_EQ(Query(0x31), 0);
     const std::string got(text);
@@ -136,16 +149,20 @@ TEST_F(FeatureProtocolTest, AReplyOfTheWrongFormIsAReadError) {
     }
 }
 
-// A reply that comes too late for its own read is dropped while the line goes quiet, and a stale
-// byte is discarded before the next query: neither becomes the next query's answer.
+// A reply that comes too late for its own read, up to a second late, is dropped while the line
+// goes quiet, and a stale byte is discarded before the next query: neither becomes the next
+// query's answer.
 TEST_F(FeatureProtocolTest, ALateOrStaleReplyNeverAnswersTheNextQuery) {
     printer.SetFeature(0x58, 0x11);
     printer.SetFeature(0x66, 0x22);
-    printer.faults.delayMs = 120;
-    EXPECT_EQ(Query(0x58), -1);
-    printer.faults.delayMs = 0;
-    ASSERT_EQ(Query(0x66), 0);
-    EXPECT_EQ(std::string(text), "22");
+    for (const DWORD late : {120u, 315u, 1000u}) {
+        printer.faults.delayMs = late;
+        EXPECT_EQ(Query(0x58), -1);
+        EXPECT_TRUE(QuietOwed());
+        printer.faults.delayMs = 0;
+        ASSERT_EQ(Query(0x66), 0) << late;
+        EXPECT_EQ(std::string(text), "22") << late;
+    }
 
     com.QueueReply({0x11});
     ASSERT_EQ(Query(0x66), 0);
@@ -159,6 +176,7 @@ TEST_F(FeatureProtocolTest, AQueryThatCannotBeWrittenShowsOnlyTheTransfersMessag
     EXPECT_EQ(Boxes(), (std::vector<std::string>{Afx("write failed  -2")}));
     EXPECT_EQ(std::string(text), "before");
     EXPECT_EQ(CallsOf("Sleep(100)"), 0);
+    EXPECT_TRUE(QuietOwed());  // the printer may have heard part of it
 }
 
 TEST_F(FeatureProtocolTest, AReplyThatCannotBeReadAddsReadError) {
