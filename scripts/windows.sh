@@ -40,7 +40,7 @@ stage_packages() {
     googletest xvfb xauth xdotool
   # Wine as these tests were measured with: its recommended libraries (X extensions, fonts,
   # GnuTLS) included, the 32-bit half not (the programs and the installer are 64-bit).
-  install_missing wine wine64 fonts-wine nsis
+  install_missing wine wine64 fonts-wine nsis wixl
 }
 
 # apt-get install [OPTION] PACKAGE..., of those packages that are not installed yet.
