@@ -170,28 +170,55 @@ expect_version() {
 }
 
 # The installer runs with /S (no pages, no questions) and returns when it has finished; the
-# uninstaller copies itself away and returns at once, so its end is waited for by the folder.
+# uninstaller copies itself away and returns at once, so its copy is waited for.
 check_silent_install() {
   local setup="$1"
-  local folder="$WINEPREFIX/drive_c/Program Files/tq9000"
-  rm -rf "$folder"
-  "$WINE" "$setup" /S
+  local folder="$WINEPREFIX/drive_c/Program Files/tq9000" state="$PACKAGES/nsis-check"
+  remove_earlier_nsis_install "$folder"
+  mkdir -p "$state"
+  prefix_state "$state/before"
+  "$WINE" "$setup" /S || fail "the installer exited with $?"
   [ -f "$folder/bin/tq9000ctl.exe" ] || fail "the installer did not install $folder/bin/tq9000ctl.exe"
   expect_version "$folder/bin/tq9000ctl.exe"
   [ -f "$folder/bin/tq9000_config_app.exe" ] || fail "the installer did not install the form"
   find "$WINEPREFIX/drive_c" -path '*Start Menu*' -name 'tq9000 configuration.lnk' | grep -q . ||
     fail "the installer made no Start-menu shortcut for the form"
+  expect_icon "the installer's uninstall entry (DisplayIcon)" \
+    "$(reg_value "$UNINSTALL_KEY\\tq9000" DisplayIcon)"
   [ -f "$folder/Uninstall.exe" ] || fail "the installer left no uninstaller"
-  "$WINE" "$folder/Uninstall.exe" /S
-  local wait
-  for wait in $(seq 100); do
-    [ -e "$folder/bin/tq9000ctl.exe" ] || { log "installer: installed, ran and uninstalled"; return 0; }
-    sleep 0.2
+  run_nsis_uninstaller "$folder"
+  expect_nothing_left "$state/before" "the uninstaller"
+  log "installer: installed, ran and uninstalled"
+}
+
+run_nsis_uninstaller() {
+  "$WINE" "$1/Uninstall.exe" /S || fail "the uninstaller exited with $?"
+  # Its copy runs as "...\Un.exe /S _?=C:\Program Files\tq9000\".
+  wait_for_wine_program 'Un\.exe /S _\?=' || fail "the uninstaller did not finish in 20 s"
+}
+
+# What an earlier run that failed midway may have left: its installation is uninstalled, and what
+# an uninstaller could no longer find is removed (the installer would otherwise stop, finding an
+# uninstall entry whose uninstaller is gone).
+remove_earlier_nsis_install() {
+  local folder="$1" key
+  if [ -f "$folder/Uninstall.exe" ]; then
+    log "installer: uninstalling what an earlier run left"
+    run_nsis_uninstaller "$folder"
+  fi
+  rm -rf "$folder"
+  for key in "$UNINSTALL_KEY\\tq9000" 'HKLM\Software\tq9000 project'; do
+    "$WINE" reg delete "$key" /f >/dev/null 2>&1 || true
   done
-  fail "the uninstaller left $folder/bin/tq9000ctl.exe"
 }
 
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+
+# The value NAME of the registry key KEY, or nothing.
+reg_value() {
+  "$WINE" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
+}
 
 # C:\... (a path in the prefix) as a Linux path.
 linux_path() {
@@ -212,6 +239,25 @@ expect_icon() {
   local what="$1" icon="${2%,*}"
   [[ "$icon" =~ \.(exe|ico)$ ]] || fail "$what names no icon file: \"$2\""
   [ -f "$(linux_path "$icon")" ] || fail "$what names $icon, which does not exist"
+}
+
+# Waits up to 20 s while a program of this prefix whose command line matches PATTERN (pgrep -f)
+# runs; fails if it still does.
+wait_for_wine_program() {
+  local _
+  for _ in $(seq 100); do
+    wine_program_running "$1" || return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+wine_program_running() {
+  local pid
+  for pid in $(pgrep -f -- "$1"); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
 }
 
 # What installing may change, recorded in OUT.files and OUT.keys to be compared afterwards: the
