@@ -387,7 +387,10 @@ expect_msi_installed() {
     fail "expected one MSI product of ours, found: ${products:-none}"
   fi
   [ "${products#* }" = "$version" ] || fail "installed: version ${products#* }, not $version"
-  expect_icon "the MSI product's icon (ProductIcon)" "$(msi_product_icon)"
+  local icon
+  icon="$(msi_product_icon)" ||
+    fail "the MSI product is not registered per machine (HKLM\Software\Classes\Installer)"
+  expect_icon "the MSI product's icon (ProductIcon)" "$icon"
   local folder="$WINEPREFIX/drive_c/Program Files/tq9000"
   diff -r "$BUILD/packaging/windows/msi-stage" "$folder" >&2 ||
     fail "the MSI did not install the files it was built from"
@@ -395,13 +398,14 @@ expect_msi_installed() {
   expect_version "$folder/bin/tq9000ctl.exe"
 }
 
-# Per machine: under HKLM\Software\Classes\Installer\Products (HKCU\...\Installer for one user).
+# The icon of our product as registered per machine, under HKLM\Software\Classes\Installer
+# (for one user it would be HKCU\Software\Microsoft\Installer); fails if there is none.
 msi_product_icon() {
   "$WINE" reg query 'HKLM\Software\Classes\Installer\Products' /s | tr -d '\r' | awk '
     /^HKEY/ { if (ours) exit; icon = "" }
     $1 == "ProductIcon" { icon = $0; sub(/.*REG_SZ +/, "", icon) }
     $1 == "ProductName" && $0 ~ /REG_SZ +tq9000 configuration utility$/ { ours = 1 }
-    END { if (ours) print icon }'
+    END { if (!ours) exit 1; print icon }'
 }
 
 # A per-machine package's shortcut belongs in the common Start menu (ProgramData); Wine's
