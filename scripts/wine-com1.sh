@@ -15,7 +15,10 @@
 # (about 0.4 s even with a server up) would need a server start each time.
 
 export WINEPREFIX="${TQ_WINEPREFIX:-$HOME/.cache/tq9000/wine}"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Without Wine's menu builder: it would copy each Start-menu shortcut an installer makes into the
+# Linux desktop's menus (~/.local/share/applications/wine, and icons), where no uninstall removes
+# it.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 TQ9000_WINE=/usr/lib/wine/wine64
 # Sourced before Wine may be installed: Debian's package puts the loader at the first path.
 [ -x "$TQ9000_WINE" ] || TQ9000_WINE="$(command -v wine64 || echo "$TQ9000_WINE")"
