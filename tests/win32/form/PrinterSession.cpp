@@ -76,14 +76,15 @@ std::string PrinterSessionsUnavailable() {
     return {};
 }
 
-PrinterSession::PrinterSession(const std::vector<std::string>& simulatorOptions)
+PrinterSession::PrinterSession(const std::vector<std::string>& simulatorOptions, Line line)
     : unixDir_(UniqueDir()) {
     if (!PrinterSessionsUnavailable().empty() ||
         !CreateDirectoryA(WindowsPath(unixDir_).c_str(), nullptr)) {
         return;
     }
+    const std::string link = line == Line::Com1 ? Com1Link() : unixDir_ + "/line";
     std::string command =
-        std::string(TQ_PRINTER_SESSION) + " " + TQ_HOST_SIM + " " + unixDir_ + " " + Com1Link();
+        std::string(TQ_PRINTER_SESSION) + " " + TQ_HOST_SIM + " " + unixDir_ + " " + link;
     for (const std::string& option : simulatorOptions) {
         command += " " + option;
     }
@@ -101,7 +102,7 @@ PrinterSession::PrinterSession(const std::vector<std::string>& simulatorOptions)
 
 PrinterSession::~PrinterSession() {
     End();
-    for (const char* name : {"ready", "done", "state", "printed", "log", "ended"}) {
+    for (const char* name : {"ready", "done", "state", "printed", "log", "ended", "line"}) {
         DeleteFileA(Path(name).c_str());
     }
     RemoveDirectoryA(WindowsPath(unixDir_).c_str());
