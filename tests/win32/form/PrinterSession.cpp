@@ -57,10 +57,13 @@ std::string Com1Link() {
     return value;
 }
 
+// Wine hands out the same few process ids run after run: the start time tells runs apart, so that
+// what a run that died left behind is never taken for a session of this one.
 std::string UniqueDir() {
+    static const std::string run =
+        std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64());
     static int sessions = 0;
-    return "/tmp/tq9000-winform-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(++sessions);
+    return "/tmp/tq9000-winform-" + run + "-" + std::to_string(++sessions);
 }
 
 }  // namespace
@@ -102,7 +105,7 @@ PrinterSession::PrinterSession(const std::vector<std::string>& simulatorOptions,
 
 PrinterSession::~PrinterSession() {
     End();
-    for (const char* name : {"ready", "done", "state", "printed", "log", "ended", "line"}) {
+    for (const char* name : {"ready", "done", "state", "printed", "log", "ended"}) {
         DeleteFileA(Path(name).c_str());
     }
     RemoveDirectoryA(WindowsPath(unixDir_).c_str());

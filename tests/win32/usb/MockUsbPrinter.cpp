@@ -1,142 +1,52 @@
 #include "tests/win32/usb/MockUsbPrinter.h"
 
-#include <winternl.h>
-
-#include <algorithm>
-#include <cctype>
+#include <chrono>
 #include <cstring>
-#include <thread>
 #include <utility>
 
-#include "tests/win32/usb/PipeRelay.h"
+#include "tests/win32/usb/CtlProcess.h"
+#include "tests/win32/usb/UsbPrinterHost.h"
 
 namespace tq::test {
 
 namespace {
 
-// The device-interface class of USB printers, and the setup class of the devices that carry one
-// (USB devices), as the registry spells them.
-const std::string kUsbPrintClass = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
-const std::string kUsbSetupClass = "{36fc9e60-c465-11cf-8056-444553540000}";
-const std::string kDeviceClasses = "SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\";
-const std::string kUsbDevices = "SYSTEM\\CurrentControlSet\\Enum\\USB\\";
-constexpr ACCESS_MASK kSymbolicLinkAllAccess = 0xF0001;
+constexpr auto kPatience = std::chrono::seconds(15);
+constexpr DWORD kPatienceMs = 15000;
 
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+std::string ToolCommandLine(const std::string& tool, const UsbPrinterIdentity& id,
+                            const std::string& line) {
+    return "\"" + tool + "\" --vendor " + id.vendorId + " --product " + id.productId +
+           " --serial " + id.serial + " --location " + id.location + " \"" + line + "\"";
+}
+
+// The first line the process writes, without its line end; "" if it ends or says nothing in time.
+std::string FirstLine(HANDLE output, HANDLE process) {
+    std::string text;
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (text.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        DWORD waiting = 0;
+        if (!PeekNamedPipe(output, nullptr, 0, nullptr, &waiting, nullptr)) {
+            break;
+        }
+        if (waiting == 0) {
+            if (WaitForSingleObject(process, 10) == WAIT_OBJECT_0) {
+                break;
+            }
+            continue;
+        }
+        char buffer[512];
+        DWORD got = 0;
+        if (!ReadFile(output, buffer, sizeof buffer, &got, nullptr)) {
+            break;
+        }
+        text.append(buffer, got);
+    }
+    text = text.substr(0, text.find('\n'));
+    if (!text.empty() && text.back() == '\r') {
+        text.pop_back();
+    }
     return text;
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// "VID_1234&PID_5678": the device's hardware name, by which the system files it under Enum\USB.
-std::string HardwareName(const UsbPrinterIdentity& id) {
-    return "VID_" + Upper(id.vendorId) + "&PID_" + Upper(id.productId);
-}
-
-// "USB#VID_1234&PID_5678#SN001#{28d78fad-...}": the interface's name, without its "\\?\".
-std::string InterfaceName(const UsbPrinterIdentity& id) {
-    return "USB#" + HardwareName(id) + "#" + Upper(id.serial) + "#" + kUsbPrintClass;
-}
-
-std::string InterfaceKey(const UsbPrinterIdentity& id) {
-    return kDeviceClasses + kUsbPrintClass + "\\##?#" + InterfaceName(id);
-}
-
-std::string InstanceKey(const UsbPrinterIdentity& id) {
-    return kUsbDevices + HardwareName(id) + "\\" + Upper(id.serial);
-}
-
-class Key {
-public:
-    // Opens `path` under HKLM, creating what is missing: volatile keys live only as long as the
-    // registry's server, and every key below a volatile one must be volatile too.
-    Key(const std::string& path, bool volatileKey) {
-        const DWORD options = volatileKey ? REG_OPTION_VOLATILE : REG_OPTION_NON_VOLATILE;
-        ok_ = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, options, KEY_ALL_ACCESS,
-                              nullptr, &key_, nullptr) == ERROR_SUCCESS;
-    }
-    ~Key() {
-        if (ok_)
-            RegCloseKey(key_);
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-
-    bool Text(const char* name, const std::string& value) {
-        return ok_ &&
-               RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                              static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
-    }
-    bool Number(const char* name, DWORD value) {
-        return ok_ &&
-               RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                              sizeof value) == ERROR_SUCCESS;
-    }
-
-private:
-    HKEY key_ = nullptr;
-    bool ok_ = false;
-};
-
-// An interface counts as present while both its own Control key and its reference's say Linked.
-bool SetLinked(const UsbPrinterIdentity& id, bool linked) {
-    const std::string key = InterfaceKey(id);
-    return Key(key + "\\Control", true).Number("Linked", linked ? 1 : 0) &&
-           Key(key + "\\#\\Control", true).Number("Linked", linked ? 1 : 0);
-}
-
-// The keys that the system writes when a printer is plugged in and its driver enables the
-// interface; discovery reads the interface's path, and the device's driver and location.
-bool WriteKeys(const UsbPrinterIdentity& id) {
-    const std::string instanceId = "USB\\" + HardwareName(id) + "\\" + Upper(id.serial);
-    Key(kDeviceClasses + kUsbPrintClass, false);
-    Key(kUsbDevices + HardwareName(id), false);
-    Key device(InstanceKey(id), true);
-    const bool deviceOk = device.Text("ClassGUID", kUsbSetupClass) &&
-                          device.Text("Driver", kUsbSetupClass + "\\0001") &&
-                          device.Text("LocationInformation", id.location) &&
-                          device.Text("DeviceDesc", "USB Printing Support") &&
-                          device.Text("Service", "usbprint");
-    Key interfaceKey(InterfaceKey(id), true);
-    Key reference(InterfaceKey(id) + "\\#", true);
-    return deviceOk && interfaceKey.Text("DeviceInstance", instanceId) &&
-           reference.Text("SymbolicLink", "\\\\?\\" + InterfaceName(id)) && SetLinked(id, true);
-}
-
-// Makes \??\NAME, the object that CreateFileA("\\?\NAME") opens, a symbolic link to the pipe. The
-// link is temporary: it lasts while the handle returned is open. (Wine 8's DefineDosDeviceA with
-// a raw target crashes on such a name.)
-HANDLE MakeAlias(const std::string& name, const std::string& pipe, std::string& error) {
-    using CreateLink = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES*, UNICODE_STRING*);
-    const auto create = reinterpret_cast<CreateLink>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtCreateSymbolicLinkObject")));
-    if (create == nullptr) {
-        error = "ntdll has no NtCreateSymbolicLinkObject";
-        return nullptr;
-    }
-    std::wstring linkName = L"\\??\\";
-    std::wstring target = L"\\Device\\NamedPipe\\";
-    linkName.append(name.begin(), name.end());
-    target.append(pipe.begin(), pipe.end());
-    UNICODE_STRING linkText{static_cast<USHORT>(linkName.size() * 2),
-                            static_cast<USHORT>(linkName.size() * 2), linkName.data()};
-    UNICODE_STRING targetText{static_cast<USHORT>(target.size() * 2),
-                              static_cast<USHORT>(target.size() * 2), target.data()};
-    OBJECT_ATTRIBUTES attributes{};
-    attributes.Length = sizeof attributes;
-    attributes.ObjectName = &linkText;
-    attributes.Attributes = OBJ_CASE_INSENSITIVE;
-    HANDLE link = nullptr;
-    const LONG status = create(&link, kSymbolicLinkAllAccess, &attributes, &targetText);
-    if (status != 0) {
-        error = "cannot make the alias \\??\\" + name + " (status " + std::to_string(status) + ")";
-        return nullptr;
-    }
-    return link;
 }
 
 }  // namespace
@@ -149,73 +59,70 @@ MockUsbPrinter::~MockUsbPrinter() {
     RemoveKeys(identity_);
 }
 
-std::string MockUsbPrinter::DevicePath() const {
-    return "\\\\?\\" + Lower(InterfaceName(identity_));
-}
-
-std::string MockUsbPrinter::NoticeName() const {
-    return "\\\\?\\" + Upper(InterfaceName(identity_));
-}
-
 bool MockUsbPrinter::Plug() {
     if (Plugged()) {
         return true;
     }
-    const std::string pipe = "tq9000-usb-" + std::to_string(GetCurrentProcessId()) + "-" +
-                             Lower(HardwareName(identity_) + "-" + identity_.serial);
-    auto relay = std::make_unique<PipeRelay>(pipe, line_, [this] { Disconnect(); });
-    if (!relay->Start()) {
-        error_ = relay->Error();
+    Unplug();  // a process that ended on a hang-up
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    HANDLE childInput = nullptr;
+    HANDLE output = nullptr;
+    HANDLE childOutput = nullptr;
+    if (!CreatePipe(&childInput, &input_, &inherited, 0) ||
+        !SetHandleInformation(input_, HANDLE_FLAG_INHERIT, 0) ||
+        !CreatePipe(&output, &childOutput, &inherited, 0) ||
+        !SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0)) {
+        error_ = "cannot make the pipes of tq9000-usb-printer";
         return false;
     }
-    HANDLE alias = MakeAlias(Lower(InterfaceName(identity_)), pipe, error_);
-    if (alias == nullptr) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = childInput;
+    startup.hStdOutput = childOutput;
+    startup.hStdError = childOutput;
+    const std::string tool = WindowsPath(TQ_USB_PRINTER_EXE);
+    std::string command = ToolCommandLine(tool, identity_, line_);
+    PROCESS_INFORMATION process{};
+    const bool started = CreateProcessA(tool.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
+                                        nullptr, nullptr, &startup, &process);
+    CloseHandle(childInput);
+    CloseHandle(childOutput);
+    if (started) {
+        CloseHandle(process.hThread);
+        process_ = process.hProcess;
+    }
+    const std::string said = started ? FirstLine(output, process_) : "";
+    CloseHandle(output);
+    if (said != DevicePath()) {
+        error_ = started ? "tq9000-usb-printer said \"" + said + "\"" : "cannot start " + tool;
+        Unplug();
         return false;
     }
-    std::lock_guard<std::mutex> lock(mutex_);
-    relay_ = std::move(relay);
-    alias_ = alias;
-    linked_ = WriteKeys(identity_);
-    if (!linked_) {
-        error_ = "cannot write the interface's registry keys";
-    }
-    return linked_;
+    return true;
 }
 
 void MockUsbPrinter::Unplug() {
-    std::unique_ptr<PipeRelay> relay;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        relay = std::move(relay_);
+    if (input_ != nullptr) {
+        CloseHandle(input_);
+        input_ = nullptr;
     }
-    if (relay != nullptr) {
-        relay->Stop();  // every handle's pipe broken; a hang-up meanwhile disconnects by itself
-    }
-    Disconnect();
-}
-
-void MockUsbPrinter::Disconnect() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (alias_ != nullptr) {
-        CloseHandle(alias_);
-        alias_ = nullptr;
-    }
-    if (linked_) {
-        SetLinked(identity_, false);
-        linked_ = false;
+    if (process_ != nullptr) {
+        if (WaitForSingleObject(process_, kPatienceMs) != WAIT_OBJECT_0) {
+            TerminateProcess(process_, 1);
+            WaitForSingleObject(process_, INFINITE);
+        }
+        CloseHandle(process_);
+        process_ = nullptr;
     }
 }
 
 bool MockUsbPrinter::Plugged() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return linked_;
+    return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
 }
 
 void MockUsbPrinter::RemoveKeys(const UsbPrinterIdentity& identity) {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, InterfaceKey(identity).c_str());
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, InterfaceKey(identity).c_str());
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, InstanceKey(identity).c_str());
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, InstanceKey(identity).c_str());
+    UsbPrinterHost::RemoveKeys(identity);
 }
 
 DeviceNotice::DeviceNotice(HWND window, WPARAM event, const std::string& interfaceName)

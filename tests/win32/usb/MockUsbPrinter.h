@@ -1,35 +1,24 @@
 // Test support: a USB printer for the Windows programs under Wine, backed by the Linux tq9000-sim.
-// Wine's SetupAPI lists a device interface that exists only in the prefix's registry, and its
-// CreateFileA opens a device path that is an alias of a named pipe: plugged, this object is both.
-// It registers an interface of the USB printer class as the system does for a plugged printer
-// (the interface under DeviceClasses, linked; its device instance under Enum\USB, with the driver
-// and location that discovery reads), makes the interface's path an alias of a pipe, and relays
-// that pipe to the simulator's terminal (PipeRelay). Unplugged, by the test or because the
-// simulator hung up its line, it breaks the line of every handle still open, removes the alias
-// and marks the interface not linked, as the system leaves a printer that has gone.
+// Plugged, it is a tq9000-usb-printer process (UsbPrinterHost.h): the interface of the USB printer
+// class registered in the prefix, its path an alias of a pipe relayed to the simulator's terminal.
+// Unplugged, the process has unplugged it and ended: the interface is no longer linked and every
+// handle still open on it reads as the handle of a printer that went. The simulator hanging up
+// its line unplugs it too. A process of its own per printer: Wine serves one serial line per
+// process reliably (PipeRelay.h), and a test that dies takes its printers with it, since each
+// process ends when its input does.
 //
-// The system tells windows of the change; under Wine nobody does, so a test that wants the form
-// to know sends it the notice itself (SendDeviceNotice). Registry keys made here are volatile:
-// a test that dies leaves them only until the prefix's server stops.
+// The system tells windows that a printer came or went; under Wine nobody does, so a test that
+// wants the form to know sends the notice itself (DeviceNotice).
 #pragma once
 
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 
 #include "app/win32/Win32Api.h"
+#include "tests/win32/usb/UsbPrinterIdentity.h"
 
 namespace tq::test {
-
-class PipeRelay;
-
-struct UsbPrinterIdentity {
-    std::string vendorId = "1234";  // four hexadecimal digits, as in VID_1234
-    std::string productId = "5678";
-    std::string serial = "SN001";
-    std::string location = "Port_#0001.Hub_#0001";
-};
 
 class MockUsbPrinter {
 public:
@@ -40,31 +29,27 @@ public:
     MockUsbPrinter(const MockUsbPrinter&) = delete;
     MockUsbPrinter& operator=(const MockUsbPrinter&) = delete;
 
-    // False, with why in Error(), when the printer could not be plugged in.
+    // Returns once the printer is there to be found; false, with why in Error(), if it is not.
     bool Plug();
+    // Returns once the printer is gone.
     void Unplug();
+    // True until it is unplugged, by the test or by a hang-up of its line (which ends the
+    // process within about 50 ms).
     bool Plugged() const;
     const std::string& Error() const { return error_; }
 
-    // The interface's path as SetupAPI reports it: \\?\usb#vid_1234&pid_5678#sn001#{28d78fad-...}
-    std::string DevicePath() const;
-    // As the system names it in a notice: \\?\USB#VID_1234&PID_5678#SN001#{28D78FAD-...}
-    std::string NoticeName() const;
+    std::string DevicePath() const { return tq::test::DevicePath(identity_); }
+    std::string NoticeName() const { return tq::test::NoticeName(identity_); }
 
-    // Removes the keys of this identity that a run which died may have left.
+    // Removes every key of that identity, also those a run that died may have left.
     static void RemoveKeys(const UsbPrinterIdentity& identity);
 
 private:
-    void
-    Disconnect();  // the alias, the relay and the interface's link, in the order a printer goes
-
     UsbPrinterIdentity identity_;
     std::string line_;
     std::string error_;
-    mutable std::mutex mutex_;
-    HANDLE alias_ = nullptr;
-    bool linked_ = false;
-    std::unique_ptr<PipeRelay> relay_;
+    HANDLE process_ = nullptr;
+    HANDLE input_ = nullptr;  // the process's standard input: closing it unplugs the printer
 };
 
 // What the system sends a window registered for the USB printer class when a printer arrives

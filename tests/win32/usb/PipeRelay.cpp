@@ -147,8 +147,11 @@ struct PipeRelay::Loop {
         if (!lineRead.Succeeded(line, count)) {
             return false;
         }
-        if (count > 0 && !clients.empty()) {
-            WriteAll(clients.back()->pipe, lineRead.bytes, count);
+        // Two opens may be seen at once, in either order; a client that has closed its end
+        // already refuses the bytes, and the next newest takes them.
+        while (count > 0 && !clients.empty() &&
+               !WriteAll(clients.back()->pipe, lineRead.bytes, count)) {
+            clients.pop_back();
         }
         if (count == 0) {
             Sleep(1);  // Windows completes a read of an idle line at once; Wine leaves it pending
@@ -168,7 +171,7 @@ struct PipeRelay::Loop {
         Listen();
     }
 
-    // Only the newest client talks to the printer; a client that has closed its end is let go.
+    // What a client sends goes to the printer; a client that has closed its end is let go.
     void OnClientBytes(std::size_t index) {
         Instance& client = *clients[index];
         DWORD count = 0;
@@ -176,7 +179,7 @@ struct PipeRelay::Loop {
             clients.erase(clients.begin() + static_cast<std::ptrdiff_t>(index));
             return;
         }
-        if (index + 1 == clients.size() && count > 0) {
+        if (count > 0) {
             WriteAll(line, client.request.bytes, count);
         }
         IssueRead(client.pipe, client.request);
@@ -211,13 +214,13 @@ bool PipeRelay::Start() {
             return false;
         }
     }
-    Loop::IssueRead(loop_->line, loop_->lineRead);
     stop_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     thread_ = std::thread([this] { Run(); });
     return true;
 }
 
 void PipeRelay::Run() {
+    Loop::IssueRead(loop_->line, loop_->lineRead);
     bool hungUp = false;
     for (;;) {
         const std::vector<HANDLE> events = loop_->Events(stop_);
@@ -241,10 +244,11 @@ void PipeRelay::Run() {
             loop_->OnClientBytes(index - loop_->listening.size());
         }
     }
-    loop_.reset();  // every pipe broken, the line closed
+    // A printer that went is no longer listed by the time a program learns it from a broken pipe.
     if (hungUp && onHangUp_) {
         onHangUp_();
     }
+    loop_.reset();  // every pipe broken, the line closed
 }
 
 void PipeRelay::Stop() {

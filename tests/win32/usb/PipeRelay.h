@@ -1,10 +1,13 @@
 // Test support: the device behind a mock USB printer's path under Wine. A named pipe that always
 // has an instance listening, so that a program may close the device and open it again at once as
-// it may with a real printer; bytes relayed between the newest handle opened on it and a serial
-// line (the Linux tq9000-sim's terminal). A read on the pipe completes with the bytes that have
-// arrived, as on a USB printer; an older handle is no longer heard. Stopping the relay, or the line
-// hanging up, breaks the pipe of every handle still open: their next read fails as the read of an
-// unplugged printer does.
+// it may with a real printer; bytes relayed between the handles opened on it and a serial line
+// (the Linux tq9000-sim's terminal). The printer's bytes go to the newest handle that is still
+// open. A read on the pipe completes with the bytes that have arrived, as on a USB printer.
+// Stopping the relay, or the line hanging up, breaks the pipe of every handle still open: their
+// next read fails as the read of an unplugged printer does.
+//
+// One relay per process: under Wine 8, an overlapped read of one serial line in a process that
+// has another open was seen to complete only when the other line was used.
 #pragma once
 
 #include <atomic>
@@ -20,7 +23,8 @@ namespace tq::test {
 class PipeRelay {
 public:
     // `pipe`: the pipe's name, as in \\.\pipe\NAME. `line`: the serial line, as Windows names it.
-    // `onHangUp` runs on the relay's own thread once the line has hung up and every pipe is broken.
+    // `onHangUp` runs on the relay's own thread once the line has hung up, just before every pipe
+    // is broken.
     PipeRelay(std::string pipe, std::string line, std::function<void()> onHangUp);
     ~PipeRelay();
     PipeRelay(const PipeRelay&) = delete;

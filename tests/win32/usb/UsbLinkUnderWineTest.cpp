@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "framework/MessageBoxes.h"
@@ -55,12 +56,12 @@ protected:
         ASSERT_EQ(ActiveLink(), UsbHandle());
     }
 
-    // One reply read with the feature queries' 10 ms deadline.
-    TransferStatus Read(DWORD expected) {
+    // One reply read, by default with the feature queries' 10 ms deadline.
+    TransferStatus Read(DWORD expected, DWORD timeout = 10) {
         BYTE destination[256] = {};
         std::int32_t received = 0;
         const TransferStatus status =
-            TimedRead(destination, sizeof destination, expected, &received, ETX, 10);
+            TimedRead(destination, sizeof destination, expected, &received, ETX, timeout);
         reply.assign(destination, destination + received);
         return status;
     }
@@ -91,24 +92,33 @@ struct PendingRead {
     bool issued = false;
 };
 
+// The read waits for a printer that is asked only 50 ms into it (by another thread, on a request
+// of its own), and completes with the reply well before its deadline.
 TEST_F(WinUsbLink, APendingReadCompletesWhenThePrinterAnswers) {
-    OpenTo({"--set", "88=0x5A"});
-    PendingRead read;
-    ASSERT_TRUE(read.issued);
-    DWORD count = 0;
-    EXPECT_FALSE(os::GetOverlappedResult(UsbHandle(), &read.record, &count, FALSE));
-    EXPECT_EQ(os::GetLastError(), ERROR_IO_INCOMPLETE);
-    EXPECT_EQ(os::WaitForSingleObject(read.record.hEvent, 50), WAIT_TIMEOUT);
-
-    ASSERT_EQ(TimedWrite(kQuery88.data(), 3, 100), 0);
-    EXPECT_EQ(os::WaitForSingleObject(read.record.hEvent, 5000), WAIT_OBJECT_0);
-    ASSERT_TRUE(os::GetOverlappedResult(UsbHandle(), &read.record, &count, FALSE));
-    EXPECT_EQ(Bytes(read.chunk, read.chunk + count), Bytes{0x5A});
+    ASSERT_NO_FATAL_FAILURE(OpenTo({"--set", "88=0x5A"}));
+    std::thread asker([] {
+        Sleep(50);
+        OVERLAPPED record{};
+        record.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        DWORD written = 0;
+        if (WriteFile(UsbHandle(), kQuery88.data(), 3, nullptr, &record) ||
+            GetLastError() == ERROR_IO_PENDING) {
+            GetOverlappedResult(UsbHandle(), &record, &written, TRUE);
+        }
+        CloseHandle(record.hEvent);
+    });
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(Read(1, 5000), 0);
+    const DWORD elapsed = GetTickCount() - start;
+    asker.join();
+    EXPECT_EQ(reply, Bytes{0x5A});
+    EXPECT_GE(elapsed, 40u);
+    EXPECT_LT(elapsed, 4000u);
     EXPECT_EQ(Texts(), std::vector<std::string>{});
 }
 
 TEST_F(WinUsbLink, AReadGivenUpAtItsDeadlineTakesNothingLater) {
-    OpenTo({"--set", "88=0x5A"});
+    ASSERT_NO_FATAL_FAILURE(OpenTo({"--set", "88=0x5A"}));
     EXPECT_EQ(Read(1), -9);
     EXPECT_EQ(Texts(), std::vector<std::string>{"read timed out -9"});
 
@@ -120,7 +130,7 @@ TEST_F(WinUsbLink, AReadGivenUpAtItsDeadlineTakesNothingLater) {
 
 // A reply that nobody read (to 88) is dropped before the next query (76) is sent.
 TEST_F(WinUsbLink, InputNobodyReadIsDroppedBeforeTheNextQuery) {
-    OpenTo({"--set", "88=0x5A", "--set", "76=12"});
+    ASSERT_NO_FATAL_FAILURE(OpenTo({"--set", "88=0x5A", "--set", "76=12"}));
     EXPECT_FALSE(::PurgeComm(UsbHandle(), PURGE_RXABORT | PURGE_RXCLEAR));
     ASSERT_EQ(TimedWrite(kQuery88.data(), 3, 100), 0);
     PauseForReply(200);
@@ -135,7 +145,7 @@ TEST_F(WinUsbLink, InputNobodyReadIsDroppedBeforeTheNextQuery) {
 }
 
 TEST_F(WinUsbLink, AnUnplugEndsAPendingReadAsAPrinterThatHasGone) {
-    OpenTo({});
+    ASSERT_NO_FATAL_FAILURE(OpenTo({}));
     PendingRead read;
     ASSERT_TRUE(read.issued);
     usb->Unplug();

@@ -1,18 +1,20 @@
-// tq9000-usb-printer: plugs a mock USB printer into the Wine prefix it runs in (MockUsbPrinter.h)
-// for as long as it runs, backed by a serial line: the terminal of a Linux tq9000-sim. For the
-// bench and for trying the Windows programs over USB by hand (tests/wine/README.md).
+// tq9000-usb-printer: plugs a mock USB printer into the Wine prefix it runs in (UsbPrinterHost.h)
+// for as long as it runs, backed by a serial line: the terminal of a Linux tq9000-sim. The tests
+// run one per printer (MockUsbPrinter.h); so do the bench and whoever tries the Windows programs
+// over USB by hand (tests/wine/README.md).
 //   wine64 tq9000-usb-printer.exe [--serial S] [--vendor HEX] [--product HEX] [--location L] LINE
 // LINE as Windows names it, e.g. Z:\tmp\line (a link to the simulator's terminal). Once plugged it
 // prints the interface's path and a line break; it unplugs and exits when its standard input ends
-// or the simulator hangs up the line. Exit status 0, or 1 when it could not plug the printer, 2 on
-// a usage error.
+// (also when whoever started it dies) or the simulator hangs up the line. The interface's keys
+// stay, not linked, as the system keeps those of a printer that went. Exit status 0, or 1 when it
+// could not plug the printer, 2 on a usage error.
 #include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <thread>
 
-#include "tests/win32/usb/MockUsbPrinter.h"
+#include "tests/win32/usb/UsbPrinterHost.h"
 
 namespace {
 
@@ -48,13 +50,13 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    tq::test::MockUsbPrinter::RemoveKeys(identity);
-    tq::test::MockUsbPrinter printer(identity, line);
+    tq::test::UsbPrinterHost::RemoveKeys(identity);
+    tq::test::UsbPrinterHost printer(identity, line);
     if (!printer.Plug()) {
         std::fprintf(stderr, "tq9000-usb-printer: %s\n", printer.Error().c_str());
         return 1;
     }
-    std::printf("%s\n", printer.DevicePath().c_str());
+    std::printf("%s\n", tq::test::DevicePath(identity).c_str());
     std::fflush(stdout);
     // Standard input is read on a thread of its own, so that a hang-up of the line ends the
     // program too.
