@@ -12,7 +12,7 @@ namespace tq::test {
 namespace {
 
 constexpr auto kPatience = std::chrono::seconds(15);
-constexpr DWORD kPatienceMs = 15000;
+constexpr DWORD kPatienceMs = std::chrono::milliseconds(kPatience).count();
 
 std::string ToolCommandLine(const std::string& tool, const UsbPrinterIdentity& id,
                             const std::string& line) {

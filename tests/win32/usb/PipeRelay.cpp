@@ -34,9 +34,9 @@ struct Request {
         pending = true;
     }
     // `issued`: what the call that issued the request returned.
-    void Issued(BOOL issued, DWORD ignoredError = ERROR_IO_PENDING) {
+    void Issued(BOOL issued) {
         const DWORD error = issued ? ERROR_SUCCESS : GetLastError();
-        if (!issued && error != ERROR_IO_PENDING && error != ignoredError) {
+        if (!issued && error != ERROR_IO_PENDING) {
             failedAtOnce = error;
             pending = false;
             SetEvent(record.hEvent);

@@ -68,6 +68,7 @@ bool SetLinked(const UsbPrinterIdentity& id, bool linked) {
 // The keys that the system writes when a printer is plugged in and its driver enables the
 // interface; discovery reads the interface's path, and the device's driver and location.
 bool WriteKeys(const UsbPrinterIdentity& id) {
+    // The parents stay, as on a system where such a printer was ever plugged in.
     Key(kDeviceClasses + kUsbPrintClass, false);
     Key(kUsbDevices + HardwareName(id), false);
     Key device(InstanceKey(id), true);
