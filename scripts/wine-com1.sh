@@ -15,7 +15,10 @@
 # (about 0.4 s even with a server up) would need a server start each time.
 
 export WINEPREFIX="${TQ_WINEPREFIX:-$HOME/.cache/tq9000/wine}"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# winemenubuilder (menu entries for the desktop, which tests do not need) is started with the
+# session's first program and may open Wine's desktop with that program's environment: without a
+# display, a desktop on which no later program's windows show, so that every form test failed.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 TQ9000_WINE=/usr/lib/wine/wine64
 # Sourced before Wine may be installed: Debian's package puts the loader at the first path.
 [ -x "$TQ9000_WINE" ] || TQ9000_WINE="$(command -v wine64 || echo "$TQ9000_WINE")"
