@@ -65,6 +65,21 @@ def point_com1_at(path):
     os.replace(temporary, link)
 
 
+def wineserver_of(pid):
+    """The wineserver itself: scripts/wine-com1.sh names the shell that runs it."""
+    if pid is None:
+        return None
+    with open(f"/proc/{pid}/comm") as comm:
+        if comm.read().startswith("wineserver"):
+            return pid
+    with open(f"/proc/{pid}/task/{pid}/children") as children:
+        for child in children.read().split():
+            with open(f"/proc/{child}/comm") as comm:
+                if comm.read().startswith("wineserver"):
+                    return int(child)
+    return None
+
+
 def server_ticks(pid):
     if pid is None:
         return 0
@@ -112,7 +127,7 @@ def main():
         tool = args[at + 1]
         del args[at:at + 2]
     sim, exe, runs = args[0], args[1], int(args[2])
-    server = int(args[3]) if len(args) > 3 and args[3] else None
+    server = wineserver_of(int(args[3]) if len(args) > 3 and args[3] else None)
     wine = os.environ["TQ9000_WINE"]
     simulator, path = start_simulator(sim)
     folder = tempfile.mkdtemp(prefix="wine_read_all_")
