@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """Times `tq9000ctl.exe read-all` under Wine against tq9000-sim; bench/wine_read_all.sh runs it.
 
-  wine_read_all.py SIM EXE RUNS [SERVER_PID]
+  wine_read_all.py SIM EXE RUNS [SERVER_PID] [--usb TOOL]
 
-Starts one simulator (it serves its terminal until stopped), points the Wine prefix's COM1 link
-(TQ9000_WINE_COM1, scripts/wine-com1.sh) at it, and runs the Windows program RUNS
-times each way, alternating so that both see the same machine:
+Starts one simulator (it serves its terminal until stopped) and points the Wine prefix's COM1 link
+(TQ9000_WINE_COM1, scripts/wine-com1.sh) at it; with --usb, puts a mock USB printer in front of it
+instead (TOOL: tq9000-usb-printer.exe, tests/wine/README.md), which the program then finds and
+uses. It runs the Windows program RUNS times each way, alternating so that both see the same
+machine:
   - `read-all`: the whole process's wall time, and its processor time (user + system, from
     wait4, so Wine's own start-up in the process is counted; the program is that one process);
   - `--trace=FILE read-all`: Read All itself, from the action's start to its last reply, as the
@@ -21,6 +23,7 @@ asserted: it reports medians (min - max) and the targets.
 
 import os
 import re
+import shutil
 import statistics
 import subprocess
 import sys
@@ -41,6 +44,18 @@ def start_simulator(sim):
     return process, path
 
 
+def plug_usb_printer(wine, tool, path, folder):
+    """A mock USB printer in front of the terminal at `path`, until its input is closed."""
+    line = os.path.join(folder, "line")
+    os.symlink(path, line)
+    printer = subprocess.Popen([wine, tool, "Z:" + line.replace("/", "\\")],
+                               stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    device = printer.stdout.readline().strip()
+    if not device.startswith("\\\\?\\"):
+        sys.exit(f"wine_read_all: {tool} plugged no printer: {device!r}")
+    return printer
+
+
 def point_com1_at(path):
     link = os.environ["TQ9000_WINE_COM1"]
     temporary = link + ".new"
@@ -48,6 +63,21 @@ def point_com1_at(path):
         os.unlink(temporary)
     os.symlink(path, temporary)
     os.replace(temporary, link)
+
+
+def wineserver_of(pid):
+    """The wineserver itself: scripts/wine-com1.sh names the shell that runs it."""
+    if pid is None:
+        return None
+    with open(f"/proc/{pid}/comm") as comm:
+        if comm.read().startswith("wineserver"):
+            return pid
+    with open(f"/proc/{pid}/task/{pid}/children") as children:
+        for child in children.read().split():
+            with open(f"/proc/{child}/comm") as comm:
+                if comm.read().startswith("wineserver"):
+                    return int(child)
+    return None
 
 
 def server_ticks(pid):
@@ -68,14 +98,20 @@ def run_once(argv):
     return wall, (usage.ru_utime + usage.ru_stime) * 1000, child.returncode
 
 
-def read_all_from_trace(path):
-    """The time of the last reply in a trace, in ms from the action's start."""
+def read_all_from_trace(path, link):
+    """The time of the last reply in a trace, in ms from the action's start; the run must have
+    used the link named `link` ("USB" or "COM1:")."""
     last = None
+    used = None
     with open(path, encoding="utf-8", errors="replace") as trace:
         for line in trace:
+            if line.startswith("# link "):
+                used = line.split()[2]
             match = re.match(r"\s*([0-9.]+) ms  recv ", line)
             if match:
                 last = float(match.group(1))
+    if used != link:
+        sys.exit(f"wine_read_all: Read All went over {used}, not {link}")
     return last
 
 
@@ -84,11 +120,21 @@ def summary(values):
 
 
 def main():
-    sim, exe, runs = sys.argv[1], sys.argv[2], int(sys.argv[3])
-    server = int(sys.argv[4]) if len(sys.argv) > 4 and sys.argv[4] else None
+    args = sys.argv[1:]
+    tool = None
+    if "--usb" in args:
+        at = args.index("--usb")
+        tool = args[at + 1]
+        del args[at:at + 2]
+    sim, exe, runs = args[0], args[1], int(args[2])
+    server = wineserver_of(int(args[3]) if len(args) > 3 and args[3] else None)
     wine = os.environ["TQ9000_WINE"]
     simulator, path = start_simulator(sim)
-    point_com1_at(path)
+    folder = tempfile.mkdtemp(prefix="wine_read_all_")
+    printer = plug_usb_printer(wine, tool, path, folder) if tool else None
+    if printer is None:
+        point_com1_at(path)
+    link = "USB" if printer else "COM1:"
     trace = tempfile.NamedTemporaryFile(suffix=".trace", delete=False).name
     samples = {"read-all": [], "trace": [], "three": [], "version": []}
     ticks = 0
@@ -102,24 +148,30 @@ def main():
                 sys.exit(f"wine_read_all: read-all ended with status {status}")
             samples["read-all"].append((wall, cpu))
             run_once([wine, exe, f"--trace={trace}", "read-all"])
-            samples["trace"].append(read_all_from_trace(trace))
+            samples["trace"].append(read_all_from_trace(trace, link))
             samples["three"].append(run_once([wine, exe] + ["read-all"] * 3)[1])
             wall, cpu, _ = run_once([wine, exe, "--version"])
             samples["version"].append((wall, cpu))
     finally:
+        if printer is not None:
+            printer.stdin.close()
+            printer.wait()
         simulator.terminate()
         simulator.wait()
         os.unlink(trace)
-    report(runs, samples, ticks if server is not None else None)
+        shutil.rmtree(folder)
+    report(runs, samples, ticks if server is not None else None, link)
 
 
-def report(runs, samples, ticks):
+def report(runs, samples, ticks, link):
     read_wall = [wall for wall, _ in samples["read-all"]]
     read_cpu = [cpu for _, cpu in samples["read-all"]]
     read_all = [ms for ms in samples["trace"] if ms is not None]
     ratio = statistics.median(read_all) / FLOOR_MS
     cpu = statistics.median(read_cpu)
-    print(f"tq9000ctl.exe under Wine against tq9000-sim: {runs} runs, ms, median (min - max)")
+    over = "a mock USB printer" if link == "USB" else "COM1:"
+    print(f"tq9000ctl.exe under Wine against tq9000-sim over {over}, {runs} runs; ms,"
+          " median (min - max)")
     print(f"Read All (trace: action start to last reply) {summary(read_all)}"
           f"  ratio to {FLOOR_MS:.0f} ms floor {ratio:.3f}"
           f"  {'ok' if ratio <= RATIO_TARGET else 'NOT MET'} (<= {RATIO_TARGET})")

@@ -42,6 +42,7 @@ inline constexpr DWORD MAXDWORD = 0xFFFFFFFFu;
 
 // Error codes that the link tests for, and the ones the POSIX platform reports.
 inline constexpr DWORD ERROR_SUCCESS = 0;
+inline constexpr DWORD ERROR_INVALID_FUNCTION = 1;
 inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
 inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
 inline constexpr DWORD ERROR_INVALID_HANDLE = 6;

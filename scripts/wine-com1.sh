@@ -15,9 +15,10 @@
 # (about 0.4 s even with a server up) would need a server start each time.
 
 export WINEPREFIX="${TQ_WINEPREFIX:-$HOME/.cache/tq9000/wine}"
-# Without Wine's menu builder: it would copy each Start-menu shortcut an installer makes into the
+# Without Wine's menu builder. It would copy each Start-menu shortcut an installer makes into the
 # Linux desktop's menus (~/.local/share/applications/wine, and icons), where no uninstall removes
-# it.
+# it; and, started with the session's first program, it may open Wine's desktop with that
+# program's environment: without a display, a desktop on which no later program's windows show.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 TQ9000_WINE=/usr/lib/wine/wine64
 # Sourced before Wine may be installed: Debian's package puts the loader at the first path.

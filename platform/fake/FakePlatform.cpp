@@ -373,6 +373,10 @@ struct FakePlatform::Impl {
             Fail(ERROR_DEVICE_NOT_CONNECTED);
             return nullptr;
         }
+        if (open->device->commCallsRefusedWith != 0) {
+            Fail(open->device->commCallsRefusedWith);
+            return nullptr;
+        }
         if (!open->device->isSerial) {
             Fail(ERROR_NOT_SUPPORTED);
             return nullptr;
@@ -727,6 +731,9 @@ BOOL FakePlatform::PurgeComm(HANDLE file, DWORD flags) {
     FakeDevice& device = *open->device;
     if (device.unplugged) {
         return impl_->Fail(ERROR_DEVICE_NOT_CONNECTED);
+    }
+    if (device.commCallsRefusedWith != 0) {
+        return impl_->Fail(device.commCallsRefusedWith);
     }
     if ((flags & PURGE_RXABORT) != 0) {
         for (Impl::Request& request : impl_->requests) {

@@ -95,6 +95,10 @@ public:
     bool refuseSetCommState = false;
     bool failGetCommTimeouts = false;
     bool failSetCommTimeouts = false;
+    // A USB printer's driver knows none of the serial port's calls. When not 0, every one of
+    // them on this device fails with this error: PurgeComm too, which otherwise drops the input
+    // of a USB device as our platforms do.
+    DWORD commCallsRefusedWith = 0;
     DWORD commMask = 0;           // as SetCommMask last set it
     std::size_t purgedBytes = 0;  // reply bytes that PurgeComm dropped
 

@@ -7,16 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/integration/cli/MessageStacks.h"
 #include "tests/integration/cli/RunProcess.h"
 
 namespace tq::test {
 namespace {
 
 using Args = std::vector<std::string>;
-
-const std::string kNotice = "BRENLOW: Usb offline, assuming COM1:\n";
-const std::string kReadFailure = "tq9000_config_app: read error\ntq9000_config_app: fatal error\n";
-const std::string kTimeout = "tq9000_config_app: read timed out -9\n";
 
 struct Case {
     const char* what;
@@ -32,11 +29,11 @@ TEST(FaultyPrinterTest, WrongRepliesAreReadFailuresWithTheirMessages) {
         {"surplus after a text",
          {"--extra-bytes", "0102", "--text", "0x31=AB"},
          {"get", "49"},
-         kTimeout + kReadFailure},
+         kReadTimeout + kReadFailure},
         {"a reply too late for its read",
          {"--delay-ms", "300"},
          {"get", "88"},
-         kTimeout + kReadFailure},
+         kReadTimeout + kReadFailure},
         {"a second status byte",
          {"--extra-bytes", "03"},
          {"status"},
@@ -45,7 +42,7 @@ TEST(FaultyPrinterTest, WrongRepliesAreReadFailuresWithTheirMessages) {
     for (const Case& c : cases) {
         const ProcessResult r = RunAgainstSim(c.sim, c.ctl);
         EXPECT_EQ(r.status, 1) << c.what;
-        EXPECT_EQ(r.err, kNotice + c.err) << c.what;
+        EXPECT_EQ(r.err, kComNotice + c.err) << c.what;
     }
 }
 
@@ -57,7 +54,7 @@ TEST(FaultyPrinterTest, AReplyTooLateForOneRunNeverAnswersTheNext) {
     const ProcessResult r = RunScriptAgainstSim(
         {"--delay-ms", "350"}, "\"$@\" get 88; echo \"exit $?\"; \"$@\" get 76; echo \"exit $?\"");
     EXPECT_EQ(r.out, "\nexit 1\n\nexit 1\n");  // a get that fails prints the field as it stood
-    const std::string failure = kNotice + kTimeout + kReadFailure;
+    const std::string failure = kComNotice + kReadTimeout + kReadFailure;
     EXPECT_EQ(r.err, failure + failure);
 }
 
@@ -73,7 +70,7 @@ TEST(FaultyPrinterTest, AnUnpluggedPrinterEndsReadAllAfterOneFailure) {
         ++readErrors;
     }
     EXPECT_EQ(readErrors, 1u) << r.err;
-    const std::string last = "tq9000_config_app: read error\n";
+    const std::string& last = kReadAllCutShort;
     EXPECT_TRUE(r.err.size() >= last.size() &&
                 r.err.compare(r.err.size() - last.size(), last.size(), last) == 0)
         << r.err;

@@ -57,10 +57,13 @@ std::string Com1Link() {
     return value;
 }
 
+// Wine hands out the same few process ids run after run: the start time tells runs apart, so that
+// what a run that died left behind is never taken for a session of this one.
 std::string UniqueDir() {
+    static const std::string run =
+        std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64());
     static int sessions = 0;
-    return "/tmp/tq9000-winform-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(++sessions);
+    return "/tmp/tq9000-winform-" + run + "-" + std::to_string(++sessions);
 }
 
 }  // namespace
@@ -76,14 +79,15 @@ std::string PrinterSessionsUnavailable() {
     return {};
 }
 
-PrinterSession::PrinterSession(const std::vector<std::string>& simulatorOptions)
+PrinterSession::PrinterSession(const std::vector<std::string>& simulatorOptions, Line line)
     : unixDir_(UniqueDir()) {
     if (!PrinterSessionsUnavailable().empty() ||
         !CreateDirectoryA(WindowsPath(unixDir_).c_str(), nullptr)) {
         return;
     }
+    const std::string link = line == Line::Com1 ? Com1Link() : unixDir_ + "/line";
     std::string command =
-        std::string(TQ_PRINTER_SESSION) + " " + TQ_HOST_SIM + " " + unixDir_ + " " + Com1Link();
+        std::string(TQ_PRINTER_SESSION) + " " + TQ_HOST_SIM + " " + unixDir_ + " " + link;
     for (const std::string& option : simulatorOptions) {
         command += " " + option;
     }

@@ -1,6 +1,7 @@
 // Test support: the Linux tq9000-sim serving COM1: for the program under Wine, one simulator per
-// session (tests/wine/printer-session.sh). What the program sent is checked where it arrived: the
-// simulator's features and print log, as it writes them when the session ends.
+// session (tests/wine/printer-session.sh), or serving a line of the session's own for a device
+// that the test puts in front of it (a mock USB printer). What the program sent is checked where it
+// arrived: the simulator's features and print log, as it writes them when the session ends.
 #pragma once
 
 #include <map>
@@ -14,13 +15,19 @@ std::string PrinterSessionsUnavailable();
 
 class PrinterSession {
 public:
-    // Starts the simulator with these options and waits until COM1: leads to it.
-    explicit PrinterSession(const std::vector<std::string>& simulatorOptions);
+    // Where the simulator's terminal is reached: the prefix's COM1:, or a link of the session's
+    // own (LinePath()).
+    enum class Line { Com1, Own };
+    // Starts the simulator with these options and waits until the line leads to it.
+    explicit PrinterSession(const std::vector<std::string>& simulatorOptions,
+                            Line line = Line::Com1);
     ~PrinterSession();
     PrinterSession(const PrinterSession&) = delete;
     PrinterSession& operator=(const PrinterSession&) = delete;
 
     bool Ready() const { return ready_; }
+    // The session's own link to the terminal, as Windows names it (Line::Own).
+    std::string LinePath() const { return Path("line"); }
 
     struct Outcome {
         bool ended = false;
