@@ -167,7 +167,8 @@ std::string UsageText(const ActionRegistry& registry) {
     text +=
         "Exit status: 0 done; 1 an action failed (the run stopped there); 2 a usage error (nothing "
         "sent);\n"
-        "3 diff found a difference (the actions after it were not run). More in the README.\n";
+        "3 diff found a difference (the actions after it were not run). More in "
+        "docs/technician.md.\n";
     return text;
 }
 

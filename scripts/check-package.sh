@@ -2,8 +2,10 @@
 # CI: builds the Debian package and checks it the way a user meets it. lintian must find no
 # error; the package is installed with apt-get on this machine; the installed programs run
 # (tq9000ctl against tq9000-sim, the desktop form under Xvfb); each man page renders without a
-# warning and names every action and option its program's --help does; the udev rule marks the
-# right mock serial adapters; then the package is purged and none of its files may be left.
+# warning and names every action and option its program's --help does; the README and every
+# guide in docs/ are in /usr/share/doc, and so is every document a man page names; the udev rule
+# marks the right mock serial adapters; then the package is purged and none of its files may be
+# left.
 # Run as root (or with sudo) on a machine where tq9000-config is not installed.
 #   scripts/check-package.sh                  builds build/release
 #   scripts/check-package.sh release-werror   reuses CI's release build
@@ -78,6 +80,26 @@ check_man_pages() {
   echo "man pages: render without warnings, have their sections, name every action and option"
 }
 
+check_docs() {
+  local doc=/usr/share/doc/tq9000-config guide named path
+  local guides=(docs/*.md)
+  [ -f "$doc/README.md.gz" ] || fail "the package does not carry the README"
+  for guide in "${guides[@]}"; do
+    [ -f "$doc/$guide.gz" ] || fail "the package does not carry $guide (as $doc/$guide.gz)"
+  done
+  # The documents the man pages name, absolute or relative to $doc, with roff's escapes removed.
+  named="$(for page in tq9000ctl tq9000-sim tq9000_config_app; do
+    zcat "/usr/share/man/man1/$page.1.gz" | sed 's/\\&//g; s/\\f[A-Z]//g' |
+      grep -oE '[A-Za-z0-9_./-]+\.md\.gz'
+  done | sort -u)"
+  [ -n "$named" ] || fail "no man page names a document under $doc"
+  for path in $named; do
+    case "$path" in /*) ;; *) path="$doc/$path" ;; esac
+    [ -f "$path" ] || fail "a man page names $path, which the package does not carry"
+  done
+  echo "docs: the README, its ${#guides[@]} guides and the $(wc -w <<<"$named") paths the man pages name"
+}
+
 check_udev_rule() {
   local sys=/sys/devices/pci0000:00/0000:00:14.0/usb1
   local ftdi="$sys/1-2/1-2:1.0/ttyUSB0/tty/ttyUSB0" acm="$sys/1-3/1-3:1.0/tty/ttyACM0"
@@ -110,6 +132,7 @@ apt_get install "$PWD/$deb" >"$work/apt" 2>&1 || fail "apt-get install: $(cat "$
 dpkg -L tq9000-config | while read -r path; do [ -d "$path" ] || echo "$path"; done >"$work/files"
 check_programs "$version"
 check_man_pages
+check_docs
 check_udev_rule
 
 apt_get purge tq9000-config >"$work/apt" 2>&1 || fail "apt-get purge: $(cat "$work/apt")"

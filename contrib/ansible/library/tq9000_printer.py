@@ -60,8 +60,8 @@ notes:
     for a serial port or C(lp) for a USB printer.
   - C(TQ9000_COM1) set with the C(environment) keyword reaches tq9000ctl, as every variable of
     the task's environment does.
-  - The values each field of a profile takes, and what C(diff) compares, are in the README's
-    section on tq9000ctl.
+  - The values each field of a profile takes, and what C(diff) compares, are in the technician's
+    guide, docs/technician.md, under Profiles.
 author:
   - tq9000 utility maintainers
 extends_documentation_fragment:
