@@ -105,10 +105,13 @@ def atoi(text):
 # The form, held as the values `show` prints, and the printer's store as 256 bytes.
 
 def empty_form():
-    form = {name: "" for name in FIELD_NAMES}
-    for fid, name, kind, _ in FEATURES:
-        form[name] = "00" if kind == "flags" else ("none" if kind == "font" else "")
-    return form
+    """A form nobody has read, loaded or set anything into: every field unknown (None)."""
+    return {name: None for name in FIELD_NAMES}
+
+
+def fields_of(fid):
+    """The fields a feature carries: its own, and LinesToSkip with ValidationOptions."""
+    return [NAME_OF_ID[fid]] + (["LinesToSkip"] if fid == 100 else [])
 
 
 def read_all_into(form, store):
@@ -121,13 +124,18 @@ def read_all_into(form, store):
             if fid == 100:
                 # bits 0..2, or the 8 that the form writes in bits 0..3
                 form["LinesToSkip"] = "8" if value & 0x0F == 8 else "%d" % (value & 7)
-        elif value in FONT_OF_CODE:  # an unknown code leaves the list as it was
+        elif value in FONT_OF_CODE:
             form[name] = FONT_OF_CODE[value]
+        elif form[name] is None:  # an unknown code leaves the list as it was: no selection
+            form[name] = "none"
 
 
 def byte_to_write(form, fid):
-    """What Write All sends for a feature, or None when the form gives nothing."""
+    """What Write All sends for a feature, or None when the form gives nothing (an unknown field,
+    an empty number, no font)."""
     _, name, kind, limit = next(f for f in FEATURES if f[0] == fid)
+    if any(form[field] is None for field in fields_of(fid)):
+        return None
     if kind == "number":
         value = atoi(form[name])
         return value if form[name] != "" and 0 <= value <= limit else None
@@ -140,27 +148,34 @@ def byte_to_write(form, fid):
 
 
 def apply_set(form, name, value):
+    """False when the setting is refused as the run goes: a check box of a group nobody gave."""
     if name.isdigit():
         fid, mask = CHECK_BOXES[int(name)]
+        if form[NAME_OF_ID[fid]] is None:
+            return False
         bits = int(form[NAME_OF_ID[fid]], 16)
         bits = bits | mask if value == "1" else bits & ~mask
         form[NAME_OF_ID[fid]] = "%02X" % bits
     elif name in BY_NAME and BY_NAME[name][2] == "flags":
         form[name] = "%02X" % int(value, 16)
+    elif name in BY_NAME and BY_NAME[name][2] == "number" or name == "LinesToSkip":
+        form[name] = str(int(value))
     else:
         form[name] = value
+    return True
 
 
 def values_of(lines):
-    """The form that `show` lines give, by field name."""
-    return {name: (line.split(" ", 2) + [""])[2] for name, line in zip(FIELD_NAMES, lines)}
+    """The form that `show` lines give, by field name; an unknown field as None."""
+    values = {name: (line.split(" ", 2) + [""])[2] for name, line in zip(FIELD_NAMES, lines)}
+    return {name: None if value == "unknown" else value for name, value in values.items()}
 
 
 def shown_lines(form):
     out = []
     for name in FIELD_NAMES:
         fid = BY_NAME["ValidationOptions"][0] if name == "LinesToSkip" else BY_NAME[name][0]
-        out.append("%d %s %s" % (fid, name, form[name]))
+        out.append("%d %s %s" % (fid, name, "unknown" if form[name] is None else form[name]))
     return out
 
 
@@ -214,15 +229,21 @@ def random_text(rng):
 
 
 def feature_number(rng):
+    """A number in decimal digits, as get takes it; now and then one out of range (the form's own
+    notice answers it)."""
     roll = rng.random()
     if roll < 0.05:
-        return rng.choice(["112", "47", "abc", "0x58", "-1", "99999999999", ""])
+        return rng.choice(["112", "47", "99999999999", "0"])
     if roll < 0.17:
         return str(rng.randint(0x30, 0x3F))
     if roll < 0.20:
         return "64"
-    text = str(rng.choice([f[0] for f in FEATURES] + list(range(0x41, 0x70))))
-    return " " + text if rng.random() < 0.05 else text
+    return str(rng.choice([f[0] for f in FEATURES] + list(range(0x41, 0x70))))
+
+
+def bad_feature_number(rng):
+    """What the form would read atoi-style as a number, but get refuses as a usage error."""
+    return rng.choice(["abc", "0x58", "-1", "", " 88", "88junk", "88.9", "+76"])
 
 
 def valid_setting(rng):
@@ -252,11 +273,16 @@ def bad_setting(rng):
 
 
 def random_profile(rng, store):
+    """A profile of the printer's values with a few changed, and now and then some fields left
+    "" (leave as it is): which, without a read-all, stay unknown and are not written."""
     form = empty_form()
     read_all_into(form, store)
     for _ in range(rng.randint(0, 4)):
         name, value = valid_setting(rng).split("=", 1)
         apply_set(form, name, value)
+    if rng.random() < 0.3:
+        for name in rng.sample(FIELD_NAMES, rng.randint(1, 4)):
+            form[name] = ""
     return form
 
 
@@ -284,7 +310,11 @@ def short_script(rng, store, run_dir):
     kind = rng.choices(["get", "status", "set", "read-show", "read-set-write", "read-save",
                         "load", "usage"], weights=[30, 12, 25, 9, 6, 3, 10, 5])[0]
     if kind == "get":
-        return [["get", feature_number(rng)] for _ in range(rng.randint(1, 3))], False
+        gets = [["get", feature_number(rng)] for _ in range(rng.randint(1, 3))]
+        bad = rng.random() < 0.05
+        if bad:
+            gets.insert(rng.randrange(len(gets) + 1), ["get", bad_feature_number(rng)])
+        return gets, bad
     if kind == "status":
         return ([["get", feature_number(rng)]] if rng.random() < 0.3 else []) + [["status"]], False
     if kind == "set":
@@ -313,7 +343,9 @@ def short_script(rng, store, run_dir):
 
 def long_script(rng):
     """Forty to sixty actions in one process: what its descriptors and memory do over time."""
-    actions, read_alls, length = [], 0, rng.randint(40, 60)
+    # A read-all first: every field is then known, and no set or write-all is refused for want of
+    # one, so that the run lasts.
+    actions, read_alls, length = [["read-all"]], 1, rng.randint(40, 60)
     while len(actions) < length:
         roll = rng.random()
         if roll < 0.45:
@@ -345,9 +377,78 @@ def action_bound_ms(action):
     return {"status": STATUS_MS, "read-all": 12 * QUERY_MS, "write-all": WRITE_ALL_MS}.get(name, 0)
 
 
+# ---------------------------------------------------------------------------------------------
+# Runs at the edges of the process: several runs of tq9000ctl under one simulator, or one run whose
+# output streams or signals misbehave. Each is a bash script (edge.sh, given tq9000ctl's path as
+# $1) that leaves each run's output in out.N and its exit status in rc.N.
+
+EDGES = ["chain", "pipe", "stdout-closed", "stdout-full", "signal-write", "signal-save"]
+EDGE_EVERY = 6  # one short run in EDGE_EVERY is an edge run, the kinds taking turns
+SIGNALS = {"INT": 2, "TERM": 15, "HUP": 1}
+
+
+def quoted_args(args):
+    return " ".join("'%s'" % a.replace("'", "'\\''") for a in args)
+
+
+def run_line(number, args, redirect=""):
+    return '"$1" %s >out.%d 2>err.%d%s; echo $? >rc.%d\n' % (quoted_args(args), number, number,
+                                                           redirect, number)
+
+
+def byte_feature(rng):
+    return str(rng.choice([f[0] for f in FEATURES] + list(range(0x41, 0x70))))
+
+
+def write_profile(rng, store, run_dir):
+    profile = random_profile(rng, store)
+    with open(os.path.join(run_dir, "profile.json"), "w") as f:
+        f.write(json.dumps(profile, indent=2) + "\n")
+
+
+def edge_script(kind, rng, store, run_dir):
+    """(script, sim knob args, runs as action lists, extra plan facts, bound in ms)."""
+    if kind == "chain":
+        # Replies up to a second late, runs straight after each other: no run may take an
+        # earlier run's reply for its own.
+        runs = [["status"] if rng.random() < 0.25 else ["get", byte_feature(rng)]
+                for _ in range(rng.randint(3, 5))]
+        script = "".join(run_line(i + 1, r) for i, r in enumerate(runs))
+        bound = sum(STATUS_MS + QUERY_MS + QUIET_BOUND_MS + RUN_MARGIN_MS for _ in runs)
+        return script, ["--delay-ms", str(rng.randint(60, 1000))], runs, {}, bound
+    if kind == "pipe":
+        # The reader of the trace goes away early: the write-all still sends all it is to.
+        write_profile(rng, store, run_dir)
+        args = ["--trace", "read-all", "load", "profile.json", "write-all"]
+        script = '"$1" %s 2>&1 | head -c %d >/dev/null; echo "${PIPESTATUS[0]}" >rc.1\n' % (
+            quoted_args(args), rng.randint(0, 3000))
+        return script, [], [args[1:]], {}, 12 * QUERY_MS + WRITE_ALL_MS + RUN_MARGIN_MS
+    if kind == "stdout-closed":
+        args = ["status"] if rng.random() < 0.7 else ["get", byte_feature(rng)]
+        return run_line(1, args, " >&-").replace(">out.1 ", ""), [], [args], {}, \
+            STATUS_MS + RUN_MARGIN_MS
+    if kind == "stdout-full":
+        args = rng.choice([["read-all", "show"], ["read-all", "show", "--json"], ["status"],
+                           ["get", byte_feature(rng)]])
+        line = run_line(1, args).replace(">out.1", ">/dev/full")
+        return line, [], [args], {}, 12 * QUERY_MS + RUN_MARGIN_MS
+    signal = rng.choice(sorted(SIGNALS))
+    if kind == "signal-write":
+        # Read All takes about 1.25 s, Write All up to 1.2 s after it.
+        write_profile(rng, store, run_dir)
+        args, after = ["read-all", "load", "profile.json", "write-all"], rng.uniform(1.0, 2.7)
+    else:
+        # The save comes straight after the 1.25 s of Read All.
+        args, after = ["read-all", "save", "saved.json"], rng.uniform(1.2, 1.32)
+    script = ('"$1" %s >out.1 2>&1 & p=$!\nsleep %.3f\nkill -%s $p 2>/dev/null\nwait $p\n'
+              'echo $? >rc.1\n') % (quoted_args(args), after, signal)
+    return script, [], [args], {"signal": signal, "after_s": after}, \
+        12 * QUERY_MS + WRITE_ALL_MS + RUN_MARGIN_MS
+
+
 def plan(work, commands, seed):
     rng = random.Random(seed)
-    runs, total, index = [], 0, 0
+    runs, total, index, short_runs = [], 0, 0, 0
     while total < commands:
         run_dir = os.path.join(work, "runs", "%05d" % index)
         os.makedirs(run_dir)
@@ -355,6 +456,15 @@ def plan(work, commands, seed):
         texts = {**FACTORY_TEXTS, 0x31: random_text(rng), 0x35: random_text(rng)}
         status = rng.randint(0, 255)
         long_run = index % LONG_EVERY == LONG_EVERY - 1
+        if not long_run:
+            short_runs += 1
+            if short_runs % EDGE_EVERY == 0:
+                kind = EDGES[(short_runs // EDGE_EVERY) % len(EDGES)]
+                run = plan_edge(kind, rng, store, texts, status, run_dir)
+                runs.append(run)
+                total += len(run["actions"])
+                index += 1
+                continue
         # Long runs take their own turns, or every one of them would get the same knob.
         knob = KNOBS[(index // LONG_EVERY if long_run else index) % len(KNOBS)]
         actions, refuse = (long_script(rng), False) if long_run else short_script(rng, store,
@@ -378,6 +488,42 @@ def plan(work, commands, seed):
         json.dump({"seed": seed, "commands": total, "runs": runs}, f)
 
 
+ARGUMENTS = {"get": 1, "set": 1, "save": 1, "load": 1, "diff": 1}
+
+
+def split_actions(args):
+    """A run's arguments as its actions (options such as --trace left out)."""
+    actions = []
+    for arg in args:
+        if actions and len(actions[-1]) <= ARGUMENTS.get(actions[-1][0], 0):
+            actions[-1].append(arg)
+        elif arg.startswith("--") and actions:
+            actions[-1].append(arg)
+        elif not arg.startswith("--"):
+            actions.append([arg])
+    return actions
+
+
+def plan_edge(kind, rng, store, texts, status, run_dir):
+    script, knob, subruns, facts, bound = edge_script(kind, rng, store, run_dir)
+    sim_args = knob + ["--status", "0x%02x" % status]
+    sim_args += sum((["--set", "%d=%d" % (fid, v)] for fid, v in sorted(store.items())), [])
+    sim_args += sum((["--text", "0x%x=%s" % (tid, t)] for tid, t in sorted(texts.items())), [])
+    write_lines(os.path.join(run_dir, "sim.args"), sim_args)
+    with open(os.path.join(run_dir, "edge.sh"), "w") as f:
+        f.write(script)
+    write_lines(os.path.join(run_dir, "ctl.args"), [])
+    write_lines(os.path.join(run_dir, "bound_ms"), [str(bound)])
+    write_lines(os.path.join(run_dir, "long"), ["0"])
+    run = {"knob": "edge:" + kind, "knob_args": knob, "edge": kind, "subruns": subruns,
+           "store": {str(k): v for k, v in store.items()},
+           "texts": {str(k): v for k, v in texts.items()}, "status": status,
+           "actions": sum((split_actions(r) for r in subruns), []), "refuse": False, "bound_ms": bound, "long": False,
+           "pauses_ms": 0}
+    run.update(facts)
+    return run
+
+
 def write_lines(path, lines):
     with open(path, "w") as f:
         f.write("".join(line + "\n" for line in lines))
@@ -391,7 +537,9 @@ FAILURE_CAPTIONS = ("tq9000_config_app: ", "Caption: ", "tq9000ctl: ")
 # A text shown cut is said so on a line of its own, which is no failure.
 WARNING = "tq9000ctl: warning: "
 FATAL = ("crash", "hang", "wrong value shown as success", "wrong value written to the printer",
-         "bad input accepted", "exit status disagrees with the messages")
+         "feature written that nobody read, loaded or set", "printer left half-written",
+         "lost output reported as success", "output printed on the receipt",
+         "temporary file left", "bad input accepted", "exit status disagrees with the messages")
 
 
 def is_box(line):
@@ -564,9 +712,8 @@ class RunCheck:
                 read_all_into(self.form, self.store)
             elif name == "write-all" and not self.write_all():
                 return  # refused before anything is sent, which ends the run
-            elif name == "set":
-                setting, value = action[1].split("=", 1)
-                apply_set(self.form, setting, value)
+            elif name == "set" and not apply_set(self.form, *action[1].split("=", 1)):
+                return  # a box of a group nobody gave: refused, which ends the run
             elif name == "load" and not self.load(os.path.join(self.dir, action[1])):
                 return  # a careful tool ends the run at a profile it refuses
             elif name == "show":
@@ -576,7 +723,8 @@ class RunCheck:
                 saved = read_file(os.path.join(self.dir, action[1]))
                 if saved is not None:
                     got = parse_json(saved)
-                    self.compare(index, action, self.form, got, out.failed_since_value)
+                    as_saved = {k: "" if v is None else v for k, v in self.form.items()}
+                    self.compare(index, action, as_saved, got, out.failed_since_value)
 
     def check_show(self, index, action, out):
         if action[1:] == ["--json"]:
@@ -591,10 +739,14 @@ class RunCheck:
             self.compare(index, action, self.form, got, failed)
 
     def write_all(self):
-        """False, sending nothing, when a number field holds what Write All cannot write as typed
-        (a printer's ClampDelay of 200, read into the form)."""
+        """False, sending nothing, when LinesToSkip and ValidationOptions (one byte) are one known
+        and one not, or when a known number field holds what Write All cannot write as typed (a
+        printer's ClampDelay of 200, read into the form). Unknown fields are not written."""
+        if (self.form["LinesToSkip"] is None) != (self.form["ValidationOptions"] is None):
+            return False
         numbers = [name for _, name, kind, _ in FEATURES if kind == "number"] + ["LinesToSkip"]
-        if not all(self.strictly_valid(name, self.form[name]) for name in numbers):
+        if not all(self.form[name] is None or self.strictly_valid(name, self.form[name])
+                   for name in numbers):
             return False
         for fid, name, kind, limit in FEATURES:
             value = byte_to_write(self.form, fid)
@@ -607,17 +759,23 @@ class RunCheck:
         profile = parse_json(read_file(path) or "")
         if isinstance(profile, dict) and sorted(profile) == sorted(FIELD_NAMES):
             if all(self.strictly_valid(k, v) for k, v in profile.items()):
-                self.form = dict(profile)
+                for k, v in profile.items():
+                    if v != "":  # "" leaves the field as it is, known or not
+                        self.form[k] = v.upper() if BY_NAME.get(k, (0, 0, ""))[2] == "flags" \
+                            else v
                 return True
         self.refused_load = True
         return False
 
     @staticmethod
     def strictly_valid(name, value):
+        """As a profile reads it: "" (leave as it is) is good for every field."""
+        if value == "":
+            return True
         if name in ("ClampDelay", "CustomerSpecialVersion", "SetupVersion", "SetupRevision",
                     "LinesToSkip"):
             bound = 8 if name == "LinesToSkip" else BY_NAME[name][3]
-            return value == "" or (value.isdigit() and int(value) <= bound)
+            return value.isdigit() and int(value) <= bound
         if BY_NAME[name][2] == "font":
             return value in CODE_OF_FONT or value == "none"
         return all(c in "0123456789abcdefABCDEF" for c in value) and 0 < len(value) <= 2 and \
@@ -629,7 +787,11 @@ class RunCheck:
         for fid in range(256):
             got, old, meant = state[fid], self.initial[fid], self.meant.get(fid, set())
             label = "%d %s" % (fid, NAME_OF_ID.get(fid, ""))
-            if got != old and got not in meant:
+            if got != old and not meant and fid in NAME_OF_ID:
+                self.finding("feature written that nobody read, loaded or set",
+                             "feature %s holds %d; it held %d, and the run never gave it" %
+                             (label, got, old))
+            elif got != old and got not in meant:
                 self.finding("wrong value written to the printer",
                              "feature %s holds %d; it held %d, and %s" %
                              (label, got, old, "write-all meant " + " or ".join(
@@ -663,6 +825,9 @@ def judge_run(judge, run_id, run, run_dir):
         judge.add("crash", run_id, run, "the run left no result")
         return None
     rc, elapsed_ms = (int(x) for x in result.split())
+    if run.get("edge"):
+        judge_edge(judge, run_id, run, run_dir, rc, elapsed_ms)
+        return elapsed_ms
     text = read_file(os.path.join(run_dir, "out")) or ""
     rss = (read_file(os.path.join(run_dir, "rss")) or "").strip().splitlines()
     judge.counts["runs"] += 1
@@ -701,6 +866,123 @@ def judge_run(judge, run_id, run, run_dir):
         judge.counts["rss samples"] += 1
         judge.rss.append(int(rss[-1]))
     return elapsed_ms
+
+
+def model_after(run, run_dir, subrun):
+    """The store the model says a whole run of `subrun` leaves, and whether it ends in success."""
+    check = RunCheck(Judge(), "", run, run_dir)
+    ok = True
+    for action in split_actions(subrun):
+        if action[0] == "read-all":
+            read_all_into(check.form, check.store)
+        elif action[0] == "load":
+            ok = check.load(os.path.join(run_dir, action[1]))
+        elif action[0] == "write-all":
+            ok = check.write_all()
+        if not ok:
+            break
+    return check, ok
+
+
+def judge_edge(judge, run_id, run, run_dir, rc, elapsed_ms):
+    """A run at the edge of the process (EDGES): each of its tq9000ctl runs by its own output and
+    exit status, and the printer's store and print log afterwards."""
+    kind = run["edge"]
+    judge.counts["runs"] += 1
+    judge.counts["runs, knob " + run["knob"]] += 1
+    judge.counts["edge runs, " + kind] += 1
+    if rc == 124 or elapsed_ms > run["bound_ms"]:
+        judge.add("hang", run_id, run, "%s took %d ms, bound %d ms" % (kind, elapsed_ms,
+                                                                      run["bound_ms"]))
+        return
+    codes = [read_file(os.path.join(run_dir, "rc.%d" % (i + 1))) for i in range(len(run["subruns"]))]
+    if any(code is None for code in codes):
+        judge.add("crash", run_id, run, "a run of %s left no exit status" % kind)
+        return
+    codes = [int(code) for code in codes]
+    state = read_state(os.path.join(run_dir, "state"))
+    printed = read_file(os.path.join(run_dir, "printed"), "rb")
+    {"chain": judge_chain, "pipe": judge_whole_write, "signal-write": judge_whole_write,
+     "stdout-closed": judge_stdout_closed, "stdout-full": judge_stdout_full,
+     "signal-save": judge_signal_save}[kind](judge, run_id, run, run_dir, codes, state, printed)
+
+
+def judge_chain(judge, run_id, run, run_dir, codes, state, printed):
+    store = {int(k): v for k, v in run["store"].items()}
+    for i, (subrun, code) in enumerate(zip(run["subruns"], codes)):
+        out = (read_file(os.path.join(run_dir, "out.%d" % (i + 1))) or "").rstrip("\n")
+        expected = ("<%02x>" % run["status"] if subrun[0] == "status"
+                    else "%02X" % store.get(int(subrun[1]), 0))
+        judge.counts["chained runs"] += 1
+        judge.counts["chained runs that showed a value"] += code == 0
+        if code == 0 and out != expected:
+            judge.add("wrong value shown as success", run_id, run,
+                      "run %d of the chain, '%s': expected %s, shown %s" % (
+                          i + 1, " ".join(subrun), expected, shown(out)))
+        elif code not in (0, 1):
+            judge.add("crash", run_id, run, "run %d of the chain ended with %d" % (i + 1, code))
+
+
+def judge_whole_write(judge, run_id, run, run_dir, codes, state, printed):
+    """Every feature the write-all was to change holds its old value or its new one, never a mix
+    of the two among the features; a run that ended 0 or by a signal that came after Write All
+    began wrote them all."""
+    check, ok = model_after(run, run_dir, run["subruns"][0])
+    initial = {int(k): v for k, v in run["store"].items()}
+    changed = [fid for fid, _, _, _ in FEATURES if check.store[fid] != initial.get(fid, 0)]
+    if state is None:
+        judge.add("crash", run_id, run, "the simulator left no state")
+        return
+    written = [fid for fid in changed if state[fid] == check.store[fid]]
+    stray = [fid for fid, _, _, _ in FEATURES
+             if state[fid] not in (initial.get(fid, 0), check.store[fid])]
+    code = codes[0]
+    signal = SIGNALS.get(run.get("signal", ""), 0)
+    if stray:
+        judge.add("wrong value written to the printer", run_id, run, "features %s" % stray)
+    if written and len(written) != len(changed):
+        judge.counts["printers left half-written"] += 1
+        judge.add("printer left half-written", run_id, run, "%d of %d features written" % (
+            len(written), len(changed)))
+    if code == 0 and ok and len(written) != len(changed):
+        judge.add("wrong value shown as success", run_id, run,
+                  "exit 0 but %d of %d features written" % (len(written), len(changed)))
+    if code not in (0, 1) and code != 128 + signal:
+        judge.add("crash", run_id, run, "ended with %d" % code)
+    judge.counts["edge %s: exit %d" % (run["edge"], code)] += 1
+
+
+def judge_stdout_closed(judge, run_id, run, run_dir, codes, state, printed):
+    expected = b"testing\n\n" if run["subruns"][0][0] == "status" else b""
+    if printed is not None and printed != expected:
+        judge.add("output printed on the receipt", run_id, run, "the printer printed %s" %
+                  shown(printed))
+    if codes[0] != 0:
+        judge.add("exit status disagrees with the messages", run_id, run,
+                  "with standard output closed, exit %d" % codes[0])
+
+
+def judge_stdout_full(judge, run_id, run, run_dir, codes, state, printed):
+    err = read_file(os.path.join(run_dir, "err.1")) or ""
+    if codes[0] != 1 or "standard output: cannot be written" not in err:
+        judge.add("lost output reported as success", run_id, run, "'%s' > /dev/full: exit %d%s" % (
+            " ".join(run["subruns"][0]), codes[0], "" if "cannot be written" in err else
+            ", nothing said"))
+
+
+def judge_signal_save(judge, run_id, run, run_dir, codes, state, printed):
+    left = [n for n in os.listdir(run_dir) if ".tq9000-" in n or n.startswith(".tq9000")]
+    judge.counts["saves interrupted"] += 1
+    if left:
+        judge.counts["temporary files left"] += len(left)
+        judge.add("temporary file left", run_id, run, "%s after SIG%s at %.3f s" % (
+            ", ".join(left), run["signal"], run["after_s"]))
+    saved = read_file(os.path.join(run_dir, "saved.json"))
+    if saved is not None and not isinstance(parse_json(saved), dict):
+        judge.add("wrong value written to the printer", run_id, run, "saved.json is not whole")
+    signal = SIGNALS[run["signal"]]
+    if codes[0] not in (0, 1, 128 + signal):
+        judge.add("crash", run_id, run, "ended with %d" % codes[0])
 
 
 def check_cut_warnings(judge, run_id, run, text, cut_texts_shown):
@@ -788,7 +1070,8 @@ def check(work, jobs, wall, load):
         if ms is not None:
             messages = read_file(os.path.join(run_dir, "out")) or ""
             elapsed.append(ms / run_bound_ms(run, messages))
-            beyond.append(ms - run["pauses_ms"])
+            if not run.get("edge"):  # an edge run's own sleeps are no pause of the tool's
+                beyond.append(ms - run["pauses_ms"])
         if run["long"]:
             g = sample_growth(run_dir)
             if g:
@@ -808,11 +1091,15 @@ def report(work, plan_data, judge, elapsed, growth, jobs, wall, load):
     print("  knobs (runs / exit 1): " + ", ".join(
         "%s %d/%d" % (k, judge.counts["runs, knob " + k], judge.counts["runs failed (exit 1), knob "
                                                                        + k]) for k in KNOBS))
+    print("  edge runs: " + ", ".join("%s %d" % (k, judge.counts["edge runs, " + k])
+                                      for k in EDGES))
     for category in FATAL:
-        print("%-42s %d" % (category + ":", by_category[category]))
+        print("%-50s %d" % (category + ":", by_category[category]))
     for counter in ("wrong values shown after a failure", "features whose write a hang-up lost",
-                    "noise hidden in a text reply's lead"):
-        print("%-42s %d" % (counter + ":", judge.counts[counter]))
+                    "noise hidden in a text reply's lead", "chained runs",
+                    "chained runs that showed a value", "saves interrupted",
+                    "printers left half-written", "temporary files left"):
+        print("%-50s %d" % (counter + ":", judge.counts[counter]))
     if elapsed:
         print("%-42s %.2f (median %.2f)" % ("slowest run, share of its bound:", max(elapsed),
                                              statistics.median(elapsed)))

@@ -22,7 +22,8 @@ namespace {
 using test::AppDriver;
 using test::WindowText;
 
-// Wine shows no USB printer interface, so the start-up discovery finds none.
+// No mock USB printer is plugged into the prefix for these tests, so the start-up discovery finds
+// none.
 const char* const kOfflineNotice = "Usb offline, assuming COM1:";
 
 class WinFormBehaviour : public ::testing::Test {
