@@ -434,16 +434,24 @@ def edge_script(kind, rng, store, run_dir):
         return line, [], [args], {}, 12 * QUERY_MS + RUN_MARGIN_MS
     signal = rng.choice(sorted(SIGNALS))
     if kind == "signal-write":
-        # Read All takes about 1.25 s, Write All up to 1.2 s after it.
+        # Every write of tq9000ctl held 100 ms by strace, as a slow line would hold its frames, so
+        # that Write All lasts long enough for the signal to find it: Read All then takes about
+        # 2.5 s (12 queries), Write All 1.2 s more (12 frames), a few lines on standard error
+        # 0.1 s each.
         write_profile(rng, store, run_dir)
-        args, after = ["read-all", "load", "profile.json", "write-all"], rng.uniform(1.0, 2.7)
+        args, after = ["read-all", "load", "profile.json", "write-all"], rng.uniform(2.5, 4.0)
+        prefix = "strace -f -qq -o /dev/null -e trace=write -e inject=write:delay_exit=100000 "
+        slow_ms = 3000
     else:
         # The save comes straight after the 1.25 s of Read All.
         args, after = ["read-all", "save", "saved.json"], rng.uniform(1.2, 1.32)
-    script = ('"$1" %s >out.1 2>&1 & p=$!\nsleep %.3f\nkill -%s $p 2>/dev/null\nwait $p\n'
-              'echo $? >rc.1\n') % (quoted_args(args), after, signal)
+        prefix, slow_ms = "", 0
+    # The signal goes to tq9000ctl itself (under strace, the traced child).
+    script = ('%s"$1" %s >out.1 2>&1 & p=$!\nsleep %.3f\n'
+              'kill -%s $(pgrep -P $p || echo $p) 2>/dev/null\nwait $p\necho $? >rc.1\n') % (
+                  prefix, quoted_args(args), after, signal)
     return script, [], [args], {"signal": signal, "after_s": after}, \
-        12 * QUERY_MS + WRITE_ALL_MS + RUN_MARGIN_MS
+        12 * QUERY_MS + WRITE_ALL_MS + slow_ms + RUN_MARGIN_MS
 
 
 def plan(work, commands, seed):
@@ -938,6 +946,10 @@ def judge_whole_write(judge, run_id, run, run_dir, codes, state, printed):
              if state[fid] not in (initial.get(fid, 0), check.store[fid])]
     code = codes[0]
     signal = SIGNALS.get(run.get("signal", ""), 0)
+    if signal and code == 128 + signal:
+        judge.counts["Write Alls a signal ended"] += 1
+        judge.counts["  of which all written" if len(written) == len(changed) else
+                     "  of which none written" if not written else "  of which partly written"] += 1
     if stray:
         judge.add("wrong value written to the printer", run_id, run, "features %s" % stray)
     if written and len(written) != len(changed):
@@ -1098,7 +1110,9 @@ def report(work, plan_data, judge, elapsed, growth, jobs, wall, load):
     for counter in ("wrong values shown after a failure", "features whose write a hang-up lost",
                     "noise hidden in a text reply's lead", "chained runs",
                     "chained runs that showed a value", "saves interrupted",
-                    "printers left half-written", "temporary files left"):
+                    "printers left half-written", "temporary files left",
+                    "Write Alls a signal ended", "  of which all written",
+                    "  of which none written", "  of which partly written"):
         print("%-50s %d" % (counter + ":", judge.counts[counter]))
     if elapsed:
         print("%-42s %.2f (median %.2f)" % ("slowest run, share of its bound:", max(elapsed),
