@@ -93,8 +93,7 @@ TEST(ProcessEdgesTest, LostStandardOutputIsAFailure) {
     }
     const ProcessResult r = RunAgainstSim({}, {"get", "88", "show"}, ">/dev/full");
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find(lost + "tq9000ctl: not run after the failure: show\n"),
-              std::string::npos)
+    EXPECT_NE(r.err.find(lost + "tq9000ctl: not run after the failure: show\n"), std::string::npos)
         << r.err;
     std::remove(profile.c_str());
 }
