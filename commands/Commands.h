@@ -4,6 +4,7 @@
 // back the first failure it met (already shown in its box), for a front end that acts on it.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 #include "framework/Failure.h"
@@ -30,5 +31,14 @@ CommandResult ReadAllFeatures(WindowOps& form, PrinterLink& link, FeatureSet& fi
 CommandResult WriteFeatures(WindowOps& form, PrinterLink& link, const FeatureSet& toWrite);
 CommandResult OnGetFeature(WindowOps& form, PrinterLink& link);       // "Get" (1073)
 CommandResult OnStatusTestPrint(WindowOps& form, PrinterLink& link);  // "Status / Test Print"
+
+// The status byte without the test print, for a front end that watches a printer (tq9000ctl's
+// `enquire` and `check`): the enquiry alone, the byte shown in the same "Printer Status Byte" box,
+// and nothing printed on paper. Bracketed and reported as "Status / Test Print" is; the byte is
+// also handed back, when it was read.
+struct StatusResult : CommandResult {
+    std::optional<std::uint8_t> status;
+};
+StatusResult EnquireStatus(WindowOps& form, PrinterLink& link);
 
 }  // namespace tq

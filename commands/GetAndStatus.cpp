@@ -1,4 +1,5 @@
-// "Get" and "Status / Test Print": the two commands that make one short exchange each.
+// "Get" and "Status / Test Print": the two commands that make one short exchange each; and the
+// status enquiry alone, which asks for the status byte without printing the test text.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -53,8 +54,20 @@ void AddToFailure(PrinterLink& link, MessageId id) {
     link.Report(id, link.LatestFailure().value_or(Failure{}));
 }
 
-// The status is enquired only after the whole test text has been written. A status that cannot
-// be read has been reported as "read error" already: nothing is added to it.
+// Reads the status byte that the enquiry just sent asks for and shows it. A status that cannot be
+// read has been reported as "read error" already: nothing is added to it.
+std::optional<std::uint8_t> ReadAndShowStatus(WindowOps& form, PrinterLink& link) {
+    std::uint8_t status = 0;
+    if (ReadStatusByte(link, status) != 0) {
+        return std::nullopt;
+    }
+    char text[kStatusTextSize];
+    std::snprintf(text, sizeof text, "<%02x>", static_cast<unsigned>(status));
+    form.ShowMessage(MessageId::StatusByte, std::nullopt, text);
+    return status;
+}
+
+// The status is enquired only after the whole test text has been written.
 void PrintTestAndShowStatus(WindowOps& form, PrinterLink& link) {
     if (PrintTestText(link) != 0) {
         AddToFailure(link, MessageId::FatalWriteErrorOfTestPrint);
@@ -64,13 +77,16 @@ void PrintTestAndShowStatus(WindowOps& form, PrinterLink& link) {
         AddToFailure(link, MessageId::WriteError);
         return;
     }
-    std::uint8_t status = 0;
-    if (ReadStatusByte(link, status) != 0) {
-        return;
+    ReadAndShowStatus(form, link);
+}
+
+// The enquiry without the test text: the printer answers it and prints nothing.
+std::optional<std::uint8_t> EnquireAndShowStatus(WindowOps& form, PrinterLink& link) {
+    if (SendStatusEnquiryAlone(link) != 0) {
+        AddToFailure(link, MessageId::WriteError);
+        return std::nullopt;
     }
-    char text[kStatusTextSize];
-    std::snprintf(text, sizeof text, "<%02x>", static_cast<unsigned>(status));
-    form.ShowMessage(MessageId::StatusByte, std::nullopt, text);
+    return ReadAndShowStatus(form, link);
 }
 
 }  // namespace
@@ -99,6 +115,14 @@ CommandResult OnGetFeature(WindowOps& form, PrinterLink& link) {
 CommandResult OnStatusTestPrint(WindowOps& form, PrinterLink& link) {
     link.BeginCommand();
     return WithPrinterLink(form, link, [&form, &link] { PrintTestAndShowStatus(form, link); });
+}
+
+StatusResult EnquireStatus(WindowOps& form, PrinterLink& link) {
+    link.BeginCommand();
+    std::optional<std::uint8_t> status;
+    const CommandResult result = WithPrinterLink(
+        form, link, [&form, &link, &status] { status = EnquireAndShowStatus(form, link); });
+    return {result.failure, result.failure ? std::nullopt : status};
 }
 
 }  // namespace tq

@@ -37,6 +37,11 @@ int SendStatusEnquiry(PrinterLink& link) {
     return 0;
 }
 
+int SendStatusEnquiryAlone(PrinterLink& link) {
+    link.DiscardStaleInput();
+    return SendStatusEnquiry(link);
+}
+
 int ReadStatusByte(PrinterLink& link, std::uint8_t& status) {
     link.PauseForReply(kReplyPauseMs);
     std::uint8_t reply[kStatusBufferSize];
