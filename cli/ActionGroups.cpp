@@ -6,6 +6,7 @@ void RegisterAllActions(ActionRegistry& registry) {
     RegisterQueryActions(registry);
     RegisterFormActions(registry);
     RegisterDeviceActions(registry);
+    RegisterMonitoringActions(registry);
 }
 
 }  // namespace tq::cli

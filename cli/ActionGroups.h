@@ -8,7 +8,8 @@ namespace tq::cli {
 void RegisterQueryActions(ActionRegistry& registry);  // get, status, enquire
 // read-all, write-all, set, show, save, load, diff
 void RegisterFormActions(ActionRegistry& registry);
-void RegisterDeviceActions(ActionRegistry& registry);  // list
+void RegisterDeviceActions(ActionRegistry& registry);      // list
+void RegisterMonitoringActions(ActionRegistry& registry);  // check
 
 void RegisterAllActions(ActionRegistry& registry);
 

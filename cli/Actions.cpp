@@ -12,6 +12,15 @@ bool ParsedAction::HasFlag(const std::string& flag) const {
     return std::find(flags.begin(), flags.end(), flag) != flags.end();
 }
 
+std::optional<std::string> ParsedAction::ValueOf(const std::string& flag) const {
+    for (const auto& [name, value] : values) {
+        if (name == flag) {
+            return value;
+        }
+    }
+    return std::nullopt;
+}
+
 void ActionRegistry::Add(ActionSpec spec) {
     specs_.push_back(std::move(spec));
 }
@@ -26,6 +35,30 @@ const ActionSpec* ActionRegistry::Find(const std::string& name) const {
 }
 
 namespace {
+
+// Takes a flag with its value ("--profile FILE" or "--profile=FILE") from args[at...] when one of
+// the action's comes next; `at` moves past it. False when none comes, or on a usage error.
+bool TakeValueFlag(const std::vector<std::string>& args, std::size_t& at, ParsedAction& action,
+                   std::string& error) {
+    for (const ValueFlag& flag : action.spec->valueFlags) {
+        const std::string& arg = args[at];
+        if (arg.rfind(flag.name + "=", 0) == 0) {
+            action.values.emplace_back(flag.name, arg.substr(flag.name.size() + 1));
+            ++at;
+            return true;
+        }
+        if (arg == flag.name) {
+            if (at + 1 >= args.size()) {
+                error = "'" + action.spec->name + "' " + flag.name + " needs " + flag.value;
+                return false;
+            }
+            action.values.emplace_back(flag.name, args[at + 1]);
+            at += 2;
+            return true;
+        }
+    }
+    return false;
+}
 
 // Takes one action and what belongs to it from args[at...]; `at` moves past them.
 std::optional<ParsedAction> ParseAction(const std::vector<std::string>& args, std::size_t& at,
@@ -45,8 +78,15 @@ std::optional<ParsedAction> ParseAction(const std::vector<std::string>& args, st
         action.arguments.push_back(args[at++]);
     }
     const auto& flags = action.spec->flags;
-    while (at < args.size() && std::find(flags.begin(), flags.end(), args[at]) != flags.end()) {
-        action.flags.push_back(args[at++]);
+    while (at < args.size()) {
+        if (std::find(flags.begin(), flags.end(), args[at]) != flags.end()) {
+            action.flags.push_back(args[at++]);
+        } else if (!TakeValueFlag(args, at, action, error)) {
+            break;
+        }
+    }
+    if (!error.empty()) {
+        return std::nullopt;
     }
     if (action.spec->check) {
         error = action.spec->check(action);
@@ -84,6 +124,12 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
     if (line.actions.empty()) {
         error = "no action given";
         return std::nullopt;
+    }
+    for (const ParsedAction& action : line.actions) {
+        if (action.spec->alone && line.actions.size() > 1) {
+            error = "'" + action.spec->name + "' is the whole run: give it no other action";
+            return std::nullopt;
+        }
     }
     bool given = false;
     for (const ParsedAction& action : line.actions) {
@@ -142,6 +188,9 @@ std::string CallOf(const ActionSpec& spec) {
     for (const std::string& flag : spec.flags) {
         call += " [" + flag + "]";
     }
+    if (!spec.valueFlags.empty()) {
+        call += " [OPTION]...";  // listed by the action's summary and the manual
+    }
     return call;
 }
 
@@ -149,12 +198,10 @@ std::string CallOf(const ActionSpec& spec) {
 
 std::string UsageText(const ActionRegistry& registry) {
     std::string text =
-        "usage: tq9000ctl [OPTION]... ACTION [ARGS] [ACTION [ARGS]]...   (more: "
-        "docs/technician.md)\n"
-        "The tq9000 form without a window: the actions press its buttons in order, boxes go to "
-        "stderr\n"
-        "as 'CAPTION: TEXT'. The printer: USB if found, else " +
-        std::string(ThisSystemsNames().comPort) + ".\n";
+        "usage: tq9000ctl [OPTION]... ACTION [ARGS]...  The form without a window: actions press "
+        "buttons.\n"
+        "Boxes go to stderr. The printer: USB, else " +
+        std::string(ThisSystemsNames().comPort) + ". docs/technician.md\n";
     std::string header = "actions:";
     header.resize(kExampleColumn, ' ');
     text += header + "example: tq9000ctl ...\n";

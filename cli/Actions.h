@@ -10,6 +10,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/Configuration.h"
@@ -33,6 +34,9 @@ struct ActionContext {
     // Set by `diff` when the form and a profile differ. Not a failure, but it ends the run all the
     // same, with its own exit status (Session.h).
     bool differs = false;
+    // Set by an action that gives the run an exit status of its own (check, in the convention of
+    // monitoring plugins); the run returns it as it is.
+    std::optional<int> exitStatus = std::nullopt;
     Configuration configuration{};
 };
 
@@ -42,7 +46,15 @@ struct ParsedAction {
     const ActionSpec* spec = nullptr;
     std::vector<std::string> arguments;  // exactly as given
     std::vector<std::string> flags;      // the flags that followed, of those the action takes
+    std::vector<std::pair<std::string, std::string>> values;  // "--profile", "site.json"
     bool HasFlag(const std::string& flag) const;
+    std::optional<std::string> ValueOf(const std::string& flag) const;
+};
+
+// An optional flag that takes a value: "--profile FILE" or "--profile=FILE".
+struct ValueFlag {
+    std::string name;   // "--profile"
+    std::string value;  // its name in the usage text: "FILE"
 };
 
 using ActionHandler = std::function<void(ActionContext&, const ParsedAction&)>;
@@ -68,6 +80,9 @@ struct ActionSpec {
     // The indexes of the arguments that name a file the action reads or writes ("-" among them
     // stands for a standard stream), so that the run's trace can be kept off them.
     std::vector<std::size_t> fileArguments = {};
+    std::vector<ValueFlag> valueFlags = {};
+    // True for an action that is the whole run (check): no other action may come with it.
+    bool alone = false;
 };
 
 class ActionRegistry {

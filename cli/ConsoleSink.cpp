@@ -14,7 +14,7 @@ void ConsoleSink::Show(const MessageBoxEvent& box) {
     if (const std::string hint = HintAfter(box); !hint.empty()) {
         WriteWhole(err_, "hint: " + EscapeNameForTerminal(hint) + "\n");
     }
-    if (box.id == MessageId::StatusByte) {
+    if (box.id == MessageId::StatusByte && statusToOut_) {
         WriteWhole(out_, text + "\n");
     }
 }

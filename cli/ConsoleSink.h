@@ -16,13 +16,16 @@ namespace tq::cli {
 
 class ConsoleSink : public MessageSink {
 public:
-    ConsoleSink(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+    // `statusToOut` false keeps standard output for an action's own result (check's one line).
+    ConsoleSink(std::ostream& out, std::ostream& err, bool statusToOut = true)
+        : out_(out), err_(err), statusToOut_(statusToOut) {}
     void Show(const MessageBoxEvent& box) override;
     void Warn(const std::string& text) override;
 
 private:
     std::ostream& out_;
     std::ostream& err_;
+    bool statusToOut_;
 };
 
 }  // namespace tq::cli

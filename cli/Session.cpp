@@ -47,10 +47,25 @@ void CheckOutputKept(ActionContext& context) {
 
 // The trace file is emptied as the run starts: one that is also a file an action reads or writes
 // would destroy a profile before `load` reads it, or be replaced by `save`.
+// The files an action reads or writes: those among its arguments, and the values of its flags
+// that name one.
+std::vector<std::string> FilesOf(const ParsedAction& action) {
+    std::vector<std::string> files;
+    for (const std::size_t index : action.spec->fileArguments) {
+        files.push_back(action.arguments[index]);
+    }
+    for (const ValueFlag& flag : action.spec->valueFlags) {
+        if (const std::optional<std::string> file = action.ValueOf(flag.name);
+            file && flag.value == "FILE") {
+            files.push_back(*file);
+        }
+    }
+    return files;
+}
+
 std::string TraceClash(const std::string& tracePath, const std::vector<ParsedAction>& actions) {
     for (const ParsedAction& action : actions) {
-        for (const std::size_t index : action.spec->fileArguments) {
-            const std::string& file = action.arguments[index];
+        for (const std::string& file : FilesOf(action)) {
             if (file != kStandardStream && SameFile(tracePath, file)) {
                 return "--trace=" + EscapeNameForTerminal(tracePath) + " is the file of '" +
                        Describe(action) + "': tracing into it would destroy it; trace to another " +
@@ -92,6 +107,9 @@ int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std:
         }
         actions[i].spec->run(context, actions[i]);
         CheckOutputKept(context);
+    }
+    if (context.exitStatus) {
+        return *context.exitStatus;
     }
     if (context.failed) {
         return 1;

@@ -5,6 +5,7 @@
 
 #include "cli/ActionGroups.h"
 #include "cli/ConsoleText.h"
+#include "cli/MonitoringCheck.h"
 #include "cli/ProcessSignals.h"
 #include "cli/Session.h"
 #include "platform/CrashGuard.h"
@@ -22,6 +23,9 @@ int main(int argc, char** argv) {
     const auto line =
         tq::cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), registry, error);
     if (!line) {
+        if (tq::cli::NamesMonitoringCheck(argc, argv)) {
+            return tq::cli::ReportCheckUsageError(error, std::cout, std::cerr);
+        }
         tq::cli::WriteProgramLine(std::cerr, error);
         tq::cli::WriteWhole(std::cerr, tq::cli::UsageText(registry));
         return 2;

@@ -120,6 +120,18 @@ check_udev_rule() {
   echo "udev rule: FTDI adapter ignored, ttyACM port ignored only when marked"
 }
 
+# The monitoring units: where systemd finds them, sound to systemd-analyze, and not enabled.
+check_systemd_units() {
+  local unit path
+  for unit in tq9000-check.service tq9000-check.timer; do
+    path="$(grep -E "/systemd/system/$unit\$" "$work/files")" || fail "the package has no $unit"
+    systemd-analyze verify --man=no "$path" >"$work/verify" 2>&1 ||
+      fail "systemd-analyze verify $unit: $(cat "$work/verify")"
+    [ ! -e "/etc/systemd/system/timers.target.wants/$unit" ] || fail "$unit was enabled"
+  done
+  echo "systemd units: the check's service and timer, verified, not enabled"
+}
+
 start=$SECONDS
 installed && fail "tq9000-config is installed here; the check installs and purges it: remove it"
 deb="$(scripts/package.sh "$preset" | tail -n 1)"
@@ -134,6 +146,7 @@ check_programs "$version"
 check_man_pages
 check_docs
 check_udev_rule
+check_systemd_units
 
 apt_get purge tq9000-config >"$work/apt" 2>&1 || fail "apt-get purge: $(cat "$work/apt")"
 ! installed || fail "tq9000-config is still installed after purge"

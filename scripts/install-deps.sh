@@ -16,10 +16,12 @@ packages=(
   clang-format                                # the format check
   python3 time                                # bench/soak.sh: its judge, and resident memory
   strace                                      # tq9000ctl's end-to-end tests: signals, pipes
+  python3-prometheus-client                   # tq9000ctl check: its metrics read by the parser
   ansible-core                                # contrib/ansible/tests/run.sh
   scdoc                                       # the man pages
   dpkg-dev file                               # the Debian package: CPack's dpkg-shlibdeps, file
   lintian man-db udev                         # scripts/check-package.sh
+  systemd                                     # the package check: systemd-analyze verify
 )
 if [ "${TQ_WITH_SCREENSHOT_TOOLS:-0}" = 1 ]; then
   packages+=(imagemagick xdotool)
