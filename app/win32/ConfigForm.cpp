@@ -69,7 +69,7 @@ void RunAboutBox(HINSTANCE instance, HWND owner) {
 
 CConfigForm::CConfigForm(HINSTANCE instance)
     : instance_(instance),
-      m_formIcon(LoadIconA(instance, MAKEINTRESOURCEA(kAppIconResource))),
+      m_formIcon(LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME))),
       template_(BuildDialogTemplate(ConfigFormTemplate())) {}
 
 INT_PTR CConfigForm::DoModal() {
