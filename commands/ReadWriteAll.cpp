@@ -28,9 +28,6 @@ constexpr const char* kCaption = "Caption";
 constexpr int kProgressHigh = 120;
 constexpr int kProgressStep = 10;
 
-// Not number order: SetupRevision (87) is written last, after 102, while Read All reads it fourth.
-constexpr std::uint8_t kWriteAllOrder[] = {76, 85, 86, 88, 96, 97, 98, 99, 100, 101, 102, 87};
-
 // Opens the link and resets the bar; false, after "error opening printer", when it did not open.
 bool StartBulkCommand(WindowOps& form) {
     if (OpenPrinterLink() != 0) {
@@ -96,9 +93,10 @@ void ReadAllFeatures(WindowOps& form, FeatureSet& filled) {
         return;
     }
     char text[kFeatureTextSize] = {};
-    for (const FeatureBinding& feature : FeatureMap) {
+    for (const FeatureBinding* next : ReadAllOrder) {
+        const FeatureBinding& feature = *next;
         const bool answered = QueryForForm(feature, text) == 0;
-        if (!answered && &feature == &FeatureMap.front()) {
+        if (!answered && next == ReadAllOrder.front()) {
             EndWithFatalWriteError(form);
             return;
         }
@@ -119,19 +117,20 @@ void ReadAllFeatures(WindowOps& form, FeatureSet& filled) {
 // either, even when it is the first. Only the number fields of the features to write are checked.
 void WriteFeatures(WindowOps& form, const FeatureSet& toWrite) {
     std::vector<std::uint8_t> order;
-    for (const std::uint8_t id : kWriteAllOrder) {
-        if (toWrite.test(RowOf(*FindFeatureById(id)))) {
-            order.push_back(id);
+    for (const FeatureBinding* feature : WriteAllOrder) {
+        if (toWrite.test(RowOf(*feature))) {
+            order.push_back(feature->id);
         }
     }
     if (!AcceptNumberFields(form, order) || !StartBulkCommand(form)) {
         return;
     }
-    for (const std::uint8_t id : kWriteAllOrder) {
-        const FeatureBinding& feature = *FindFeatureById(id);
+    for (const FeatureBinding* next : WriteAllOrder) {
+        const FeatureBinding& feature = *next;
+        const std::uint8_t id = feature.id;
         const std::optional<std::uint8_t> value =
             toWrite.test(RowOf(feature)) ? FormToFeature(form, feature) : std::nullopt;
-        if (value && WriteFeature(id, 1, &*value) != 0 && id == kWriteAllOrder[0]) {
+        if (value && WriteFeature(id, 1, &*value) != 0 && next == WriteAllOrder.front()) {
             EndWithFatalWriteError(form);
             return;
         }
