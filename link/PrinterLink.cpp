@@ -292,7 +292,7 @@ DeviceEvent PollUsbPrinter() {
 }
 
 int OpenComPort() {
-    g_link.comHandle = os::CreateFileA("COM1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    g_link.comHandle = os::CreateFileA(kPrinterPortName, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                        OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (g_link.comHandle == INVALID_HANDLE_VALUE) {
         g_link.comOpenFailure = OpenFailureNow();
