@@ -91,8 +91,9 @@ bool ReadProperty(HDEVINFO list, SP_DEVINFO_DATA* device, DWORD property,
                                                  nullptr) != FALSE;
 }
 
-// Discovery steps 4 to 8 for one interface: the detail record into devicePath. Returns false when
-// the interface must count as not found; `allocated` tells whether the detail block could be had.
+// For one interface: asks how large its detail record is, allocates the record, reads it, and
+// copies the device path it holds into devicePath. Returns false when the interface must count as
+// not found; `allocated` tells whether the detail block could be had.
 bool ReadDevicePath(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData, SP_DEVINFO_DATA* device,
                     bool& allocated) {
     DWORD requiredSize = 0;
@@ -135,7 +136,9 @@ bool KeepHeldUsbHandle() {
     return false;
 }
 
-// Discovery step 11.
+// Opens the interface whose path discovery put in devicePath, for overlapped reads and writes, and
+// keeps the handle and the path it was opened for; a handle still held for that path is kept
+// instead.
 bool OpenUsbInterface() {
     if (KeepHeldUsbHandle()) {
         return true;

@@ -136,8 +136,8 @@ TransferStatus WriteTimeout(Deadline passed) {
                                                 : Fail(-4, "write timed out  -4");
 }
 
-// TimedWrite step 5: poll the pending write until it completes or its deadline passes, waiting on
-// the completion event between polls instead of spinning.
+// A write that did not complete at once: poll it until it completes or its deadline passes, waiting
+// on the completion event between polls instead of spinning.
 TransferStatus AwaitPendingWrite(DWORD start, DWORD timeout) {
     for (;;) {
         if (os::GetOverlappedResult(ActiveLink(), &g_state.writeRecord, &g_state.writtenCount,
@@ -161,7 +161,7 @@ TransferStatus ReadTimeout(Deadline passed, TransferStatus plain, const char* pl
                                                 : Fail(plain, plainText);
 }
 
-// TimedRead step 3.2: a request that did not complete at once. The printer may take it and never
+// A read request that did not complete at once. The printer may take it and never
 // answer, so the wait is bounded by the caller's deadline; a request still pending then is
 // cancelled and reported as the reply's time-out.
 TransferStatus AwaitPendingChunk(DWORD start, DWORD timeout) {
@@ -186,7 +186,8 @@ TransferStatus AwaitPendingChunk(DWORD start, DWORD timeout) {
     }
 }
 
-// TimedRead step 3.3: a request that completed at once; collect its count.
+// A read request that ReadFile reported complete: collect its count, waited for without a deadline
+// when the caller gave none, otherwise polled until the deadline passes.
 TransferStatus CollectCompletedChunk(DWORD start, DWORD timeout) {
     if (timeout == 0) {
         if (!os::GetOverlappedResult(ActiveLink(), &g_state.readRecord, &g_state.chunkCount,
