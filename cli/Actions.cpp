@@ -165,10 +165,9 @@ std::string UsageText(const ActionRegistry& registry) {
         text += HelpLine(option.call, option.summary, option.example);
     }
     text +=
-        "Exit status: 0 done; 1 an action failed (the run stopped there); 2 a usage error (nothing "
-        "sent);\n"
-        "3 diff found a difference (the actions after it were not run). More in "
-        "docs/technician.md.\n";
+        "Exit status: 0 done; 1 an action failed (run stopped); 2 usage error (nothing sent); 3 "
+        "diff "
+        "differs.\n";
     return text;
 }
 
