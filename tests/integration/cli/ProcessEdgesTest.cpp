@@ -16,15 +16,12 @@
 #include <vector>
 
 #include "tests/integration/cli/RunProcess.h"
+#include "tests/integration/cli/SuiteSupport.h"
 
 namespace tq::test {
 namespace {
 
 using Args = std::vector<std::string>;
-
-std::string TempPath(const std::string& name) {
-    return ::testing::TempDir() + "tq9000ctl_edges_" + name + "_" + std::to_string(getpid());
-}
 
 // With standard output closed, the port would be opened as descriptor 1 and the status text
 // sent to the printer: the receipt shows only the test print. Under Wine, Wine itself opens a
@@ -93,8 +90,7 @@ TEST(ProcessEdgesTest, LostStandardOutputIsAFailure) {
     }
     const ProcessResult r = RunAgainstSim({}, {"get", "88", "show"}, ">/dev/full");
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find(lost + "tq9000ctl: not run after the failure: show\n"),
-              std::string::npos)
+    EXPECT_NE(r.err.find(lost + "tq9000ctl: not run after the failure: show\n"), std::string::npos)
         << r.err;
     std::remove(profile.c_str());
 }
