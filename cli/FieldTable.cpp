@@ -95,7 +95,8 @@ std::string DetailLines(const FieldInfo& field) {
 std::string OrderLine(const char* what, const FeatureOrder& order) {
     std::string line = what;
     for (const FeatureBinding* feature : order) {
-        line += " " + std::to_string(feature->id);
+        line += ' ';
+        line += std::to_string(feature->id);
     }
     return line + "\n";
 }
