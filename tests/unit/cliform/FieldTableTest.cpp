@@ -20,7 +20,8 @@ int Place(const FeatureOrder& order, const FeatureBinding& feature) {
 std::string Ids(const FeatureOrder& order) {
     std::string ids;
     for (const FeatureBinding* feature : order) {
-        ids += " " + std::to_string(feature->id);
+        ids += ' ';
+        ids += std::to_string(feature->id);
     }
     return ids;
 }
