@@ -23,6 +23,7 @@
 #include "framework/HeadlessForm.h"
 #include "framework/MessageBoxes.h"
 #include "link/PrinterLink.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -193,7 +194,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tq9000-bench: cannot start %s\n", options.sim.c_str());
         return 1;
     }
-    setenv("TQ9000_COM1", sim.path.c_str(), 1);
+    setenv(tq::ComPortVariable(tq::kPrinterPortNumber).c_str(), sim.path.c_str(), 1);
     std::vector<Sample> reads;
     std::vector<Sample> writes;
     const bool clean = RunCommands(options.runs, reads, writes);

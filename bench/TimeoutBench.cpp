@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
         std::perror("tq9000-timeout-bench: pseudo-terminal");
         return 1;
     }
-    setenv("TQ9000_COM1", path.c_str(), 1);
+    setenv(tq::ComPortVariable(tq::kPrinterPortNumber).c_str(), path.c_str(), 1);
     tq::RecordingSink sink;  // the time-out boxes, kept out of the way
     tq::ScopedMessageSink installed(&sink);
     tq::PrinterLink link;

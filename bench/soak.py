@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """The soak bench's planner and judge; bench/soak.sh runs what this plans.
 
-  soak.py plan DIR COMMANDS SEED    writes DIR/plan.json and one folder per tq9000ctl run under
-                                    DIR/runs/: sim.args and ctl.args (one argument a line),
-                                    bound_ms, long, and any profile the run loads
+  soak.py plan DIR COMMANDS SEED TQ9000CTL
+                                    writes DIR/fields.json (what `TQ9000CTL fields --json` says
+                                    of the form's fields), DIR/plan.json and one folder per
+                                    tq9000ctl run under DIR/runs/: sim.args and ctl.args (one
+                                    argument a line), bound_ms, long, and any profile the run
+                                    loads
   soak.py check DIR JOBS WALL_S LOAD
                                     reads what each run left (result, out, rss, state, printed,
                                     samples), prints one line per counter and the findings, and
@@ -14,7 +17,8 @@ Each run starts tq9000-sim with random stored values, a random status byte and o
 knobs take turns), and runs one short script of tq9000ctl actions against it; every 40th run is a
 long one whose descriptors and memory bench/soak.sh samples. The judge replays each script on a
 model of the form and of the printer's store, so it knows what every action should show and what
-the printer should hold afterwards.
+the printer should hold afterwards. The fields, their ids, kinds, bounds, check boxes and fonts
+are tq9000ctl's own, from `tq9000ctl fields --json`.
 """
 
 import json
@@ -24,42 +28,63 @@ import statistics
 import sys
 from collections import Counter, defaultdict
 
-# ---------------------------------------------------------------------------------------------
-# The form's features as tq9000ctl shows them: (id, name, kind, bound for a number or the bits the
-# check boxes own for a flag set).
-FEATURES = [
-    (76, "ClampDelay", "number", 40),
-    (85, "CustomerSpecialVersion", "number", 255),
-    (86, "SetupVersion", "number", 255),
-    (87, "SetupRevision", "number", 255),
-    (88, "PrinterOptions", "flags", 0x77),
-    (96, "JournalDefaultFont", "font", None),
-    (97, "ValidationDefaultFont", "font", None),
-    (98, "FontOptions", "flags", 0x9F),
-    (99, "EmulationOptions", "flags", 0x0F),
-    (100, "ValidationOptions", "flags", 0xE0),  # bits 0..3 carry LinesToSkip
-    (101, "TestModeOptions", "flags", 0x07),
-    (102, "MiscellaneousOptions", "flags", 0x17),
-]
-BY_NAME = {f[1]: f for f in FEATURES}
-FIELD_NAMES = [f[1] for f in FEATURES[:10]] + ["LinesToSkip"] + [f[1] for f in FEATURES[10:]]
-FONTS = [("Standard - Default", 0x00), ("Standard", 0x1E), ("Standard Bold", 0x1F),
-         ("Large", 0x1D), ("Large Bold", 0x1C), ("Tiny", 0x1A), ("Times Roman", 0x19),
-         ("OCR", 0x18), ("Standard Italic", 0x15), ("Large Italic", 0x14)]
-FONT_OF_CODE = {code: name for name, code in FONTS}
-CODE_OF_FONT = {name: code for name, code in FONTS}
-CHECK_BOXES = {1054: (88, 0x01), 1053: (88, 0x02), 1052: (88, 0x04), 1051: (88, 0x10),
-               1050: (88, 0x20), 1049: (88, 0x40), 1043: (98, 0x01), 1044: (98, 0x02),
-               1045: (98, 0x04), 1046: (98, 0x08), 1047: (98, 0x10), 1048: (98, 0x80),
-               1055: (99, 0x01), 1056: (99, 0x02), 1057: (99, 0x04), 1058: (99, 0x08),
-               1081: (100, 0x20), 1042: (100, 0x40), 1041: (100, 0x80), 1039: (101, 0x01),
-               1038: (101, 0x02), 1037: (101, 0x04), 1040: (102, 0x01), 1077: (102, 0x02),
-               1078: (102, 0x04), 1084: (102, 0x10)}
-NAME_OF_ID = {f[0]: f[1] for f in FEATURES}
+import subprocess
 
-# The simulator's factory store for the twelve features and its texts (sim/PrinterModel.cpp).
-FACTORY = {76: 15, 85: 0, 86: 3, 87: 12, 88: 0x30, 96: 0x1E, 97: 0x1F, 98: 0x84, 99: 0x02,
-           100: 0xA3, 101: 0x00, 102: 0x13}
+# ---------------------------------------------------------------------------------------------
+# The form's fields as tq9000ctl knows them: `tq9000ctl fields --json`, which the plan asks of the
+# tq9000ctl under test and keeps beside the runs (fields.json), so that the judge models the very
+# table that the runs were planned with. learn_fields fills these in place.
+# Each field's object (id, name, kind, feature, bits, and bound, boxes or fonts) by its name, in
+# show order.
+FIELDS = {}
+FIELD_NAMES = []
+# (id, name, kind, bound for a number or the bits the check boxes own for a flag set), a feature
+# each: the fields named as their feature.
+FEATURES = []
+NAME_OF_ID = {}
+# The fields that carry bits of another feature's byte (LinesToSkip, in ValidationOptions), by the
+# id of that feature.
+PARTS = defaultdict(list)
+FONTS = []  # (name, code), in list order
+FONT_OF_CODE = {}
+CODE_OF_FONT = {}
+CHECK_BOXES = {}  # box id: (feature id, mask)
+
+
+def learn_fields(text):
+    for line in text.splitlines():
+        field = json.loads(line)
+        FIELDS[field["name"]] = field
+        FIELD_NAMES.append(field["name"])
+        if field["name"] != field["feature"]:
+            PARTS[field["id"]].append(field)
+            continue
+        limit = {"number": field.get("bound"), "flags": field["bits"]}.get(field["kind"])
+        FEATURES.append((field["id"], field["name"], field["kind"], limit))
+        for box in field.get("boxes", []):
+            CHECK_BOXES[box["id"]] = (field["id"], box["mask"])
+        if not FONTS:
+            FONTS.extend((font["name"], font["code"]) for font in field.get("fonts", []))
+    NAME_OF_ID.update({f[0]: f[1] for f in FEATURES})
+    FONT_OF_CODE.update({code: name for name, code in FONTS})
+    CODE_OF_FONT.update({name: code for name, code in FONTS})
+
+
+def ask_fields(ctl, work):
+    """The table from tq9000ctl itself, kept in WORK/fields.json for the judge."""
+    text = subprocess.run([ctl, "fields", "--json"], check=True, capture_output=True,
+                          text=True).stdout
+    with open(os.path.join(work, "fields.json"), "w") as f:
+        f.write(text)
+    learn_fields(text)
+
+
+def numbers():
+    """The fields that hold a whole number: the number features and LinesToSkip."""
+    return [name for name in FIELD_NAMES if FIELDS[name]["kind"] == "number"]
+
+
+# The simulator's texts as they leave the factory (sim/PrinterModel.cpp).
 FACTORY_TEXTS = {0x30: "1.0", 0x31: "TQ9000", 0x32: "SN0041729", 0x33: "0.9"}
 OVERSIZED_TEXT = "".join(chr(ord("A") + i % 26) for i in range(300))
 TEXT_LIMIT = 252  # characters a text reply keeps within the 256-byte reply buffer
@@ -81,7 +106,15 @@ STATUS_MS = 100 + 100 + 100 + 10 + 3 * 5
 ENQUIRE_MS = 100 + 100 + 10 + 2 * 5
 # The two actions that show the status byte: `status` prints the test text first, `enquire` nothing.
 STATUS_ACTIONS = ("status", "enquire")
-WRITE_ALL_MS = 12 * (100 + 5)
+
+
+def read_all_ms():
+    return len(FEATURES) * QUERY_MS
+
+
+def write_all_ms():
+    return len(FEATURES) * (100 + 5)
+
 
 LONG_EVERY = 40
 # The fault knobs, in turn: short run i gets KNOBS[i % len(KNOBS)]; long runs take their own turns.
@@ -114,7 +147,7 @@ def empty_form():
 
 def fields_of(fid):
     """The fields a feature carries: its own, and LinesToSkip with ValidationOptions."""
-    return [NAME_OF_ID[fid]] + (["LinesToSkip"] if fid == 100 else [])
+    return [NAME_OF_ID[fid]] + [part["name"] for part in PARTS[fid]]
 
 
 def read_all_into(form, store):
@@ -124,9 +157,10 @@ def read_all_into(form, store):
             form[name] = str(value)
         elif kind == "flags":
             form[name] = "%02X" % (value & limit)
-            if fid == 100:
-                # bits 0..2, or the 8 that the form writes in bits 0..3
-                form["LinesToSkip"] = "8" if value & 0x0F == 8 else "%d" % (value & 7)
+            for part in PARTS[fid]:
+                # the byte AND 7, or the 8 that the form itself writes in bits 0..3
+                lines = value & part["bits"]
+                form[part["name"]] = "%d" % (lines if lines == part["bound"] else value & 7)
         elif value in FONT_OF_CODE:
             form[name] = FONT_OF_CODE[value]
         elif form[name] is None:  # an unknown code leaves the list as it was: no selection
@@ -145,8 +179,10 @@ def byte_to_write(form, fid):
     if kind == "font":
         return CODE_OF_FONT.get(form[name])
     value = int(form[name], 16) & limit
-    if fid == 100 and form["LinesToSkip"] != "" and 0 <= atoi(form["LinesToSkip"]) <= 8:
-        value |= atoi(form["LinesToSkip"])
+    for part in PARTS[fid]:
+        text = form[part["name"]]
+        if text != "" and 0 <= atoi(text) <= part["bound"]:
+            value |= atoi(text)
     return value
 
 
@@ -159,9 +195,9 @@ def apply_set(form, name, value):
         bits = int(form[NAME_OF_ID[fid]], 16)
         bits = bits | mask if value == "1" else bits & ~mask
         form[NAME_OF_ID[fid]] = "%02X" % bits
-    elif name in BY_NAME and BY_NAME[name][2] == "flags":
+    elif name in FIELDS and FIELDS[name]["kind"] == "flags":
         form[name] = "%02X" % int(value, 16)
-    elif name in BY_NAME and BY_NAME[name][2] == "number" or name == "LinesToSkip":
+    elif name in FIELDS and FIELDS[name]["kind"] == "number":
         form[name] = str(int(value))
     else:
         form[name] = value
@@ -177,8 +213,7 @@ def values_of(lines):
 def shown_lines(form):
     out = []
     for name in FIELD_NAMES:
-        fid = BY_NAME["ValidationOptions"][0] if name == "LinesToSkip" else BY_NAME[name][0]
-        out.append("%d %s %s" % (fid, name, "unknown" if form[name] is None else form[name]))
+        out.append("%d %s %s" % (FIELDS[name]["id"], name, "unknown" if form[name] is None else form[name]))
     return out
 
 
@@ -210,7 +245,7 @@ def knob_args(kind, rng):
 
 
 def random_store(rng):
-    store = dict(FACTORY)
+    store = {}
     for fid, name, kind, limit in FEATURES:
         if kind == "number":
             store[fid] = rng.randint(0, limit if rng.random() < 0.9 else 255)
@@ -218,7 +253,7 @@ def random_store(rng):
             store[fid] = rng.randint(0, 255)
         else:
             store[fid] = rng.choice(FONTS)[1] if rng.random() < 0.95 else rng.randint(0, 255)
-    for fid in rng.sample([i for i in range(0x41, 0x70) if i not in FACTORY], 4):
+    for fid in rng.sample([i for i in range(0x41, 0x70) if i not in store], 4):
         store[fid] = rng.randint(0, 255)
     return store
 
@@ -256,7 +291,8 @@ def valid_setting(rng):
         control = rng.choice(list(CHECK_BOXES))
         return "%d=%d" % (control, rng.randint(0, 1))
     if roll < 0.22:
-        return "LinesToSkip=%d" % rng.randint(0, 8)
+        part = rng.choice(sum(PARTS.values(), []))
+        return "%s=%d" % (part["name"], rng.randint(0, part["bound"]))
     fid, name, kind, limit = rng.choice(FEATURES)
     if kind == "number":
         return "%s=%d" % (name, rng.randint(0, limit))
@@ -266,13 +302,31 @@ def valid_setting(rng):
     return "%s=%s" % (name, rng.choice([f[0] for f in FONTS] + ["none"]))
 
 
+def of_kind(kind):
+    return [name for name in FIELD_NAMES if FIELDS[name]["kind"] == kind]
+
+
+def beyond_bound(rng):
+    """A number field's name and a number past its bound."""
+    name = rng.choice(numbers())
+    return name, rng.randint(FIELDS[name]["bound"] + 1, FIELDS[name]["bound"] + 60)
+
+
+def stray_bits(rng):
+    """A flag set's name and a byte with a bit that none of its boxes owns."""
+    name = rng.choice([name for name in of_kind("flags") if FIELDS[name]["bits"] != 0xFF])
+    unowned = [1 << bit for bit in range(8) if not FIELDS[name]["bits"] & 1 << bit]
+    return name, rng.choice(unowned) | rng.randint(0, 255)
+
+
 def bad_setting(rng):
     """NAME=VALUE that a strict reading refuses: out of range, stray bits, junk, unknown names."""
+    number = rng.choice(numbers())
     return rng.choice([
-        "ClampDelay=%d" % rng.randint(41, 99), "SetupVersion=%d" % rng.randint(256, 999),
-        "CustomerSpecialVersion=12x", "SetupRevision=-3", "LinesToSkip=%d" % rng.randint(9, 15),
-        "PrinterOptions=%02X" % (0x08 | rng.randint(0, 255)), "TestModeOptions=F8",
-        "Bogus=1", "JournalDefaultFont=Comic", "PrinterOptions=xyz", "1054=2", "NoEquals"])
+        "%s=%d" % beyond_bound(rng), "%s=%d" % beyond_bound(rng), "%s=12x" % number,
+        "%s=-3" % number, "%s=%02X" % stray_bits(rng), "%s=%02X" % stray_bits(rng),
+        "%s=Comic" % rng.choice(of_kind("font")), "%s=xyz" % rng.choice(of_kind("flags")),
+        "%d=2" % rng.choice(list(CHECK_BOXES)), "Bogus=1", "NoEquals"])
 
 
 def random_profile(rng, store):
@@ -294,17 +348,19 @@ def spoil_profile(rng, profile):
     profile = dict(profile)
     how = rng.randrange(6)
     if how == 0:
-        profile["ClampDelay"] = "45"
+        name, value = beyond_bound(rng)
+        profile[name] = str(value)
     elif how == 1:
-        profile["PrinterOptions"] = "FF"
+        name, value = stray_bits(rng)
+        profile[name] = "%02X" % value
     elif how == 2:
-        profile["ValidationDefaultFont"] = "Comic"
+        profile[rng.choice(of_kind("font"))] = "Comic"
     elif how == 3:
-        del profile["SetupRevision"]
+        del profile[rng.choice(FIELD_NAMES)]
     elif how == 4:
         profile["Colour"] = "red"
     else:
-        return "{\n  \"ClampDelay\": \"12\",\n"
+        return "{\n  \"%s\": \"12\",\n" % FIELD_NAMES[0]
     return json.dumps(profile, indent=2) + "\n"
 
 
@@ -374,7 +430,7 @@ def action_pause_ms(action):
     name = action[0]
     if name == "get":
         return 100 if action_bound_ms(action) else 0
-    return {"status": 100, "enquire": 100, "read-all": 1200}.get(name, 0)
+    return {"status": 100, "enquire": 100, "read-all": len(FEATURES) * 100}.get(name, 0)
 
 
 def action_bound_ms(action):
@@ -382,8 +438,8 @@ def action_bound_ms(action):
     if name == "get":
         number = atoi(action[1]) if len(action) > 1 else 0
         return QUERY_MS if 0x30 <= number <= 0x6F and action[1] != "" else 0
-    return {"status": STATUS_MS, "enquire": ENQUIRE_MS, "read-all": 12 * QUERY_MS,
-            "write-all": WRITE_ALL_MS}.get(name, 0)
+    return {"status": STATUS_MS, "enquire": ENQUIRE_MS, "read-all": read_all_ms(),
+            "write-all": write_all_ms()}.get(name, 0)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -431,7 +487,7 @@ def edge_script(kind, rng, store, run_dir):
         args = ["--trace", "read-all", "load", "profile.json", "write-all"]
         script = '"$1" %s 2>&1 | head -c %d >/dev/null; echo "${PIPESTATUS[0]}" >rc.1\n' % (
             quoted_args(args), rng.randint(0, 3000))
-        return script, [], [args[1:]], {}, 12 * QUERY_MS + WRITE_ALL_MS + RUN_MARGIN_MS
+        return script, [], [args[1:]], {}, read_all_ms() + write_all_ms() + RUN_MARGIN_MS
     if kind == "stdout-closed":
         args = status_action(rng) if rng.random() < 0.7 else ["get", byte_feature(rng)]
         return run_line(1, args, " >&-").replace(">out.1 ", ""), [], [args], {}, \
@@ -440,7 +496,7 @@ def edge_script(kind, rng, store, run_dir):
         args = rng.choice([["read-all", "show"], ["read-all", "show", "--json"], ["status"],
                            ["get", byte_feature(rng)]])
         line = run_line(1, args).replace(">out.1", ">/dev/full")
-        return line, [], [args], {}, 12 * QUERY_MS + RUN_MARGIN_MS
+        return line, [], [args], {}, read_all_ms() + RUN_MARGIN_MS
     signal = rng.choice(sorted(SIGNALS))
     if kind == "signal-write":
         # Every write of tq9000ctl held 100 ms by strace, as a slow line would hold its frames, so
@@ -460,7 +516,7 @@ def edge_script(kind, rng, store, run_dir):
               'kill -%s $(pgrep -P $p || echo $p) 2>/dev/null\nwait $p\necho $? >rc.1\n') % (
                   prefix, quoted_args(args), after, signal)
     return script, [], [args], {"signal": signal, "after_s": after}, \
-        12 * QUERY_MS + WRITE_ALL_MS + slow_ms + RUN_MARGIN_MS
+        read_all_ms() + write_all_ms() + slow_ms + RUN_MARGIN_MS
 
 
 def plan(work, commands, seed):
@@ -759,11 +815,10 @@ class RunCheck:
         """False, sending nothing, when LinesToSkip and ValidationOptions (one byte) are one known
         and one not, or when a known number field holds what Write All cannot write as typed (a
         printer's ClampDelay of 200, read into the form). Unknown fields are not written."""
-        if (self.form["LinesToSkip"] is None) != (self.form["ValidationOptions"] is None):
+        if any(len({self.form[name] is None for name in fields_of(fid)}) > 1 for fid in PARTS):
             return False
-        numbers = [name for _, name, kind, _ in FEATURES if kind == "number"] + ["LinesToSkip"]
         if not all(self.form[name] is None or self.strictly_valid(name, self.form[name])
-                   for name in numbers):
+                   for name in numbers()):
             return False
         for fid, name, kind, limit in FEATURES:
             value = byte_to_write(self.form, fid)
@@ -778,8 +833,7 @@ class RunCheck:
             if all(self.strictly_valid(k, v) for k, v in profile.items()):
                 for k, v in profile.items():
                     if v != "":  # "" leaves the field as it is, known or not
-                        self.form[k] = v.upper() if BY_NAME.get(k, (0, 0, ""))[2] == "flags" \
-                            else v
+                        self.form[k] = v.upper() if FIELDS[k]["kind"] == "flags" else v
                 return True
         self.refused_load = True
         return False
@@ -789,14 +843,13 @@ class RunCheck:
         """As a profile reads it: "" (leave as it is) is good for every field."""
         if value == "":
             return True
-        if name in ("ClampDelay", "CustomerSpecialVersion", "SetupVersion", "SetupRevision",
-                    "LinesToSkip"):
-            bound = 8 if name == "LinesToSkip" else BY_NAME[name][3]
-            return value.isdigit() and int(value) <= bound
-        if BY_NAME[name][2] == "font":
+        field = FIELDS[name]
+        if field["kind"] == "number":
+            return value.isdigit() and int(value) <= field["bound"]
+        if field["kind"] == "font":
             return value in CODE_OF_FONT or value == "none"
         return all(c in "0123456789abcdefABCDEF" for c in value) and 0 < len(value) <= 2 and \
-            int(value, 16) & ~BY_NAME[name][3] == 0
+            int(value, 16) & ~field["bits"] == 0
 
     def check_store(self, rc, state):
         """The store afterwards: exactly what was meant after a success; after a failure each
@@ -1033,8 +1086,7 @@ def check_refusal(judge, run_id, run, rc, state, check, script):
         bad = [a[1] for a in run["actions"] if a[0] == "set" and not valid_set(a[1])]
         held = ""
         for name in (b.split("=")[0] for b in bad):
-            fid = BY_NAME["ValidationOptions" if name == "LinesToSkip" else name][0] \
-                if name in FIELD_NAMES else None
+            fid = FIELDS[name]["id"] if name in FIELDS else None
             if state is not None and fid is not None:
                 held += "; %s holds %d (it held %d)" % (NAME_OF_ID[fid], state[fid],
                                                          check.initial[fid])
@@ -1162,10 +1214,13 @@ def print_findings(findings, work):
 
 
 def main(argv):
-    if len(argv) == 5 and argv[1] == "plan":
+    if len(argv) == 6 and argv[1] == "plan":
+        ask_fields(argv[5], argv[2])
         plan(argv[2], int(argv[3]), int(argv[4]))
         return 0
     if len(argv) == 6 and argv[1] == "check":
+        with open(os.path.join(argv[2], "fields.json")) as f:
+            learn_fields(f.read())
         return check(argv[2], int(argv[3]), float(argv[4]), argv[5])
     sys.stderr.write(__doc__)
     return 2

@@ -123,7 +123,7 @@ worker() {
   done
 }
 
-python3 bench/soak.py plan "$work" "$commands" "$seed"
+python3 bench/soak.py plan "$work" "$commands" "$seed" "$ctl"
 planned=("$work"/runs/*)
 echo "soak: ${#planned[@]} runs of tq9000ctl, $jobs at a time, in $work"
 load_before="$(cut -d' ' -f1 /proc/loadavg)"

@@ -6,7 +6,7 @@
 namespace tq::cli {
 
 void RegisterQueryActions(ActionRegistry& registry);  // get, status, enquire
-// read-all, write-all, set, show, save, load, diff
+// read-all, write-all, set, show, fields, save, load, diff
 void RegisterFormActions(ActionRegistry& registry);
 void RegisterDeviceActions(ActionRegistry& registry);      // list
 void RegisterMonitoringActions(ActionRegistry& registry);  // check

@@ -1,7 +1,9 @@
 // The actions that work the form's configuration: press "Read All" and "Write All", change a field
-// as a person would, print the form's state, save or load it as a profile, and compare it with one.
+// as a person would, print the form's state or the fields it has, save or load it as a profile,
+// and compare it with one.
 #include "cli/ActionGroups.h"
 #include "cli/ConsoleText.h"
+#include "cli/FieldTable.h"
 #include "cli/FormState.h"
 #include "cli/ProcessSignals.h"
 #include "cli/Profile.h"
@@ -74,6 +76,11 @@ void RunShow(ActionContext& context, const ParsedAction& action) {
     const std::vector<ShownField> fields = ShowFields(context.configuration);
     WriteWhole(context.out,
                action.HasFlag("--json") ? FormatShownJson(fields) : FormatShownLines(fields));
+}
+
+// The form's fields as the program knows them, not as any printer holds them: it needs no form.
+void RunFields(ActionContext& context, const ParsedAction& action) {
+    WriteWhole(context.out, action.HasFlag("--json") ? FormatFieldJson() : FormatFieldLines());
 }
 
 // A profile that did not load or save is a failure, and so ends the run. Fields that hold nothing
@@ -150,6 +157,14 @@ void RegisterFormActions(ActionRegistry& registry) {
                   RunShow,
                   nullptr,
                   "read-all show --json"});
+    registry.Add({"fields",
+                  {},
+                  {"--json"},
+                  "print what each field takes, with no printer",
+                  RunFields,
+                  nullptr,
+                  "fields --json",
+                  false});
     registry.Add(OnAFile({"save",
                           {"FILE"},
                           {},

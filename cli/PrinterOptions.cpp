@@ -24,7 +24,7 @@ std::string AttachedPorts() {
 }
 
 std::string MapPort(const std::string& device) {
-    if (os::SetComPortDevice(1, device.c_str(), "--port")) {
+    if (os::SetComPortDevice(kPrinterPortNumber, device.c_str(), "--port")) {
         return {};
     }
     const std::string asked = "--port " + EscapeNameForTerminal(device) + ": ";

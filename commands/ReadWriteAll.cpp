@@ -26,9 +26,6 @@ namespace {
 constexpr int kProgressHigh = 120;
 constexpr int kProgressStep = 10;
 
-// Not number order: SetupRevision (87) is written last, after 102, while Read All reads it fourth.
-constexpr std::uint8_t kWriteAllOrder[] = {76, 85, 86, 88, 96, 97, 98, 99, 100, 101, 102, 87};
-
 // Opens the link and resets the bar; false, after "error opening printer", when it did not open.
 bool StartBulkCommand(WindowOps& form, PrinterLink& link) {
     if (link.OpenPrinterLink() != 0) {
@@ -103,9 +100,10 @@ CommandResult ReadAllFeatures(WindowOps& form, PrinterLink& link, FeatureSet& fi
         return Ended(link);
     }
     char text[kFeatureTextSize] = {};
-    for (const FeatureBinding& feature : FeatureMap) {
+    for (const FeatureBinding* next : ReadAllOrder) {
+        const FeatureBinding& feature = *next;
         const bool answered = QueryForForm(link, feature, text) == 0;
-        if (!answered && &feature == &FeatureMap.front()) {
+        if (!answered && next == ReadAllOrder.front()) {
             EndWithFatalWriteError(form, link);
             return Ended(link);
         }
@@ -128,19 +126,20 @@ CommandResult ReadAllFeatures(WindowOps& form, PrinterLink& link, FeatureSet& fi
 CommandResult WriteFeatures(WindowOps& form, PrinterLink& link, const FeatureSet& toWrite) {
     link.BeginCommand();
     std::vector<std::uint8_t> order;
-    for (const std::uint8_t id : kWriteAllOrder) {
-        if (toWrite.test(RowOf(*FindFeatureById(id)))) {
-            order.push_back(id);
+    for (const FeatureBinding* feature : WriteAllOrder) {
+        if (toWrite.test(RowOf(*feature))) {
+            order.push_back(feature->id);
         }
     }
     if (!AcceptNumberFields(form, link, order) || !StartBulkCommand(form, link)) {
         return Ended(link);
     }
-    for (const std::uint8_t id : kWriteAllOrder) {
-        const FeatureBinding& feature = *FindFeatureById(id);
+    for (const FeatureBinding* next : WriteAllOrder) {
+        const FeatureBinding& feature = *next;
+        const std::uint8_t id = feature.id;
         const std::optional<std::uint8_t> value =
             toWrite.test(RowOf(feature)) ? FormToFeature(form, feature) : std::nullopt;
-        if (value && WriteFeature(link, id, 1, &*value) != 0 && id == kWriteAllOrder[0]) {
+        if (value && WriteFeature(link, id, 1, &*value) != 0 && next == WriteAllOrder.front()) {
             EndWithFatalWriteError(form, link);
             return Ended(link);
         }

@@ -131,8 +131,9 @@ void PrinterLink::SelectPrinter(const PrinterSelection& selection) {
     selection_ = selection;
 }
 
-// Discovery for one interface: the detail record into devicePath. Returns false when the interface
-// must count as not found; `allocated` tells whether the detail block could be had.
+// For one interface: asks how large its detail record is, allocates the record, reads it, and
+// copies the device path it holds into devicePath. Returns false when the interface must count as
+// not found; `allocated` tells whether the detail block could be had.
 bool PrinterLink::ReadDevicePath(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData,
                                  SP_DEVINFO_DATA* device, bool& allocated) {
     DWORD requiredSize = 0;
@@ -301,7 +302,7 @@ DeviceEvent PrinterLink::PollUsbPrinter() {
 
 int PrinterLink::OpenComPort() {
     LinkState& link = *link_;
-    link.comHandle = os::CreateFileA("COM1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    link.comHandle = os::CreateFileA(kPrinterPortName, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                      OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (link.comHandle == INVALID_HANDLE_VALUE) {
         link.comOpenFailure = OpenFailureNow();

@@ -137,8 +137,8 @@ public:
                    : Fail(-4, MessageId::WriteTimedOut, FailedStep::Write, FailureCause::TimedOut);
     }
 
-    // TimedWrite step 5: poll the pending write until it completes or its deadline passes, waiting
-    // on the completion event between polls instead of spinning.
+    // A write that did not complete at once: poll it until it completes or its deadline passes,
+    // waiting on the completion event between polls instead of spinning.
     TransferStatus AwaitPendingWrite(DWORD start, DWORD timeout) {
         for (;;) {
             if (os::GetOverlappedResult(handle_, &state_.writeRecord, &state_.writtenCount,
@@ -163,7 +163,7 @@ public:
                    : Fail(plain, plainText, FailedStep::Read, FailureCause::TimedOut);
     }
 
-    // TimedRead step 3.2: a request that did not complete at once. The printer may take it and
+    // A read request that did not complete at once. The printer may take it and
     // never answer, so the wait is bounded by the caller's deadline; a request still pending then
     // is cancelled and reported as the reply's time-out.
     TransferStatus AwaitPendingChunk(DWORD start, DWORD timeout) {
@@ -188,7 +188,8 @@ public:
         }
     }
 
-    // TimedRead step 3.3: a request that completed at once; collect its count.
+    // A read request that ReadFile reported complete: collect its count, waited for without a
+    // deadline when the caller gave none, otherwise polled until the deadline passes.
     TransferStatus CollectCompletedChunk(DWORD start, DWORD timeout) {
         if (timeout == 0) {
             if (!os::GetOverlappedResult(handle_, &state_.readRecord, &state_.chunkCount, TRUE)) {

@@ -17,6 +17,17 @@
 
 namespace tq {
 
+// The serial port that the printer link opens when no USB printer is online: by its name, and by
+// its number, under which --port maps it to another device.
+inline constexpr DWORD kPrinterPortNumber = 1;
+inline constexpr const char* kPrinterPortName = "COM1:";
+static_assert(kPrinterPortName[3] - '0' == kPrinterPortNumber && kPrinterPortName[4] == ':');
+
+// On POSIX, the environment variable that maps "COMn:" to a device: TQ9000_COM1 for COM1:.
+inline std::string ComPortVariable(DWORD number) {
+    return "TQ9000_COM" + std::to_string(number);
+}
+
 // What a platform knows of the latest CreateFileA on this thread that failed, beyond the error
 // code that GetLastError gives: which device the name stood for and the setting that mapped it
 // there, and, when access was denied, the group whose members may open the device. The front end

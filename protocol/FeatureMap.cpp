@@ -5,7 +5,6 @@
 #include <limits>
 #include <string>
 
-#include "framework/ControlIds.h"
 #include "framework/WindowOps.h"
 #include "protocol/FontTable.h"
 
@@ -13,64 +12,13 @@ namespace tq {
 
 namespace {
 
-// Each box owns one bit; the bits no box owns are ignored when read and sent as 0 when written.
-constexpr FlagBinding kPrinterOptions[] = {
-    {1054, 0x01}, {1053, 0x02}, {1052, 0x04}, {1051, 0x10}, {1050, 0x20}, {1049, 0x40},
-};
-constexpr FlagBinding kFontOptions[] = {
-    {1043, 0x01}, {1044, 0x02}, {1045, 0x04}, {1046, 0x08}, {1047, 0x10}, {1048, 0x80},
-};
-constexpr FlagBinding kEmulationOptions[] = {
-    {1055, 0x01},
-    {1056, 0x02},
-    {1057, 0x04},
-    {1058, 0x08},
-};
-// Bits 0..3 carry LinesToSkip, not boxes.
-constexpr FlagBinding kValidationOptions[] = {
-    {IDC_REDUCED_SPACING, 0x20},
-    {1042, 0x40},
-    {1041, 0x80},
-};
-constexpr FlagBinding kTestModeOptions[] = {
-    {1039, 0x01},
-    {1038, 0x02},
-    {1037, 0x04},
-};
-constexpr FlagBinding kMiscellaneousOptions[] = {
-    {1040, 0x01},
-    {IDC_AUTO_HEADER, 0x02},
-    {IDC_AUTO_FOOTER, 0x04},
-    {IDC_TEXT_COMMANDS, 0x10},
-};
-
-// LinesToSkip is written 0..8 in bits 0..3 and shown as the byte AND 7, except that the 8 the form
-// itself writes is shown as 8: read as 0, a Read All followed by a Write All would turn the
-// printer's 8 into 0.
-constexpr int kLinesToSkipBound = 8;
+// LinesToSkip is shown as the byte AND 7, except that the 8 the form itself writes is shown as 8:
+// read as 0, a Read All followed by a Write All would turn the printer's 8 into 0.
 constexpr std::uint8_t kLinesToSkipReadMask = 0x07;
-constexpr std::uint8_t kLinesToSkipField = 0x0F;
 
 int ShownLinesToSkip(std::uint8_t value) {
-    const int field = value & kLinesToSkipField;
+    const int field = value & kLinesToSkipBits;
     return field == kLinesToSkipBound ? field : value & kLinesToSkipReadMask;
-}
-
-constexpr FeatureBinding Number(std::uint8_t id, const char* name, int edit, int bound) {
-    return {id, name, FeatureKind::Number, edit, bound, {}, 0, 0};
-}
-constexpr FeatureBinding Font(std::uint8_t id, const char* name, int combo) {
-    return {id, name, FeatureKind::FontChoice, combo, 0, {}, 0, 0};
-}
-constexpr FeatureBinding Flags(std::uint8_t id, const char* name,
-                               std::span<const FlagBinding> flags) {
-    return {id, name, FeatureKind::FlagSet, 0, 0, flags, 0, 0};
-}
-
-constexpr FeatureBinding WithLinesToSkip(FeatureBinding feature) {
-    feature.linesToSkipControl = IDC_LINES_TO_SKIP;
-    feature.linesToSkipBound = kLinesToSkipBound;
-    return feature;
 }
 
 bool IsBlank(char c) {
@@ -95,21 +43,6 @@ int HexDigit(char c) {
 }
 
 }  // namespace
-
-const std::array<FeatureBinding, 12> FeatureMap = {{
-    Number(76, "ClampDelay", IDC_CLAMP_DELAY, 40),
-    Number(85, "CustomerSpecialVersion", IDC_CUSTOMER_SPECIAL_VERSION, 255),
-    Number(86, "SetupVersion", IDC_SETUP_VERSION, 255),
-    Number(87, "SetupRevision", IDC_SETUP_REVISION, 255),
-    Flags(88, "PrinterOptions", kPrinterOptions),
-    Font(96, "JournalDefaultFont", IDC_JOURNAL_FONT),
-    Font(97, "ValidationDefaultFont", IDC_VALIDATION_FONT),
-    Flags(98, "FontOptions", kFontOptions),
-    Flags(99, "EmulationOptions", kEmulationOptions),
-    WithLinesToSkip(Flags(100, "ValidationOptions", kValidationOptions)),
-    Flags(101, "TestModeOptions", kTestModeOptions),
-    Flags(102, "MiscellaneousOptions", kMiscellaneousOptions),
-}};
 
 const FeatureBinding* FindFeature(std::string_view name) {
     for (const FeatureBinding& feature : FeatureMap) {

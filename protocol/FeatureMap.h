@@ -1,48 +1,22 @@
-// The twelve printer features that the main form shows, as one table, and the two conversions
-// between a feature and its controls. The controls are the only store of configuration values:
-// FeatureToForm puts a query's reply text into them, FormToFeature turns them back into the byte
-// that a write sends, or into nothing when the feature is not to be written. Generic code walks
-// the table; nothing here is written per feature.
+// The two conversions between a printer feature of the table (FeatureTable.h) and its controls.
+// The controls are the only store of configuration values: FeatureToForm puts a query's reply text
+// into them, FormToFeature turns them back into the byte that a write sends, or into nothing when
+// the feature is not to be written. Generic code walks the table; nothing here is written per
+// feature.
 #pragma once
 
-#include <array>
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string_view>
 #include <tuple>
+
+#include "protocol/FeatureTable.h"
 
 namespace tq {
 
 class WindowOps;
-
-enum class FeatureKind {
-    Number,      // one edit holding a decimal number 0..upperBound
-    FontChoice,  // one font list; the byte is the selected entry's font code
-    FlagSet      // check boxes, each owning one bit (ValidationOptions also carries LinesToSkip)
-};
-
-struct FlagBinding {
-    int control;  // the check box
-    std::uint8_t mask;
-};
-
-struct FeatureBinding {
-    std::uint8_t id;
-    const char* name;
-    FeatureKind kind;
-    int control;     // Number: the edit; FontChoice: the combo box; FlagSet: 0
-    int upperBound;  // Number: the largest value written
-    std::span<const FlagBinding> flags;
-    // ValidationOptions only: the LinesToSkip edit (0 for every other feature) and its bound.
-    int linesToSkipControl;
-    int linesToSkipBound;
-};
-
-// In feature-number order: 76, 85, 86, 87, 88, 96..102.
-extern const std::array<FeatureBinding, 12> FeatureMap;
 
 // A choice among the map's rows, one bit per row in the map's order: the features a command is to
 // write, or those it filled.
@@ -52,9 +26,6 @@ inline FeatureSet AllFeatures() {
 }
 // The row of a feature of the map in FeatureMap.
 std::size_t RowOf(const FeatureBinding& feature);
-
-// The name under which the LinesToSkip edit of ValidationOptions is addressed on its own.
-inline constexpr std::string_view kLinesToSkipName = "LinesToSkip";
 
 // A field of the form that holds a decimal number: a Number feature's edit, or the LinesToSkip edit
 // of ValidationOptions. Named as the user knows it ("ClampDelay", "LinesToSkip").

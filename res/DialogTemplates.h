@@ -70,9 +70,6 @@ struct DialogTemplate {
     std::span<const DialogItem> items;
 };
 
-inline constexpr int IDD_ABOUTBOX_TEMPLATE = 100;
-inline constexpr int IDD_CONFIG_FORM_TEMPLATE = 102;
-
 // The maker's notice: the lower-left label of the main form and the About box's second label.
 inline constexpr const char* kNotice = "(C) 2026 tq9000 project";
 

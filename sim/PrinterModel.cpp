@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "protocol/FeatureTable.h"
+
 namespace tq::sim {
 
 namespace {
@@ -21,27 +23,6 @@ bool IsTextId(std::uint8_t id) {
 bool IsByteId(std::uint8_t id) {
     return id >= kFirstByte && id <= kLastByte;
 }
-
-// A printer as it leaves the factory: the form's twelve features inside their ranges with a few
-// options on, and the identification texts.
-struct Default {
-    std::uint8_t id;
-    std::uint8_t value;
-};
-constexpr Default kDefaultFeatures[] = {
-    {76, 15},     // clamp delay 1.5 s
-    {85, 0},      // no customer special version
-    {86, 3},      // setup version
-    {87, 12},     // setup revision
-    {88, 0x30},   // reprint, journal copy of validation
-    {96, 0x1E},   // journal font: Standard
-    {97, 0x1F},   // validation font: Standard Bold
-    {98, 0x84},   // open 4 numerals, fonts defaulted at end of line
-    {99, 0x02},   // add LF to each CR
-    {100, 0xA3},  // 8 lpi spacing, skip blank lines, 3 lines to skip
-    {101, 0x00},  // no test modes
-    {102, 0x13},  // blackmark sensor, auto header, text commands
-};
 
 std::string OversizedText() {
     std::string text(kOversizedTextLength, 'A');
@@ -63,8 +44,9 @@ std::vector<std::uint8_t> TextReply(std::uint8_t id, const std::string& text) {
 }
 
 PrinterModel::PrinterModel() {
-    for (const Default& d : kDefaultFeatures) {
-        features_[d.id] = d.value;
+    // The form's twelve features as the feature table gives the simulated printer's factory values.
+    for (const FeatureBinding& feature : FeatureMap) {
+        features_[feature.id] = feature.factoryValue;
     }
     SetText(0x30, "1.0");        // firmware version
     SetText(0x31, "TQ9000");     // model

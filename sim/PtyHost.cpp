@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Platform.h"
 #include "platform/StandardDescriptors.h"
 #include "sim/PrinterModel.h"
 #include "sim/SimOptions.h"
@@ -101,7 +102,7 @@ pid_t SpawnCommand(const std::vector<std::string>& command, const std::string& p
     if (pid != 0) {
         return pid;
     }
-    setenv("TQ9000_COM1", portPath.c_str(), 1);
+    setenv(ComPortVariable(kPrinterPortNumber).c_str(), portPath.c_str(), 1);
     std::vector<char*> argv;
     for (const std::string& arg : command) {
         argv.push_back(const_cast<char*>(arg.c_str()));

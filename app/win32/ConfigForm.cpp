@@ -7,15 +7,12 @@
 #include "commands/FormStartup.h"
 #include "framework/ControlIds.h"
 #include "link/PrinterLink.h"
+#include "platform/Win32Types.h"
 #include "res/DialogTemplates.h"
 
 namespace tq {
 
 namespace {
-
-// The printer interface class whose arrivals and removals the form asks to hear of.
-constexpr GUID kUsbPrintInterface = {
-    0x28D78FAD, 0x5A12, 0x11D1, {0xAE, 0x5B, 0x00, 0x00, 0xF8, 0x03, 0xA8, 0xC2}};
 
 constexpr UINT kAboutEntry = IDM_ABOUTBOX;
 
@@ -69,7 +66,7 @@ void RunAboutBox(HINSTANCE instance, HWND owner) {
 
 CConfigForm::CConfigForm(HINSTANCE instance)
     : instance_(instance),
-      m_formIcon(LoadIconA(instance, MAKEINTRESOURCEA(kAppIconResource))),
+      m_formIcon(LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME))),
       template_(BuildDialogTemplate(ConfigFormTemplate())) {}
 
 INT_PTR CConfigForm::DoModal() {
@@ -151,7 +148,7 @@ void CConfigForm::WatchPrinterInterfaces() {
     std::memset(&filter, 0, sizeof filter);
     filter.dbcc_size = sizeof filter;
     filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    filter.dbcc_classguid = kUsbPrintInterface;
+    filter.dbcc_classguid = GUID_DEVINTERFACE_USBPRINT;
     deviceNotify_ = RegisterDeviceNotificationA(window_, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
 }
 

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "framework/ControlIds.h"
+
 namespace tq {
 
 namespace {
@@ -108,7 +110,7 @@ void WriteItem(TemplateWriter& out, const DialogItem& item) {
         out.Text(ItemClassName(item.kind));
     }
     if (item.kind == ItemKind::Icon) {
-        out.Ordinal(kAppIconResource);
+        out.Ordinal(static_cast<WORD>(IDR_MAINFRAME));  // the icon the form carries
     } else {
         out.Text(item.text);
     }

@@ -11,9 +11,6 @@
 
 namespace tq {
 
-// The resource id of the icon that icon items show and the form carries.
-inline constexpr WORD kAppIconResource = 128;
-
 // Window styles of the dialog itself: a modal frame with caption and system menu, font given.
 DWORD DialogStyle(const DialogTemplate& dialog);
 DWORD DialogExStyle(const DialogTemplate& dialog);

@@ -105,7 +105,7 @@ std::optional<SerialPortName> SerialPortPath(const char* name) {
     if (auto mapped = MappedPort(number)) {
         return mapped;
     }
-    const std::string variable = "TQ9000_COM" + std::to_string(number);
+    const std::string variable = ComPortVariable(static_cast<DWORD>(number));
     // Set but empty is a mistake to report, not a request for the default port: a script that
     // meant to name the simulator's terminal must not end up talking to a real printer.
     if (const char* mapped = std::getenv(variable.c_str()); mapped != nullptr) {

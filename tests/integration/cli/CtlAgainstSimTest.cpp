@@ -9,28 +9,16 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/integration/cli/RunProcess.h"
+#include "tests/integration/cli/SuiteSupport.h"
 
 namespace tq::test {
 namespace {
 
 using Args = std::vector<std::string>;
-
-const std::string kNotice = "BRENLOW: Usb offline, assuming COM1:\n";
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string TempPath(const std::string& name) {
-    return ::testing::TempDir() + "tq9000ctl_" + name + "_" + std::to_string(getpid());
-}
 
 TEST(CtlAgainstSimTest, GetOfAByteFeaturePrintsItsTwoHexDigits) {
     const ProcessResult r = RunAgainstSim({"--set", "88=0x5a"}, {"get", "88"});

@@ -2,40 +2,19 @@
 // under Wine (RunProcess.h). A port or trace file that cannot be used is refused before anything is
 // sent, which the simulator's print log shows.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/integration/cli/RunProcess.h"
+#include "tests/integration/cli/SuiteSupport.h"
 
 namespace tq::test {
 namespace {
 
 using Args = std::vector<std::string>;
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string TempPath(const std::string& name) {
-    return ::testing::TempDir() + "tq9000ctl_fleet_" + name + "_" + std::to_string(getpid());
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 // Each line of `text` matches its pattern, in order, and there are no more lines.
 void ExpectLines(const std::string& text, const std::vector<std::string>& patterns) {

@@ -10,12 +10,11 @@
 #include <string>
 
 #include "tests/integration/cli/RunProcess.h"
+#include "tests/integration/cli/SuiteSupport.h"
 #include "tests/integration/support/PtyPeer.h"
 
 namespace tq::test {
 namespace {
-
-const std::string kNotice = "BRENLOW: Usb offline, assuming COM1:\n";
 
 std::string FailedGet(const std::string& hint) {
     return kNotice + "tq9000_config_app: Error opening printer\nhint: " + hint +

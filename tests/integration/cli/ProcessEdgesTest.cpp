@@ -16,15 +16,12 @@
 #include <vector>
 
 #include "tests/integration/cli/RunProcess.h"
+#include "tests/integration/cli/SuiteSupport.h"
 
 namespace tq::test {
 namespace {
 
 using Args = std::vector<std::string>;
-
-std::string TempPath(const std::string& name) {
-    return ::testing::TempDir() + "tq9000ctl_edges_" + name + "_" + std::to_string(getpid());
-}
 
 // With standard output closed, the port would be opened as descriptor 1 and the status text
 // sent to the printer: the receipt shows only the test print. Under Wine, Wine itself opens a

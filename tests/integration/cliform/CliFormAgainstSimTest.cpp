@@ -13,13 +13,12 @@
 
 #include "commands/FormStartup.h"
 #include "tests/integration/cli/RunProcess.h"
+#include "tests/integration/cli/SuiteSupport.h"
 
 namespace tq::test {
 namespace {
 
 using Args = std::vector<std::string>;
-
-const std::string kNotice = "BRENLOW: Usb offline, assuming COM1:\n";
 
 // The printer used throughout: every form feature set, with bits that no box owns in some.
 const Args kPrinter = {"--set", "76=12",    "--set", "85=200",   "--set", "86=3",

@@ -49,21 +49,19 @@ protected:
     HeadlessForm form;
 };
 
-TEST_F(FeatureMapTest, TableHoldsTheTwelveFeaturesInNumberOrder) {
-    const std::uint8_t ids[] = {76, 85, 86, 87, 88, 96, 97, 98, 99, 100, 101, 102};
-    ASSERT_EQ(FeatureMap.size(), std::size(ids));
-    for (std::size_t i = 0; i < FeatureMap.size(); ++i) {
-        EXPECT_EQ(FeatureMap[i].id, ids[i]);
-        EXPECT_EQ(FindFeature(FeatureMap[i].name), &FeatureMap[i]);
-        EXPECT_EQ(FindFeatureById(ids[i]), &FeatureMap[i]);
+// Each row of the table is found by its name, exactly as spelt, and by its id; nothing else is.
+TEST_F(FeatureMapTest, EachFeatureIsFoundByItsNameAndItsId) {
+    for (const FeatureBinding& feature : FeatureMap) {
+        EXPECT_EQ(FindFeature(feature.name), &feature);
+        EXPECT_EQ(FindFeatureById(feature.id), &feature);
     }
     EXPECT_EQ(FindFeature("clampdelay"), nullptr);
     EXPECT_EQ(FindFeature(""), nullptr);
     EXPECT_EQ(FindFeatureById(0x40), nullptr);
-    // Exactly one feature carries LinesToSkip, and its boxes stay clear of bits 0..3.
+    // Exactly one feature carries LinesToSkip, and its boxes stay clear of its bits.
     const FeatureBinding& validation = Feature("ValidationOptions");
     EXPECT_EQ(validation.linesToSkipControl, IDC_LINES_TO_SKIP);
-    EXPECT_EQ(OwnedFlagBits(validation) & 0x0F, 0);
+    EXPECT_EQ(OwnedFlagBits(validation) & kLinesToSkipBits, 0);
 }
 
 TEST_F(FeatureMapTest, NumbersReadTheLeadingIntegerWithinTheBound) {
@@ -105,18 +103,22 @@ TEST_F(FeatureMapTest, NumbersBeyondThirtyTwoBitsSaturateAndGiveNothing) {
     EXPECT_EQ(NumberFrom("SetupVersion", std::string(1 << 20, '0') + "7"), 7);
 }
 
+// Each box checked in turn adds its mask; with LinesToSkip empty, ValidationOptions gives its
+// boxes' bits alone.
 TEST_F(FeatureMapTest, FlagSetsWithEveryBoxCheckedGiveTheirMasks) {
-    const std::pair<const char*, int> expected[] = {
-        {"PrinterOptions", 0x77},  {"FontOptions", 0x9F},          {"EmulationOptions", 0x0F},
-        {"TestModeOptions", 0x07}, {"MiscellaneousOptions", 0x17},
-    };
-    for (const auto& [name, bits] : expected) {
-        const FeatureBinding& feature = Feature(name);
-        EXPECT_EQ(FormToFeature(form, feature), 0x00) << name;  // all clear still gives a byte
-        CheckAll(feature, 1);
-        EXPECT_EQ(FormToFeature(form, feature), bits) << name;
+    for (const FeatureBinding& feature : FeatureMap) {
+        if (feature.kind != FeatureKind::FlagSet) {
+            continue;
+        }
+        EXPECT_EQ(FormToFeature(form, feature), 0x00) << feature.name;  // all clear gives a byte
+        int checked = 0;
+        for (const FlagBinding& flag : feature.flags) {
+            form.SetCheck(flag.control, 1);
+            checked |= flag.mask;
+            EXPECT_EQ(FormToFeature(form, feature), checked) << feature.name;
+        }
         CheckAll(feature, 2);  // only a state of exactly 1 counts as checked
-        EXPECT_EQ(FormToFeature(form, feature), 0x00) << name;
+        EXPECT_EQ(FormToFeature(form, feature), 0x00) << feature.name;
     }
 }
 
@@ -185,7 +187,7 @@ TEST_F(FeatureMapTest, EveryFlagByteRoundTripsToItsOwnedBits) {
             char reply[3];
             std::snprintf(reply, sizeof reply, "%02X", value);
             FeatureToForm(form, feature, reply);
-            const bool eight = feature.linesToSkipControl != 0 && (value & 0x0F) == 8;
+            const bool eight = feature.linesToSkipControl != 0 && (value & kLinesToSkipBits) == 8;
             ASSERT_EQ(FormToFeature(form, feature), (value & shown) | (eight ? 8 : 0))
                 << feature.name << " " << reply;
         }

@@ -145,7 +145,7 @@ TEST_P(ComFailureTest, ShowsItsMessageAndLeavesThePortClosed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Steps, ComFailureTest,
+    WaysOpeningFails, ComFailureTest,
     ::testing::Values(ComFailure{"PortAbsent",
                                  [](FakePlatform& f, FakeDevice&) { f.RemoveDevice("COM1:"); },
                                  "Error opening printer"},
@@ -276,7 +276,7 @@ FakeUsbInterface& First(FakePlatform& f) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Steps, DiscoveryFailureTest,
+    WaysDiscoveryFails, DiscoveryFailureTest,
     ::testing::Values(
         DiscoveryFailure{"NoInterface", [](FakePlatform& f) { f.usbInterfaces.clear(); }},
         DiscoveryFailure{"ClassList", [](FakePlatform& f) { f.classDevsFails = true; }},

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "protocol/FeatureMap.h"
 #include "protocol/FontTable.h"
 #include "sim/SimOptions.h"
 
@@ -20,13 +21,29 @@ Chunks Feed(PrinterModel& model, const Bytes& bytes) {
     return model.Receive(bytes);
 }
 
+// What the form reads from a new printer it writes back unchanged: every number within its bound,
+// every font one of the list's, every flag byte only bits that boxes or LinesToSkip own.
 TEST(PrinterModelTest, FactoryDefaultsAreInsideTheFormsRanges) {
     PrinterModel model;
-    EXPECT_LE(model.Feature(76), 40);
-    EXPECT_TRUE(FontIndexOfCode(model.Feature(96)).has_value());
-    EXPECT_TRUE(FontIndexOfCode(model.Feature(97)).has_value());
-    EXPECT_LE(model.Feature(100) & 0x0F, 8);
-    EXPECT_NE(model.Feature(88), 0);  // some options are on
+    int optionsOn = 0;
+    for (const FeatureBinding& feature : FeatureMap) {
+        const int value = model.Feature(feature.id);
+        switch (feature.kind) {
+            case FeatureKind::Number:
+                EXPECT_LE(value, feature.upperBound) << feature.name;
+                break;
+            case FeatureKind::FontChoice:
+                EXPECT_TRUE(FontIndexOfCode(value).has_value()) << feature.name;
+                break;
+            case FeatureKind::FlagSet: {
+                const int lines = feature.linesToSkipControl != 0 ? value & kLinesToSkipBits : 0;
+                EXPECT_EQ(value & ~(OwnedFlagBits(feature) | lines), 0) << feature.name;
+                EXPECT_LE(lines, feature.linesToSkipBound) << feature.name;
+                optionsOn |= value & OwnedFlagBits(feature);
+            }
+        }
+    }
+    EXPECT_NE(optionsOn, 0);  // some options are on
     EXPECT_EQ(model.Text(0x30), "1.0");
 }
 

@@ -13,6 +13,7 @@
 #include "tests/win32/form/PrinterSession.h"
 #include "tests/win32/usb/CtlProcess.h"
 #include "tests/win32/usb/MockUsbPrinter.h"
+#include "tests/win32/usb/UsbPrinterFixture.h"
 
 namespace tq::test {
 namespace {
@@ -27,17 +28,6 @@ const Args kLoadedPrinter = {
     "--set", "76=12",   "--set", "85=200",   "--set", "86=3",     "--set", "87=4",
     "--set", "88=0x55", "--set", "96=0x1E",  "--set", "97=0x14",  "--set", "98=0x81",
     "--set", "99=0x0A", "--set", "100=0xA6", "--set", "101=0x02", "--set", "102=0x11",
-};
-
-// A simulator behind a mock USB printer, plugged in.
-struct UsbPrinter {
-    UsbPrinter(const UsbPrinterIdentity& identity, const Args& simulatorOptions)
-        : session(simulatorOptions, PrinterSession::Line::Own), usb(identity, session.LinePath()) {
-        EXPECT_TRUE(session.Ready());
-        EXPECT_TRUE(usb.Plug()) << usb.Error();
-    }
-    PrinterSession session;
-    MockUsbPrinter usb;
 };
 
 std::vector<std::string> UsbLines(const std::string& listing) {
@@ -58,16 +48,9 @@ std::size_t Count(const std::string& text, const std::string& part) {
     return count;
 }
 
-class WinCtlOverUsb : public ::testing::Test {
+class WinCtlOverUsb : public UsbPrinterFixture {
 protected:
-    void SetUp() override {
-        const std::string unavailable = PrinterSessionsUnavailable();
-        if (!unavailable.empty()) {
-            GTEST_SKIP() << unavailable;
-        }
-        MockUsbPrinter::RemoveKeys(kFirst);
-        MockUsbPrinter::RemoveKeys(kSecond);
-    }
+    WinCtlOverUsb() : UsbPrinterFixture({kFirst, kSecond}) {}
 };
 
 // Every command of the run goes to the USB printer; COM1: hears nothing. What Read All read is

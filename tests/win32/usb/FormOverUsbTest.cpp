@@ -18,6 +18,7 @@
 #include "tests/win32/form/AppDriver.h"
 #include "tests/win32/form/PrinterSession.h"
 #include "tests/win32/usb/MockUsbPrinter.h"
+#include "tests/win32/usb/UsbPrinterFixture.h"
 
 namespace tq::test {
 namespace {
@@ -30,17 +31,6 @@ const char* const kOnline = "Device Online";
 const char* const kOffline = "Usb offline, assuming COM1:";
 constexpr DWORD kPatienceMs = static_cast<DWORD>(kPatience.count());
 
-// A simulator behind a mock USB printer, plugged in.
-struct UsbPrinter {
-    UsbPrinter(const UsbPrinterIdentity& identity, const Args& simulatorOptions)
-        : session(simulatorOptions, PrinterSession::Line::Own), usb(identity, session.LinePath()) {
-        EXPECT_TRUE(session.Ready());
-        EXPECT_TRUE(usb.Plug()) << usb.Error();
-    }
-    PrinterSession session;
-    MockUsbPrinter usb;
-};
-
 // The printed log of a session, once it has ended.
 std::string Printed(PrinterSession& session) {
     const PrinterSession::Outcome outcome = session.End();
@@ -48,16 +38,9 @@ std::string Printed(PrinterSession& session) {
     return outcome.printed;
 }
 
-class WinFormOverUsb : public ::testing::Test {
+class WinFormOverUsb : public UsbPrinterFixture {
 protected:
-    void SetUp() override {
-        const std::string unavailable = PrinterSessionsUnavailable();
-        if (!unavailable.empty()) {
-            GTEST_SKIP() << unavailable;
-        }
-        MockUsbPrinter::RemoveKeys(kFirst);
-        MockUsbPrinter::RemoveKeys(kSecond);
-    }
+    WinFormOverUsb() : UsbPrinterFixture({kFirst, kSecond}) {}
     // Runs the form: the start-up notice read and dismissed, then `script` on the shown form.
     void RunForm(const std::function<void(AppDriver&, HWND form)>& script) {
         app.RunApp([this, &script](AppDriver& user) {

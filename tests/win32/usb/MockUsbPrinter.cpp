@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/Win32Types.h"
 #include "tests/win32/usb/CtlProcess.h"
 #include "tests/win32/usb/UsbPrinterHost.h"
 
@@ -134,8 +135,7 @@ DeviceNotice::DeviceNotice(HWND window, WPARAM event, const std::string& interfa
         auto* header = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_A*>(broadcast_.get());
         header->dbcc_size = static_cast<DWORD>(size);
         header->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-        header->dbcc_classguid = {
-            0x28D78FAD, 0x5A12, 0x11D1, {0xAE, 0x5B, 0x00, 0x00, 0xF8, 0x03, 0xA8, 0xC2}};
+        header->dbcc_classguid = GUID_DEVINTERFACE_USBPRINT;
         std::memcpy(header->dbcc_name, interfaceName.c_str(), interfaceName.size() + 1);
     }
     handled_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);

@@ -18,6 +18,7 @@
 #include "platform/Platform.h"
 #include "tests/win32/form/PrinterSession.h"
 #include "tests/win32/usb/MockUsbPrinter.h"
+#include "tests/win32/usb/UsbPrinterFixture.h"
 
 namespace tq::test {
 namespace {
@@ -28,15 +29,9 @@ const UsbPrinterIdentity kPrinter{"1234", "5678", "SN001", "Port_#0001.Hub_#0001
 const Bytes kQuery88 = {0x1B, 0x3F, 0x58};
 const Bytes kQuery76 = {0x1B, 0x3F, 0x4C};
 
-class WinUsbLink : public ::testing::Test {
+class WinUsbLink : public UsbPrinterFixture {
 protected:
-    void SetUp() override {
-        const std::string unavailable = PrinterSessionsUnavailable();
-        if (!unavailable.empty()) {
-            GTEST_SKIP() << unavailable;
-        }
-        MockUsbPrinter::RemoveKeys(kPrinter);
-    }
+    WinUsbLink() : UsbPrinterFixture({kPrinter}) {}
 
     // The printer plugged in, with these features, and the link opened to it.
     void OpenTo(const std::vector<std::string>& features) {

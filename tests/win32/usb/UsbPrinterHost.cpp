@@ -10,16 +10,15 @@ namespace tq::test {
 
 namespace {
 
-// The device-interface class of USB printers, and the setup class of the devices that carry one
-// (USB devices), as the registry spells them.
-const std::string kUsbPrintClass = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+// The setup class of the devices that carry a USB printer interface (USB devices), as the registry
+// spells it.
 const std::string kUsbSetupClass = "{36fc9e60-c465-11cf-8056-444553540000}";
 const std::string kDeviceClasses = "SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\";
 const std::string kUsbDevices = "SYSTEM\\CurrentControlSet\\Enum\\USB\\";
 constexpr ACCESS_MASK kSymbolicLinkAllAccess = 0xF0001;
 
 std::string InterfaceKey(const UsbPrinterIdentity& id) {
-    return kDeviceClasses + kUsbPrintClass + "\\##?#" + InterfaceName(id);
+    return kDeviceClasses + UsbPrintClassName() + "\\##?#" + InterfaceName(id);
 }
 
 std::string InstanceKey(const UsbPrinterIdentity& id) {
@@ -69,7 +68,7 @@ bool SetLinked(const UsbPrinterIdentity& id, bool linked) {
 // interface; discovery reads the interface's path, and the device's driver and location.
 bool WriteKeys(const UsbPrinterIdentity& id) {
     // The parents stay, as on a system where such a printer was ever plugged in.
-    Key(kDeviceClasses + kUsbPrintClass, false);
+    Key(kDeviceClasses + UsbPrintClassName(), false);
     Key(kUsbDevices + HardwareName(id), false);
     Key device(InstanceKey(id), true);
     const bool deviceOk = device.Text("ClassGUID", kUsbSetupClass) &&

@@ -1,13 +1,13 @@
 #include "tests/win32/usb/UsbPrinterIdentity.h"
 
 #include <cctype>
+#include <cstdio>
+
+#include "platform/Win32Types.h"
 
 namespace tq::test {
 
 namespace {
-
-// The device-interface class of USB printers, as the registry spells it.
-const char* const kUsbPrintClass = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
 
 std::string UpperCase(std::string text) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -21,6 +21,16 @@ std::string LowerCase(std::string text) {
     return text;
 }
 
+std::string UsbPrintClassName() {
+    const GUID& guid = GUID_DEVINTERFACE_USBPRINT;
+    char text[40];
+    std::snprintf(text, sizeof text, "{%08lx-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x}",
+                  static_cast<unsigned long>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0],
+                  guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
+                  guid.Data4[6], guid.Data4[7]);
+    return text;
+}
+
 std::string HardwareName(const UsbPrinterIdentity& id) {
     return "VID_" + UpperCase(id.vendorId) + "&PID_" + UpperCase(id.productId);
 }
@@ -30,7 +40,7 @@ std::string InstanceId(const UsbPrinterIdentity& id) {
 }
 
 std::string InterfaceName(const UsbPrinterIdentity& id) {
-    return "USB#" + HardwareName(id) + "#" + UpperCase(id.serial) + "#" + kUsbPrintClass;
+    return "USB#" + HardwareName(id) + "#" + UpperCase(id.serial) + "#" + UsbPrintClassName();
 }
 
 std::string DevicePath(const UsbPrinterIdentity& id) {

@@ -14,6 +14,9 @@ struct UsbPrinterIdentity {
     std::string location = "Port_#0001.Hub_#0001";
 };
 
+// The device-interface class of USB printers, as the registry spells it:
+// "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}"
+std::string UsbPrintClassName();
 // "VID_1234&PID_5678"
 std::string HardwareName(const UsbPrinterIdentity& id);
 // "USB\VID_1234&PID_5678\SN001"

@@ -70,7 +70,7 @@ class FormKeysTest : public test::FormFixture {};
 // Enter goes nowhere from an edit, an editable combo box or a check box; Escape ends the form.
 TEST_F(FormKeysTest, EnterLeavesTheFormOpenAndEscapeClosesIt) {
     RunForm([this] {
-        for (int id : {IDC_CLAMP_DELAY, IDC_JOURNAL_FONT, IDC_FIRST_CHECK_BOX}) {
+        for (int id : {IDC_CLAMP_DELAY, IDC_JOURNAL_FONT, IDC_HEX_DUMP_MODE}) {
             ClickOn(Control(id));
             ASSERT_TRUE(WaitUntil([&] { return wxWindow::FindFocus() != nullptr; })) << id;
             const test::ButtonActivations activations(form);

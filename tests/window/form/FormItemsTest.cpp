@@ -114,7 +114,7 @@ TEST_F(FormItemsTest, ItemsInTemplateOrderWithTheirIdsKindsTextsAndStates) {
 TEST_F(FormItemsTest, TabStopsAndBorders) {
     EXPECT_TRUE(form.FindWindow(IDC_VERSION)->HasFlag(wxBORDER_NONE));
     EXPECT_FALSE(form.FindWindow(IDC_FEATURE_VALUE)->HasFlag(wxBORDER_NONE));
-    for (int id : {IDC_CLAMP_DELAY, IDC_LINES_TO_SKIP, IDC_FEATURE_ID, IDC_FIRST_CHECK_BOX,
+    for (int id : {IDC_CLAMP_DELAY, IDC_LINES_TO_SKIP, IDC_FEATURE_ID, IDC_HEX_DUMP_MODE,
                    IDC_READ_ALL, kIdCancel}) {
         EXPECT_TRUE(form.FindWindow(id)->CanAcceptFocusFromKeyboard()) << id;
     }
