@@ -78,6 +78,9 @@ QUIET_BOUND_MS = 1200 + 1000
 QUIET_OWING_MESSAGES = ("read error", "write failed", "write timed out")
 QUERY_MS = 100 + 100 + 10 + 2 * 5
 STATUS_MS = 100 + 100 + 100 + 10 + 3 * 5
+ENQUIRE_MS = 100 + 100 + 10 + 2 * 5
+# The two actions that show the status byte: `status` prints the test text first, `enquire` nothing.
+STATUS_ACTIONS = ("status", "enquire")
 WRITE_ALL_MS = 12 * (100 + 5)
 
 LONG_EVERY = 40
@@ -305,6 +308,10 @@ def spoil_profile(rng, profile):
     return json.dumps(profile, indent=2) + "\n"
 
 
+def status_action(rng):
+    return [rng.choice(STATUS_ACTIONS)]
+
+
 def short_script(rng, store, run_dir):
     """A few actions of one kind; returns (actions, whether a careful tool must refuse them)."""
     kind = rng.choices(["get", "status", "set", "read-show", "read-set-write", "read-save",
@@ -316,7 +323,8 @@ def short_script(rng, store, run_dir):
             gets.insert(rng.randrange(len(gets) + 1), ["get", bad_feature_number(rng)])
         return gets, bad
     if kind == "status":
-        return ([["get", feature_number(rng)]] if rng.random() < 0.3 else []) + [["status"]], False
+        return ([["get", feature_number(rng)]] if rng.random() < 0.3 else []) + \
+            [status_action(rng)], False
     if kind == "set":
         bad = rng.random() < 0.12
         sets = [["set", valid_setting(rng)] for _ in range(rng.randint(1, 4))]
@@ -351,7 +359,7 @@ def long_script(rng):
         if roll < 0.45:
             actions.append(["get", feature_number(rng)])
         elif roll < 0.6:
-            actions.append(["status"])
+            actions.append(status_action(rng))
         elif roll < 0.95 or read_alls >= 2:
             actions += [["set", valid_setting(rng)] for _ in range(rng.randint(1, 2))]
             actions.append(["write-all"])
@@ -366,7 +374,7 @@ def action_pause_ms(action):
     name = action[0]
     if name == "get":
         return 100 if action_bound_ms(action) else 0
-    return {"status": 100, "read-all": 1200}.get(name, 0)
+    return {"status": 100, "enquire": 100, "read-all": 1200}.get(name, 0)
 
 
 def action_bound_ms(action):
@@ -374,7 +382,8 @@ def action_bound_ms(action):
     if name == "get":
         number = atoi(action[1]) if len(action) > 1 else 0
         return QUERY_MS if 0x30 <= number <= 0x6F and action[1] != "" else 0
-    return {"status": STATUS_MS, "read-all": 12 * QUERY_MS, "write-all": WRITE_ALL_MS}.get(name, 0)
+    return {"status": STATUS_MS, "enquire": ENQUIRE_MS, "read-all": 12 * QUERY_MS,
+            "write-all": WRITE_ALL_MS}.get(name, 0)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -411,7 +420,7 @@ def edge_script(kind, rng, store, run_dir):
     if kind == "chain":
         # Replies up to a second late, runs straight after each other: no run may take an
         # earlier run's reply for its own.
-        runs = [["status"] if rng.random() < 0.25 else ["get", byte_feature(rng)]
+        runs = [status_action(rng) if rng.random() < 0.25 else ["get", byte_feature(rng)]
                 for _ in range(rng.randint(3, 5))]
         script = "".join(run_line(i + 1, r) for i, r in enumerate(runs))
         bound = sum(STATUS_MS + QUERY_MS + QUIET_BOUND_MS + RUN_MARGIN_MS for _ in runs)
@@ -424,7 +433,7 @@ def edge_script(kind, rng, store, run_dir):
             quoted_args(args), rng.randint(0, 3000))
         return script, [], [args[1:]], {}, 12 * QUERY_MS + WRITE_ALL_MS + RUN_MARGIN_MS
     if kind == "stdout-closed":
-        args = ["status"] if rng.random() < 0.7 else ["get", byte_feature(rng)]
+        args = status_action(rng) if rng.random() < 0.7 else ["get", byte_feature(rng)]
         return run_line(1, args, " >&-").replace(">out.1 ", ""), [], [args], {}, \
             STATUS_MS + RUN_MARGIN_MS
     if kind == "stdout-full":
@@ -671,7 +680,7 @@ class RunCheck:
         self.meant = defaultdict(set)  # id: every value a write-all meant for it
         self.texts = {int(k): v for k, v in run["texts"].items()}
         self.form = empty_form()
-        self.status_runs = 0
+        self.test_prints = 0  # status actions, each of which prints the test text
         self.cut_texts_shown = 0
         self.refused_load = False
 
@@ -711,9 +720,9 @@ class RunCheck:
                 whole = printer_text(action[1], self.texts, oversized)
                 if values and not failed and whole is not None and len(whole) > TEXT_LIMIT:
                     self.cut_texts_shown += 1
-            elif name == "status":
+            elif name in STATUS_ACTIONS:
                 values, failed = out.take_status()
-                self.status_runs += 1
+                self.test_prints += name == "status"
                 self.compare(index, action, "<%02x>" % self.run["status"], values and values[0],
                              failed)
             elif name == "read-all":
@@ -867,7 +876,7 @@ def judge_run(judge, run_id, run, run_dir):
             judge.add("bad input accepted", run_id, run, "a bad profile was loaded and written")
         check.check_store(rc, state)
     printed = read_file(os.path.join(run_dir, "printed"), "rb")
-    if rc == 0 and printed is not None and printed != b"testing\n\n" * check.status_runs:
+    if rc == 0 and printed is not None and printed != b"testing\n\n" * check.test_prints:
         judge.add("wrong value shown as success", run_id, run,
                   "the printer printed %s" % shown(printed))
     if rss and rss[-1].isdigit():
@@ -919,7 +928,7 @@ def judge_chain(judge, run_id, run, run_dir, codes, state, printed):
     store = {int(k): v for k, v in run["store"].items()}
     for i, (subrun, code) in enumerate(zip(run["subruns"], codes)):
         out = (read_file(os.path.join(run_dir, "out.%d" % (i + 1))) or "").rstrip("\n")
-        expected = ("<%02x>" % run["status"] if subrun[0] == "status"
+        expected = ("<%02x>" % run["status"] if subrun[0] in STATUS_ACTIONS
                     else "%02X" % store.get(int(subrun[1]), 0))
         judge.counts["chained runs"] += 1
         judge.counts["chained runs that showed a value"] += code == 0

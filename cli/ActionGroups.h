@@ -5,7 +5,7 @@
 
 namespace tq::cli {
 
-void RegisterQueryActions(ActionRegistry& registry);  // get, status
+void RegisterQueryActions(ActionRegistry& registry);  // get, status, enquire
 // read-all, write-all, set, show, save, load, diff
 void RegisterFormActions(ActionRegistry& registry);
 void RegisterDeviceActions(ActionRegistry& registry);  // list

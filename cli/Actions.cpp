@@ -149,10 +149,11 @@ std::string CallOf(const ActionSpec& spec) {
 
 std::string UsageText(const ActionRegistry& registry) {
     std::string text =
-        "usage: tq9000ctl [OPTION]... ACTION [ARGS] [ACTION [ARGS]]...\n"
-        "Runs the tq9000 form without a window; the actions press its buttons in order. Boxes go "
-        "to\n"
-        "stderr as 'CAPTION: TEXT'. The printer: USB if found, else " +
+        "usage: tq9000ctl [OPTION]... ACTION [ARGS] [ACTION [ARGS]]...   (more: "
+        "docs/technician.md)\n"
+        "The tq9000 form without a window: the actions press its buttons in order, boxes go to "
+        "stderr\n"
+        "as 'CAPTION: TEXT'. The printer: USB if found, else " +
         std::string(ThisSystemsNames().comPort) + ".\n";
     std::string header = "actions:";
     header.resize(kExampleColumn, ' ');
@@ -165,10 +166,9 @@ std::string UsageText(const ActionRegistry& registry) {
         text += HelpLine(option.call, option.summary, option.example);
     }
     text +=
-        "Exit status: 0 done; 1 an action failed (the run stopped there); 2 a usage error (nothing "
-        "sent);\n"
-        "3 diff found a difference (the actions after it were not run). More in "
-        "docs/technician.md.\n";
+        "Exit status: 0 done; 1 an action failed (run stopped); 2 usage error (nothing sent); 3 "
+        "diff "
+        "differs.\n";
     return text;
 }
 

@@ -1,4 +1,5 @@
-// The actions that press "Get" and "Status / Test Print".
+// The actions that press "Get" and "Status / Test Print", and the one that asks for the status
+// alone.
 #include "cli/ActionGroups.h"
 #include "cli/ConsoleText.h"
 #include "cli/FlatJson.h"
@@ -34,6 +35,12 @@ void RunStatus(ActionContext& context, const ParsedAction&) {
     OnStatusTestPrint(context.form);
 }
 
+// The status text as `status` prints it, with nothing printed on paper: for a script that looks at
+// a printer often, where a test print each time would waste the roll.
+void RunEnquire(ActionContext& context, const ParsedAction&) {
+    EnquireStatus(context.form);
+}
+
 }  // namespace
 
 void RegisterQueryActions(ActionRegistry& registry) {
@@ -51,6 +58,13 @@ void RegisterQueryActions(ActionRegistry& registry) {
                   RunStatus,
                   nullptr,
                   "status"});
+    registry.Add({"enquire",
+                  {},
+                  {},
+                  "ask for the status alone; nothing printed",
+                  RunEnquire,
+                  nullptr,
+                  "enquire"});
 }
 
 }  // namespace tq::cli

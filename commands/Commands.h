@@ -21,4 +21,9 @@ void WriteFeatures(WindowOps& form, const FeatureSet& toWrite);
 void OnGetFeature(WindowOps& form);       // "Get" (1073)
 void OnStatusTestPrint(WindowOps& form);  // "Status / Test Print" (1036)
 
+// The status byte without the test print, for a front end that watches a printer (tq9000ctl's
+// `enquire`): the enquiry alone, the byte shown in the same "Printer Status Byte" box, and nothing
+// printed on paper. Bracketed and reported as "Status / Test Print" is.
+void EnquireStatus(WindowOps& form);
+
 }  // namespace tq

@@ -1,4 +1,5 @@
-// "Get" and "Status / Test Print": the two commands that make one short exchange each.
+// "Get" and "Status / Test Print": the two commands that make one short exchange each; and the
+// status enquiry alone, which asks for the status byte without printing the test text.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -48,8 +49,19 @@ void WithPrinterLink(WindowOps& form, Exchange exchange) {
     ClosePrinterLink();
 }
 
-// The status is enquired only after the whole test text has been written. A status that cannot
-// be read has been reported as "read error" already: nothing is added to it.
+// Reads the status byte that the enquiry just sent asks for and shows it. A status that cannot be
+// read has been reported as "read error" already: nothing is added to it.
+void ReadAndShowStatus(WindowOps& form) {
+    std::uint8_t status = 0;
+    if (ReadStatusByte(status) != 0) {
+        return;
+    }
+    char text[kStatusTextSize];
+    std::snprintf(text, sizeof text, "<%02x>", static_cast<unsigned>(status));
+    form.MessageBox(text, "Printer Status Byte", kMbOk);
+}
+
+// The status is enquired only after the whole test text has been written.
 void PrintTestAndShowStatus(WindowOps& form) {
     if (PrintTestText() != 0) {
         AfxMessageBox("fatal write error", 0, 0);
@@ -59,13 +71,16 @@ void PrintTestAndShowStatus(WindowOps& form) {
         AfxMessageBox("write error", 0, 0);
         return;
     }
-    std::uint8_t status = 0;
-    if (ReadStatusByte(status) != 0) {
+    ReadAndShowStatus(form);
+}
+
+// The enquiry without the test text: the printer answers it and prints nothing.
+void EnquireAndShowStatus(WindowOps& form) {
+    if (SendStatusEnquiryAlone() != 0) {
+        AfxMessageBox("write error", 0, 0);
         return;
     }
-    char text[kStatusTextSize];
-    std::snprintf(text, sizeof text, "<%02x>", static_cast<unsigned>(status));
-    form.MessageBox(text, "Printer Status Byte", kMbOk);
+    ReadAndShowStatus(form);
 }
 
 }  // namespace
@@ -89,6 +104,10 @@ void OnGetFeature(WindowOps& form) {
 
 void OnStatusTestPrint(WindowOps& form) {
     WithPrinterLink(form, [&form] { PrintTestAndShowStatus(form); });
+}
+
+void EnquireStatus(WindowOps& form) {
+    WithPrinterLink(form, [&form] { EnquireAndShowStatus(form); });
 }
 
 }  // namespace tq

@@ -36,6 +36,11 @@ int SendStatusEnquiry() {
     return 0;
 }
 
+int SendStatusEnquiryAlone() {
+    DiscardStaleInput();
+    return SendStatusEnquiry();
+}
+
 int ReadStatusByte(std::uint8_t& status) {
     PauseForReply(kReplyPauseMs);
     std::uint8_t reply[kStatusBufferSize];

@@ -101,6 +101,17 @@ TEST(CtlAgainstSimTest, StatusPrintsTheTestTextAndShowsTheStatusByte) {
     std::remove(log.c_str());
 }
 
+// The enquiry alone: the same status text, and nothing on paper.
+TEST(CtlAgainstSimTest, EnquireShowsTheStatusBytePrintingNothing) {
+    const std::string log = TempPath("enquirelog");
+    const ProcessResult r = RunAgainstSim({"--status", "0x5a", "--print-log", log}, {"enquire"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "<5a>\n");
+    EXPECT_EQ(r.err, kNotice + "Printer Status Byte: <5a>\n");
+    EXPECT_EQ(ReadFile(log), "");
+    std::remove(log.c_str());
+}
+
 TEST(CtlAgainstSimTest, ASilentPrinterEndsInFatalError) {
     const ProcessResult r = RunAgainstSim({"--silent"}, {"get", "88"});
     EXPECT_EQ(r.status, 1);
