@@ -69,7 +69,7 @@ play() {
   local name="$1"; shift
   local start=$SECONDS status=0
   ansible-playbook "$@" >"$work/$name.log" 2>&1 || status=$?
-  printf '%-10s exit %d, %2d s: %s\n' "$name" "$status" $((SECONDS - start)) \
+  printf '%-14s exit %d, %2d s: %s\n' "$name" "$status" $((SECONDS - start)) \
     "$(grep -E '^(localhost|till)' "$work/$name.log" | tail -n 1 | tr -s ' ')"
   return 0
 }
