@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "protocol/FeatureMap.h"
@@ -30,6 +31,17 @@ struct ConfigField {
     std::string value;
     Provenance provenance = Provenance::Unknown;
     bool Known() const { return provenance != Provenance::Unknown; }
+};
+
+// The printer that a Read All took the fields from, and when: what tells one printer's profile
+// from another's in an inventory. Empty members are not known, or do not apply (a serial number on
+// COM1:); every member is empty while no Read All has filled a field.
+struct PrinterSource {
+    std::string link;     // "usb" or "COM1:"
+    std::string device;   // the USB printer's device path, or the device COM1: stands for
+    std::string serial;   // the USB printer's serial number
+    std::string setting;  // what mapped COM1: to its device: "--port", "TQ9000_COM1", or nothing
+    std::string time;     // when the Read All ended, in UTC: "2025-06-01T02:00:00Z"
 };
 
 // One of the thirteen fields: its name, the feature that carries it, and whether it is the
@@ -67,8 +79,13 @@ public:
     std::vector<std::string> UnknownFields() const;
     bool AnyKnown() const;
 
+    // The printer of the latest Read All that filled a field.
+    const PrinterSource& Source() const { return source_; }
+    void SetSource(PrinterSource source) { source_ = std::move(source); }
+
 private:
     std::array<ConfigField, kFieldCount> fields_;
+    PrinterSource source_;
 };
 
 }  // namespace tq

@@ -75,23 +75,33 @@ constexpr const char* kNotAnObject = "expected '{' at the start of the object";
 // thing a profile cannot hold.
 class MemberReader : public nlohmann::json_sax<Json> {
 public:
-    MemberReader(std::string_view text, const TextBuffer& buffer)
-        : position_(text), buffer_(buffer) {}
+    MemberReader(std::string_view text, const TextBuffer& buffer, std::string_view skipped)
+        : position_(text), buffer_(buffer), skipped_(skipped) {}
 
     JsonReadResult& Result() { return result_; }
 
     bool start_object(std::size_t) override {
         objectStarted_ = true;
+        if (Skipping()) {
+            return EnterSkipped();
+        }
         return depth_++ == 0 || RefuseValue();
     }
     bool end_object() override {
+        if (skipDepth_ > 0) {
+            return LeaveSkipped();
+        }
         --depth_;
         return true;
     }
     bool key(string_t& key) override {
+        if (skipDepth_ > 0) {
+            return true;
+        }
         position_.MoveTo(buffer_.Taken());  // just past the key's closing quote
         member_ = {key, JsonMember::Type::String, {}, position_.Line()};
         keyRead_ = true;
+        skipValue_ = depth_ == 1 && !skipped_.empty() && key == skipped_;
         return true;
     }
     bool string(string_t& value) override { return Member(JsonMember::Type::String, value); }
@@ -107,10 +117,11 @@ public:
     bool number_float(number_float_t, const string_t& written) override {
         return Member(JsonMember::Type::Number, written);
     }
-    bool null() override { return RefuseValue(); }
-    bool boolean(bool) override { return RefuseValue(); }
-    bool start_array(std::size_t) override { return RefuseValue(); }
-    bool end_array() override { return false; }        // not reached: arrays end at their start
+    bool null() override { return SkipScalar() || RefuseValue(); }
+    bool boolean(bool) override { return SkipScalar() || RefuseValue(); }
+    bool start_array(std::size_t) override { return Skipping() ? EnterSkipped() : RefuseValue(); }
+    // Reached only inside a skipped value: elsewhere arrays end at their start.
+    bool end_array() override { return skipDepth_ > 0 && LeaveSkipped(); }
     bool binary(binary_t&) override { return false; }  // not reached: JSON text has none
     // Before the object has begun, whatever the library stumbled on, the text is not a profile.
     bool parse_error(std::size_t offset, const std::string& lastToken,
@@ -128,6 +139,9 @@ public:
 
 private:
     bool Member(JsonMember::Type type, std::string value) {
+        if (SkipScalar()) {
+            return true;
+        }
         if (depth_ == 0) {
             return Fail(buffer_.Taken(), kNotAnObject);
         }
@@ -135,6 +149,38 @@ private:
         member_.value = std::move(value);
         result_.members.push_back(member_);
         return true;
+    }
+
+    // The value of the skipped member, and everything inside it, is passed over; the member is
+    // reported once its value has ended.
+    bool Skipping() const { return skipValue_ || skipDepth_ > 0; }
+    bool EnterSkipped() {
+        skipValue_ = false;
+        ++skipDepth_;
+        return true;
+    }
+    bool LeaveSkipped() {
+        if (--skipDepth_ == 0) {
+            ReportSkipped();
+        }
+        return true;
+    }
+    // True when a scalar value belongs to the skipped member (its whole value, or a part of it).
+    bool SkipScalar() {
+        if (skipDepth_ > 0) {
+            return true;
+        }
+        if (!skipValue_) {
+            return false;
+        }
+        skipValue_ = false;
+        ReportSkipped();
+        return true;
+    }
+    void ReportSkipped() {
+        member_.type = JsonMember::Type::Skipped;
+        member_.value.clear();
+        result_.members.push_back(member_);
     }
 
     bool RefuseValue() {
@@ -159,6 +205,9 @@ private:
 
     TextPosition position_;
     const TextBuffer& buffer_;
+    std::string_view skipped_;
+    bool skipValue_ = false;  // the next value is the skipped member's
+    int skipDepth_ = 0;       // objects and arrays open inside the skipped member's value
     int depth_ = 0;
     bool objectStarted_ = false;
     bool keyRead_ = false;
@@ -168,10 +217,10 @@ private:
 
 }  // namespace
 
-JsonReadResult ReadFlatJsonObject(std::string_view text) {
+JsonReadResult ReadFlatJsonObject(std::string_view text, std::string_view skipped) {
     TextBuffer buffer(text);
     std::istream stream(&buffer);
-    MemberReader reader(text, buffer);
+    MemberReader reader(text, buffer, skipped);
     if (reader.RefuseNulBytes(text)) {
         Json::sax_parse(stream, &reader);
     }
@@ -182,35 +231,28 @@ std::string JsonQuote(std::string_view text) {
     return Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-namespace {
-
 // The library's ordered object keeps the members in the form's order; its indented layout is the
 // one member to a line that a profile is written in.
-nlohmann::ordered_json ValueOf(const std::string& value) {
-    return value;
-}
-nlohmann::ordered_json ValueOf(const std::optional<std::string>& value) {
-    return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json(nullptr);
-}
-
-template <typename Members>
-std::string WriteObject(const Members& members) {
-    nlohmann::ordered_json object = nlohmann::ordered_json::object();
-    for (const auto& [key, value] : members) {
-        object[key] = ValueOf(value);
-    }
+std::string WriteJsonText(const nlohmann::ordered_json& object) {
     return object.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
-}  // namespace
-
 std::string WriteFlatJsonObject(const std::vector<std::pair<std::string, std::string>>& members) {
-    return WriteObject(members);
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
+    for (const auto& [key, value] : members) {
+        object[key] = value;
+    }
+    return WriteJsonText(object);
 }
 
-std::string WriteFlatJsonObject(
-    const std::vector<std::pair<std::string, std::optional<std::string>>>& members) {
-    return WriteObject(members);
+// Nine digits at most: every field's value has three, and the number stays within 32 bits.
+nlohmann::ordered_json NumberOrString(const std::string& text) {
+    constexpr std::size_t kMaxDigits = 9;
+    if (text.empty() || text.size() > kMaxDigits ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return text;
+    }
+    return std::stoul(text);
 }
 
 }  // namespace tq

@@ -8,6 +8,7 @@
 #include "cli/ProcessSignals.h"
 #include "cli/Profile.h"
 #include "cli/ProfileDiff.h"
+#include "cli/ReadSource.h"
 #include "commands/Commands.h"
 
 namespace tq::cli {
@@ -36,11 +37,14 @@ std::string Joined(const std::vector<std::string>& names) {
 }
 
 // Only the features whose reply reached the form count as read: a failed query leaves its field
-// as it was.
+// as it was. The fields read now are this printer's, so it becomes the configuration's source.
 void RunReadAll(ActionContext& context, const ParsedAction&) {
     FeatureSet filled;
     context.failed = ReadAllFeatures(context.form, context.link, filled).Failed();
     context.configuration.TakeFromForm(context.form, filled);
+    if (filled.any()) {
+        context.configuration.SetSource(SourceOfLinkJustUsed(context.link));
+    }
 }
 
 // A feature is sent only when every field it carries was read, loaded or set; one that nobody gave
@@ -74,8 +78,9 @@ void RunSet(ActionContext& context, const ParsedAction& action) {
 
 void RunShow(ActionContext& context, const ParsedAction& action) {
     const std::vector<ShownField> fields = ShowFields(context.configuration);
-    WriteWhole(context.out,
-               action.HasFlag("--json") ? FormatShownJson(fields) : FormatShownLines(fields));
+    WriteWhole(context.out, action.HasFlag("--json")
+                                ? FormatShownJson(fields, context.configuration.Source())
+                                : FormatShownLines(fields));
 }
 
 // The form's fields as the program knows them, not as any printer holds them: it needs no form.

@@ -1,6 +1,7 @@
 #include "cli/FormState.h"
 
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <utility>
 
 #include "cli/ConsoleText.h"
@@ -220,12 +221,31 @@ std::string FormatShownLines(const std::vector<ShownField>& fields) {
     return out;
 }
 
-std::string FormatShownJson(const std::vector<ShownField>& fields) {
-    std::vector<std::pair<std::string, std::optional<std::string>>> members;
+std::string FormatShownJson(const std::vector<ShownField>& fields, const PrinterSource& source) {
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
     for (const ShownField& field : fields) {
-        members.emplace_back(field.name, field.value);
+        object[field.name] = FieldValueJson(field.name, field.value);
     }
-    return WriteFlatJsonObject(members);
+    object[kInventoryMember] = InventoryJson(source);
+    return WriteJsonText(object);
+}
+
+nlohmann::ordered_json FieldValueJson(std::string_view name,
+                                      const std::optional<std::string>& value) {
+    if (!value) {
+        return nullptr;
+    }
+    const std::optional<std::size_t> field = FieldIndex(name);
+    const bool number = field && (ConfigFields()[*field].linesToSkip ||
+                                  ConfigFields()[*field].feature->kind == FeatureKind::Number);
+    return number ? NumberOrString(*value) : nlohmann::ordered_json(*value);
+}
+
+nlohmann::ordered_json InventoryJson(const PrinterSource& source) {
+    return {
+        {"link", source.link},       {"device", source.device}, {"serial", source.serial},
+        {"setting", source.setting}, {"time", source.time},
+    };
 }
 
 SettingResult ParseSetting(std::string_view name, std::string_view value, ValueSource source) {

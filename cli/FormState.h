@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,10 +49,23 @@ struct ShownField {
 std::vector<ShownField> ShowFields(const Configuration& configuration);
 // "ID NAME VALUE" lines, the value escaped for a terminal (a number field holds the printer's
 // reply as it came), "unknown" for a field that holds nothing anyone gave; and the same as one
-// JSON object keyed by name, with null for an unknown field.
+// JSON object keyed by name (FieldValueJson), with the printer they were read from last and when,
+// under kInventoryMember.
 inline constexpr const char* kUnknownValue = "unknown";
 std::string FormatShownLines(const std::vector<ShownField>& fields);
-std::string FormatShownJson(const std::vector<ShownField>& fields);
+std::string FormatShownJson(const std::vector<ShownField>& fields, const PrinterSource& source);
+
+// The field's value as `show --json`, `diff --json` and a profile write it: null while unknown, a
+// number field's (and LinesToSkip's) as a JSON number (NumberOrString), any other as a string.
+nlohmann::ordered_json FieldValueJson(std::string_view name,
+                                      const std::optional<std::string>& value);
+
+// The member of `show --json` and of a saved profile that says which printer the fields were read
+// from and when: an object of the PrinterSource's members, always all of them and in this order,
+// "link", "device", "serial", "setting", "time", so that between two nightly saves of a printer
+// that did not change only the time differs. `load` and `diff` pass over it, whatever it holds.
+inline constexpr const char* kInventoryMember = "inventory";
+nlohmann::ordered_json InventoryJson(const PrinterSource& source);
 
 // Where a value comes from. Both are checked by the same rules, and a value they refuse never
 // reaches the form: a number field or LinesToSkip takes plain decimal digits within its range, a

@@ -1,5 +1,6 @@
 #include "cli/Profile.h"
 
+#include <nlohmann/json.hpp>
 #include <set>
 
 #include "cli/ConsoleText.h"
@@ -73,15 +74,16 @@ std::string NameOf(const std::string& path, const char* stream) {
 }  // namespace
 
 std::string FormatProfile(const Configuration& configuration) {
-    std::vector<std::pair<std::string, std::string>> members;
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
     for (const ShownField& field : ShowFields(configuration)) {
-        members.emplace_back(field.name, field.value.value_or(""));
+        object[field.name] = FieldValueJson(field.name, field.value.value_or(""));
     }
-    return WriteFlatJsonObject(members);
+    object[kInventoryMember] = InventoryJson(configuration.Source());
+    return WriteJsonText(object);
 }
 
 ProfileResult ParseProfile(std::string_view text) {
-    const JsonReadResult json = ReadFlatJsonObject(text);
+    const JsonReadResult json = ReadFlatJsonObject(text, kInventoryMember);
     if (!json.error.empty()) {
         return {{}, json.error};
     }
@@ -90,6 +92,9 @@ ProfileResult ParseProfile(std::string_view text) {
     for (const JsonMember& member : json.members) {
         if (!seen.insert(member.key).second) {
             return {{}, Where(member) + member.key + ": given more than once"};
+        }
+        if (member.type == JsonMember::Type::Skipped) {
+            continue;
         }
         SettingResult setting = ParseMember(member);
         if (!setting.setting) {

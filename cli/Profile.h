@@ -17,11 +17,13 @@ namespace tq {
 inline constexpr std::size_t kMaxProfileSize = 64 * 1024;
 
 // The configuration as a profile: `show --json`'s text, but "" (leave as it is) for an unknown
-// field, so that a profile never carries a value nobody gave.
+// field, so that a profile never carries a value nobody gave. Its text is therefore the same as
+// `show --json`'s when every field is known.
 std::string FormatProfile(const Configuration& configuration);
 
 // The settings a profile's text makes, or an error naming the field (or the line) that is wrong.
-// Every field must be present exactly once, and nothing else.
+// Every field must be present exactly once, and nothing else but, at most once, the inventory
+// member (kInventoryMember), which is passed over unread.
 struct ProfileResult {
     std::vector<FormSetting> settings;
     std::string error;

@@ -44,8 +44,8 @@ std::string FormatDifferenceJson(const std::vector<FieldDifference>& differences
         const Json line = {
             {"id", field.id},
             {"name", field.name},
-            {"printer", field.form ? Json(*field.form) : Json(nullptr)},
-            {"profile", field.profile},
+            {"printer", FieldValueJson(field.name, field.form)},
+            {"profile", FieldValueJson(field.name, field.profile)},
         };
         out += line.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
     }

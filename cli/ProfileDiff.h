@@ -29,8 +29,9 @@ std::vector<FieldDifference> CompareWithProfile(const Configuration& configurati
 // "88 PrinterOptions printer 30 profile 55", one line per field, the values escaped for a
 // terminal as `show` escapes them ("printer unknown" for an unknown field).
 std::string FormatDifferenceLines(const std::vector<FieldDifference>& differences);
-// One JSON object to a line, written by the JSON library:
-// {"id":88,"name":"PrinterOptions","printer":"30","profile":"55"} ("printer":null while unknown)
+// One JSON object to a line, written by the JSON library, the values as FieldValueJson gives them:
+// {"id":88,"name":"PrinterOptions","printer":"30","profile":"55"},
+// {"id":76,"name":"ClampDelay","printer":15,"profile":20} ("printer":null while unknown)
 std::string FormatDifferenceJson(const std::vector<FieldDifference>& differences);
 
 }  // namespace tq

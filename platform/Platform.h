@@ -47,6 +47,13 @@ struct UsbPrinterDescription {
     std::string usbSerial;   // the USB device's serial-number string
 };
 
+// The device that "COMn:" stands for now, and the setting that mapped it there, for saying which
+// port a run used. Nothing is opened to find it.
+struct ComPortAssignment {
+    std::string device;   // "/dev/ttyUSB0", "/dev/ttyS0"; on Windows "COM1:" or "\\.\COM3"
+    std::string setting;  // "--port", "TQ9000_COM1"; empty for the system's own assignment
+};
+
 // A serial port of the system, with the names under which it stays the same across re-plugs.
 struct SerialPortDescription {
     std::string device;                    // "/dev/ttyUSB0", "COM3"
@@ -122,6 +129,9 @@ public:
     // (on POSIX also instead of $TQ9000_COMn); `origin` names who asked ("--port"), reported as
     // the setting in GetOpenFailureDetail. ERROR_FILE_NOT_FOUND when no such device is present.
     virtual BOOL SetComPortDevice(DWORD number, const char* device, const char* origin) = 0;
+    // Which device "COMn:" opens now: the one SetComPortDevice gave it, else (on POSIX)
+    // $TQ9000_COMn, else the system's own port.
+    virtual ComPortAssignment GetComPortAssignment(DWORD number) = 0;
 };
 
 // The platform in use. Until one is installed, this is the system's own (Win32 on Windows, POSIX
@@ -235,6 +245,9 @@ inline BOOL ListSerialPorts(std::vector<SerialPortDescription>* ports) {
 }
 inline BOOL SetComPortDevice(DWORD number, const char* device, const char* origin) {
     return CurrentPlatform().SetComPortDevice(number, device, origin);
+}
+inline ComPortAssignment GetComPortAssignment(DWORD number) {
+    return CurrentPlatform().GetComPortAssignment(number);
 }
 
 }  // namespace os

@@ -962,4 +962,14 @@ BOOL FakePlatform::SetComPortDevice(DWORD number, const char* device, const char
     return TRUE;
 }
 
+ComPortAssignment FakePlatform::GetComPortAssignment(DWORD number) {
+    const std::string name = "COM" + std::to_string(number) + ":";
+    impl_->Record("GetComPortAssignment(" + std::to_string(number) + ")");
+    const auto mapped = comMappings.find(name);
+    if (mapped == comMappings.end()) {
+        return {name, ""};
+    }
+    return {mapped->second.device, mapped->second.origin};
+}
+
 }  // namespace tq

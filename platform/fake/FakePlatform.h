@@ -235,6 +235,7 @@ public:
     BOOL ListUsbPrinters(std::vector<UsbPrinterDescription>* printers) override;
     BOOL ListSerialPorts(std::vector<SerialPortDescription>* ports) override;
     BOOL SetComPortDevice(DWORD number, const char* device, const char* origin) override;
+    ComPortAssignment GetComPortAssignment(DWORD number) override;
 
 private:
     struct Impl;

@@ -3,6 +3,8 @@
 #include <time.h>
 
 #include <cerrno>
+#include <optional>
+#include <string>
 
 #include "platform/posix/DeviceInfoList.h"
 #include "platform/posix/Errors.h"
@@ -240,6 +242,13 @@ BOOL PosixPlatform::ListSerialPorts(std::vector<SerialPortDescription>* ports) {
 BOOL PosixPlatform::SetComPortDevice(DWORD number, const char* device, const char* origin) {
     // Takes precedence over $TQ9000_COMn for every later CreateFileA of that port.
     return MapComPort(number, device, origin);
+}
+
+ComPortAssignment PosixPlatform::GetComPortAssignment(DWORD number) {
+    // The very lookup CreateFileA makes for the name.
+    const std::string name = "COM" + std::to_string(number) + ":";
+    const std::optional<SerialPortName> port = SerialPortPath(name.c_str());
+    return port ? ComPortAssignment{port->device, port->setting} : ComPortAssignment{};
 }
 
 Platform& SystemPlatform() {

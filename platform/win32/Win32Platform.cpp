@@ -350,6 +350,17 @@ BOOL Win32Platform::SetComPortDevice(DWORD number, const char* device, const cha
     return TRUE;
 }
 
+ComPortAssignment Win32Platform::GetComPortAssignment(DWORD number) {
+    // A port the program did not map is the system's own, by its name.
+    char name[16];
+    std::snprintf(name, sizeof name, "COM%lu:", static_cast<unsigned long>(number));
+    const auto mapped = mappedPorts_.find(name);
+    if (mapped == mappedPorts_.end()) {
+        return {name, ""};
+    }
+    return {mapped->second.first, mapped->second.second};
+}
+
 Platform& SystemPlatform() {
     static Win32Platform platform;
     return platform;

@@ -1,6 +1,7 @@
-# The module's own parts: reading tq9000ctl's diff output, building its command lines, the texts
-# a task shows, and a printer that does not take a write. Everything that needs a printer is in
-# run.sh, against the simulator.
+# The modules' own parts: reading tq9000ctl's diff and info output, building its command lines,
+# the texts a task shows, and a printer that does not take a write. Everything that needs a
+# printer is in run.sh, against the simulator. The collection is imported by its name: run.sh puts
+# a folder that names this tree ansible_collections/tq9000/printer on PYTHONPATH.
 
 import io
 import json
@@ -11,13 +12,13 @@ import tempfile
 import unittest
 from contextlib import redirect_stdout
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "library"))
-
-import tq9000_printer as m  # noqa: E402
-from ansible.module_utils import basic  # noqa: E402
+from ansible.module_utils import basic
+from ansible_collections.tq9000.printer.plugins.module_utils import tq9000ctl as u
+from ansible_collections.tq9000.printer.plugins.modules import tq9000_printer as m
+from ansible_collections.tq9000.printer.plugins.modules import tq9000_printer_info as info
 
 ROW_88 = '{"id":88,"name":"PrinterOptions","printer":"30","profile":"55"}'
-ROW_100 = '{"id":100,"name":"LinesToSkip","printer":"3","profile":"5"}'
+ROW_100 = '{"id":100,"name":"LinesToSkip","printer":3,"profile":5}'
 
 
 class DiffOutputTest(unittest.TestCase):
@@ -35,7 +36,7 @@ class DiffOutputTest(unittest.TestCase):
         plain_line = "88 PrinterOptions printer 30 profile 55\n"
         for stdout in [plain_line, '{"id":88,"name":"X"}\n', "[1]\n"]:
             with self.subTest(stdout=stdout):
-                with self.assertRaises(m.ToolError):
+                with self.assertRaises(u.ToolError):
                     m.parse_differences(stdout)
 
     def test_diff_mode_shows_the_printer_before_the_profile(self):
@@ -54,19 +55,42 @@ class CommandTest(unittest.TestCase):
         ]
         for params, selection in cases:
             with self.subTest(params=params):
-                self.assertEqual(m.diff_command("ctl", m.selection_args(params), "p.json"),
+                self.assertEqual(m.diff_command(["ctl"] + u.selection_args(params), "p.json"),
                                  ["ctl"] + selection + ["read-all", "diff", "p.json", "--json"])
 
+    def test_the_backup_is_saved_from_the_read_before_the_profile_is_loaded(self):
+        self.assertEqual(m.apply_command(["ctl"], "p.json", "/b/old.json"),
+                         ["ctl", "read-all", "save", "/b/old.json", "load", "p.json", "write-all"])
+        self.assertEqual(m.apply_command(["ctl"], "p.json"),
+                         ["ctl", "read-all", "load", "p.json", "write-all"])
+
     def test_failure_names_the_command_and_keeps_every_message_line(self):
-        text = m.failure_text(["ctl", "read-all"], 1, "a: read timed out -9\n\nb: read error\n")
+        text = u.failure_text(["ctl", "read-all"], 1, "a: read timed out -9\n\nb: read error\n")
         self.assertEqual(text, "ctl read-all: exit status 1\na: read timed out -9\nb: read error")
-        self.assertIn("no message", m.failure_text(["ctl"], 1, ""))
+        self.assertIn("no message", u.failure_text(["ctl"], 1, ""))
 
     def test_a_path_that_is_not_executable_is_not_found(self):
         with tempfile.NamedTemporaryFile() as plain:
             os.chmod(plain.name, stat.S_IRUSR)
-            with self.assertRaisesRegex(m.ToolError, "tq9000ctl not found"):
-                m.find_executable(None, plain.name)
+            with self.assertRaisesRegex(u.ToolError, "tq9000ctl not found"):
+                u.find_executable(None, plain.name)
+
+
+class InfoOutputTest(unittest.TestCase):
+    SHOWN = '{\n  "ClampDelay": 15,\n  "PrinterOptions": "30",\n  "inventory": {"link": "usb"}\n}\n'
+
+    def test_the_fields_the_inventory_and_the_status_byte_are_taken_apart(self):
+        got = info.parse_info(self.SHOWN + "<a5>\n")
+        self.assertEqual(got, {"configuration": {"ClampDelay": 15, "PrinterOptions": "30"},
+                               "inventory": {"link": "usb"}, "status": "<a5>",
+                               "status_byte": 0xA5})
+
+    def test_output_without_every_part_is_refused(self):
+        no_inventory = '{"ClampDelay": 15}\n<00>\n'
+        for stdout in ["", no_inventory, self.SHOWN, self.SHOWN + "Printer Status Byte: <00>\n"]:
+            with self.subTest(stdout=stdout):
+                with self.assertRaises(u.ToolError):
+                    info.parse_info(stdout)
 
 
 def run_module(args):

@@ -125,7 +125,7 @@ TEST(CtlAgainstSimTest, AProfileTravelsFromOnePrinterToAnother) {
     const std::string written = TempPath("written");
     ProcessResult r = RunAgainstSim({"--set", "76=12"}, {"read-all", "save", profile});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(ReadProgramFile(profile).find("\"ClampDelay\": \"12\""), std::string::npos)
+    EXPECT_NE(ReadProgramFile(profile).find("\"ClampDelay\": 12,"), std::string::npos)
         << ReadProgramFile(profile);
 
     r = RunAgainstSim({"--state-file", written},

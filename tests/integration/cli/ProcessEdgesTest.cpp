@@ -191,7 +191,7 @@ TEST(ProcessEdgesTest, AnInterruptedSaveLeavesNoTemporaryFile) {
         {"/bin/sh", "-c", atSync, "sh", TQ9000_CTL, "set", "ClampDelay=7", "save", profile});
     EXPECT_EQ(r.status, 128 + 15) << r.err;
     EXPECT_EQ(RunProcess({"/bin/ls", "-A", folder}).out, "p.json\n");
-    EXPECT_NE(ReadProgramFile(profile).find("\"ClampDelay\": \"7\""), std::string::npos);
+    EXPECT_NE(ReadProgramFile(profile).find("\"ClampDelay\": 7,"), std::string::npos);
     std::filesystem::remove_all(folder);
 }
 

@@ -5,10 +5,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "sim/PrinterModel.h"
 #include "tests/integration/cli/RunProcess.h"
 #include "tests/integration/usb/UsbFixture.h"
 
@@ -108,6 +110,29 @@ TEST_F(CtlUsbSelectionTest, TheNamedPrinterAloneHearsTheCommand) {
             }
         }
     }
+}
+
+// The inventory of `show --json` names the USB printer the fields were read from: its device path
+// and the serial number its device id gives, never the settings of COM1:.
+TEST_F(CtlUsbSelectionTest, TheInventoryNamesTheUsbPrinterThatWasRead) {
+    MockPrinter& printer = *printers[1];
+    sim::PrinterModel model;
+    std::atomic<bool> done = false;
+    std::thread serve([&] {
+        while (!done) {
+            for (const Bytes& chunk : model.Receive(printer.printer.Read(64, 50))) {
+                printer.printer.Write(chunk);
+            }
+        }
+    });
+    const ProcessResult r = Ctl({"--usb", "U2", "read-all", "show", "--json"});
+    done = true;
+    serve.join();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("  \"inventory\": {\n    \"link\": \"usb\",\n    \"device\": "
+                         "\"/dev/usb/lp1\",\n    \"serial\": \"B2222\",\n    \"setting\": \"\",\n"),
+              std::string::npos)
+        << r.out;
 }
 
 TEST_F(CtlUsbSelectionTest, AnUnknownPrinterIsRefusedAndNothingIsSent) {

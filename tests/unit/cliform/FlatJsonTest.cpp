@@ -126,5 +126,34 @@ TEST(FlatJsonTest, MembersKeepTheirLinesDuplicatesAndDigits) {
     }
 }
 
+// The member named to be skipped may hold any JSON value, nested as deep as it likes; it is
+// reported once, at its line, and what follows it is read as before. Elsewhere an object is still
+// refused, and so is a skipped value that is not well-formed.
+TEST(FlatJsonTest, TheSkippedMemberMayHoldAnyValue) {
+    const JsonReadResult read = ReadFlatJsonObject(
+        "{\"a\": \"1\",\n\"inventory\": {\"x\": [1, {\"y\": null}, true], \"a\": {}},\n"
+        "\"b\": 2, \"inventory\": null}",
+        "inventory");
+    ASSERT_EQ(read.error, "");
+    const std::tuple<const char*, JsonMember::Type, int> expected[] = {
+        {"a", JsonMember::Type::String, 1},
+        {"inventory", JsonMember::Type::Skipped, 2},
+        {"b", JsonMember::Type::Number, 3},
+        {"inventory", JsonMember::Type::Skipped, 3},
+    };
+    ASSERT_EQ(read.members.size(), std::size(expected));
+    for (std::size_t i = 0; i < read.members.size(); ++i) {
+        EXPECT_EQ(read.members[i].key, std::get<0>(expected[i]));
+        EXPECT_EQ(read.members[i].type, std::get<1>(expected[i])) << i;
+        EXPECT_EQ(read.members[i].line, std::get<2>(expected[i])) << i;
+    }
+    EXPECT_NE(ReadFlatJsonObject("{\"a\": {\"inventory\": 1}}", "inventory")
+                  .error.find("as the value of"),
+              std::string::npos);
+    EXPECT_NE(
+        ReadFlatJsonObject("{\"inventory\": {\"x\": }}", "inventory").error.find("line 1, column"),
+        std::string::npos);
+}
+
 }  // namespace
 }  // namespace tq

@@ -48,6 +48,27 @@ TEST_F(ProfileTest, SavedProfilesLoadBackAndKeepUnknownFieldsEmpty) {
     EXPECT_EQ(Read(saved), FormatProfile(configuration));
     EXPECT_EQ(EntryCount(), 2u) << "a temporary file was left behind";
     EXPECT_EQ(FormatProfile(Configuration()).find(": \"0"), std::string::npos);
+    // Numbers as JSON numbers, and the printer read last with the time of the read.
+    configuration.SetSource({"usb", "/dev/usb/lp0", "A1234", "", "2025-06-01T02:00:00Z"});
+    const std::string text = FormatProfile(configuration);
+    EXPECT_NE(text.find("  \"ClampDelay\": 15,\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  \"inventory\": {\n    \"link\": \"usb\",\n    \"device\": "
+                        "\"/dev/usb/lp0\",\n    \"serial\": \"A1234\",\n    \"setting\": \"\",\n"
+                        "    \"time\": \"2025-06-01T02:00:00Z\"\n  }\n}"),
+              std::string::npos)
+        << text;
+}
+
+// `load` passes over the inventory member, whatever it holds, but takes it once at most.
+TEST_F(ProfileTest, TheInventoryMemberIsPassedOver) {
+    const std::string withInventory =
+        Replaced(kGoodProfile, "\n}", ",\n  \"inventory\": {\"link\": [\"anything\", 1]}\n}");
+    EXPECT_EQ(LoadProfile(configuration, Write("inventory.json", withInventory)), "");
+    EXPECT_EQ(configuration[*FieldIndex("ClampDelay")].value, "15");
+    const std::string twice = Replaced(withInventory, "\n}", ",\n  \"inventory\": \"\"\n}");
+    EXPECT_NE(ParseProfile(twice).error.find("line 16: inventory: given more than once"),
+              std::string::npos)
+        << ParseProfile(twice).error;
 }
 
 // Each bad profile names the field (or the line) and leaves every control as it was.
@@ -154,8 +175,8 @@ TEST_F(ProfileTest, DiffListsWhatLoadingTheProfileWouldChange) {
         FormatDifferenceLines(differences),
         "76 ClampDelay printer 1\\x1B profile 15\n87 SetupRevision printer unknown profile 7\n");
     EXPECT_EQ(FormatDifferenceJson(differences),
-              "{\"id\":76,\"name\":\"ClampDelay\",\"printer\":\"1\\u001b\",\"profile\":\"15\"}\n"
-              "{\"id\":87,\"name\":\"SetupRevision\",\"printer\":null,\"profile\":\"7\"}\n");
+              "{\"id\":76,\"name\":\"ClampDelay\",\"printer\":\"1\\u001b\",\"profile\":15}\n"
+              "{\"id\":87,\"name\":\"SetupRevision\",\"printer\":null,\"profile\":7}\n");
 }
 
 }  // namespace

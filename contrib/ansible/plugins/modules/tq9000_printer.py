@@ -14,10 +14,10 @@ DOCUMENTATION = r"""
 module: tq9000_printer
 short_description: Make a tq9000 receipt printer match a configuration profile
 description:
-  - Compares the printer's configuration with a JSON profile on the managed host
-    (C(tq9000ctl read-all diff PROFILE --json)) and, only when something differs, applies the
-    profile (C(tq9000ctl read-all load PROFILE write-all)), then compares again to confirm that
-    the printer now holds it.
+  - Compares the printer's configuration with a JSON profile, a file on the managed host or
+    given inline (C(tq9000ctl read-all diff PROFILE --json)) and, only when something differs,
+    applies the profile (C(tq9000ctl read-all load PROFILE write-all)), then compares again to
+    confirm that the printer now holds it.
   - A printer that already matches is not written to, so the task is idempotent; each comparison
     reads the twelve features, about 1.2 seconds.
   - A printer that does not answer, a port or USB printer that is not there, and a malformed
@@ -31,8 +31,37 @@ options:
         absolute path is safest.
       - A field given as C("") is left as the printer holds it, and a font of C(none) is not
         written.
+      - Exactly one of I(profile) and I(profile_content) is required.
     type: path
-    required: true
+  profile_content:
+    description:
+      - The profile itself, as a dictionary of every field (the members of
+        C(tq9000ctl read-all save)'s file; an C(inventory) member is ignored), so that no file
+        has to be copied to the managed host first. Values are strings, or numbers for the
+        number fields and C(LinesToSkip).
+      - Quote the option groups' hexadecimal values in YAML, as in C(PrinterOptions "41"), since
+        an unquoted C(41) is a number, which tq9000ctl refuses for them.
+      - Written as a file into the task's temporary folder on the managed host, which Ansible
+        removes after the task; tq9000ctl's messages about it name C(profile_content.json).
+      - Unlike a copied file, it is there in check mode too, so C(--check) reports what a new or
+        changed profile would change.
+    type: dict
+  backup:
+    description:
+      - Before writing, save the printer's configuration as it was to a new profile in
+        I(backup_dir) on the managed host, and return its path as I(backup_file).
+      - Taken in the same run as the write, from the same read; a backup that cannot be saved
+        ends that run before anything is written, and the task fails.
+      - Nothing is saved when the printer already holds the profile, or in check mode.
+      - C(tq9000ctl load BACKUP_FILE write-all) puts the old configuration back.
+    type: bool
+    default: false
+  backup_dir:
+    description:
+      - The folder on the managed host that I(backup) saves into, made (mode 0700) if it is not
+        there. C(~) is the home of the user the task runs as.
+    type: path
+    default: ~/.tq9000/backups
   port:
     description:
       - The serial device to use as C(COM1:) (tq9000ctl's C(--port)); no USB printer is looked
@@ -62,6 +91,9 @@ notes:
     the task's environment does.
   - The values each field of a profile takes, and what C(diff) compares, are in the technician's
     guide, docs/technician.md, under Profiles.
+  - M(tq9000.printer.tq9000_printer_info) reads the configuration without changing it.
+seealso:
+  - module: tq9000.printer.tq9000_printer_info
 author:
   - tq9000 utility maintainers
 extends_documentation_fragment:
@@ -79,22 +111,33 @@ attributes:
 
 EXAMPLES = r"""
 - name: Give the printer the store's profile
-  tq9000_printer:
+  tq9000.printer.tq9000_printer:
     profile: /etc/tq9000/site.json
 
+- name: The profile from the control node, no copy on the till, the old configuration kept
+  tq9000.printer.tq9000_printer:
+    profile_content: "{{ lookup('ansible.builtin.file', 'profiles/harbour.json') | from_json }}"
+    backup: true
+  register: printer
+
+- name: Say where the old configuration went
+  ansible.builtin.debug:
+    msg: "{{ printer.backup_file }}"
+  when: printer.backup_file is defined
+
 - name: The printer on a USB-serial adapter, named by its stable link
-  tq9000_printer:
+  tq9000.printer.tq9000_printer:
     profile: /etc/tq9000/site.json
     port: /dev/serial/by-id/usb-FTDI_FT232R_A9X1-if00-port0
 
 - name: The USB printer with serial number A1234, tq9000ctl installed under /opt
-  tq9000_printer:
+  tq9000.printer.tq9000_printer:
     profile: /etc/tq9000/site.json
     usb: A1234
     executable: /opt/tq9000/bin/tq9000ctl
 
 - name: COM1 through the environment, as tq9000ctl reads it
-  tq9000_printer:
+  tq9000.printer.tq9000_printer:
     profile: /etc/tq9000/site.json
     no_usb: true
   environment:
@@ -110,7 +153,8 @@ differences:
   returned: always
   type: list
   elements: dict
-  sample: [{"id": 88, "name": "PrinterOptions", "printer": "30", "profile": "55"}]
+  sample: [{"id": 88, "name": "PrinterOptions", "printer": "30", "profile": "55"},
+           {"id": 76, "name": "ClampDelay", "printer": 15, "profile": 20}]
   contains:
     id:
       description: The feature number (C(LinesToSkip) shares 100 with C(ValidationOptions)).
@@ -119,11 +163,18 @@ differences:
       description: The feature's name, as in the profile.
       type: str
     printer:
-      description: The value the printer held, as the form shows it.
-      type: str
+      description:
+        - The value the printer held, as the form shows it; a number for a number field and
+          C(LinesToSkip), null when the printer did not give it.
+      type: raw
     profile:
-      description: The value the profile gives.
-      type: str
+      description: The value the profile gives, a number or a string as I(printer).
+      type: raw
+backup_file:
+  description: The profile that I(backup) saved, the printer's configuration before the write.
+  returned: when I(backup) is true and the printer was written to
+  type: str
+  sample: /home/ansible/.tq9000/backups/tq9000.2026-06-01@02:00:00.4242.json
 commands:
   description: Every tq9000ctl command line the task ran, in order.
   returned: always
@@ -152,36 +203,26 @@ messages:
 
 import json
 import os
+import time
 
 from ansible.module_utils.basic import AnsibleModule
+from ansible_collections.tq9000.printer.plugins.module_utils.tq9000ctl import (
+    SELECTION_ARGUMENT_SPEC, SELECTION_MUTUALLY_EXCLUSIVE, Session, ToolError, failure_text)
 
 # tq9000ctl's exit statuses that the task reads as an answer rather than a failure.
 STATUS_SAME = 0
 STATUS_DIFFERS = 3
 
 
-class ToolError(Exception):
-    """tq9000ctl cannot be run, or said something the module cannot read."""
+def diff_command(start, profile):
+    return start + ["read-all", "diff", profile, "--json"]
 
 
-def selection_args(params):
-    """tq9000ctl's global options that choose the printer; they go before the actions."""
-    args = []
-    if params.get("port"):
-        args += ["--port", params["port"]]
-    if params.get("usb"):
-        args += ["--usb", params["usb"]]
-    if params.get("no_usb"):
-        args.append("--no-usb")
-    return args
-
-
-def diff_command(executable, selection, profile):
-    return [executable] + selection + ["read-all", "diff", profile, "--json"]
-
-
-def apply_command(executable, selection, profile):
-    return [executable] + selection + ["read-all", "load", profile, "write-all"]
+def apply_command(start, profile, backup_file=None):
+    """One read for both: the backup is the configuration as read, saved before the profile is
+    loaded over it, and a backup that cannot be saved ends the run before anything is written."""
+    save = ["save", backup_file] if backup_file else []
+    return start + ["read-all"] + save + ["load", profile, "write-all"]
 
 
 def parse_differences(stdout):
@@ -206,58 +247,34 @@ def feature_lines(differences, side):
     return "".join("%s %s %s\n" % (d["id"], d["name"], d[side]) for d in differences)
 
 
-def diff_for_ansible(differences, profile):
+def diff_for_ansible(differences, profile_name):
     """Before and after texts of the differing features, as diff mode shows them."""
     return {
         "before_header": "printer",
-        "after_header": profile,
+        "after_header": profile_name,
         "before": feature_lines(differences, "printer"),
         "after": feature_lines(differences, "profile"),
     }
 
 
-def message_lines(stderr):
-    return [line for line in stderr.splitlines() if line.strip()]
+def write_profile_content(folder, content):
+    """profile_content as a profile file in the task's own temporary folder on the managed host,
+    one member to a line so that tq9000ctl's messages name a line of it."""
+    path = os.path.join(folder, "profile_content.json")
+    with open(path, "w") as profile:
+        json.dump(content, profile, indent=2)
+        profile.write("\n")
+    return path
 
 
-def failure_text(argv, rc, stderr):
-    """tq9000ctl's own message stack, under the command that printed it."""
-    lines = message_lines(stderr) or ["(no message on standard error)"]
-    return "%s: exit status %d\n%s" % (" ".join(argv), rc, "\n".join(lines))
+def backup_path(folder):
+    """A new file name in folder, as ansible.builtin.copy names its backups: the time, then the
+    process, so that two tasks never pick the same one."""
+    stamp = time.strftime("%Y-%m-%d@%H:%M:%S")
+    return os.path.join(folder, "tq9000.%s.%d.json" % (stamp, os.getpid()))
 
 
-def find_executable(module, executable):
-    """A path is taken as given; a bare name is looked up on PATH as the shell would."""
-    if os.sep in executable:
-        if os.path.isfile(executable) and os.access(executable, os.X_OK):
-            return executable
-        raise ToolError("tq9000ctl not found: %s is not an executable file" % executable)
-    found = module.get_bin_path(executable)
-    if found is None:
-        raise ToolError(
-            "tq9000ctl not found: no %s on PATH (%s) on this host; install the tq9000 utility "
-            "or give its path in executable" % (executable, os.environ.get("PATH", "")))
-    return found
-
-
-class Session(object):
-    """The runs of one task, kept so that the result shows each command and the last output."""
-
-    def __init__(self, module):
-        self.module = module
-        self.result = {"changed": False, "differences": [], "commands": []}
-
-    def run(self, argv):
-        rc, stdout, stderr = self.module.run_command(argv, check_rc=False)
-        self.result["commands"].append(argv)
-        # No `rc` in the result: Ansible fails any task that returns a non-zero one, and 3 (the
-        # printer differs) is an answer here, not a failure. A failure's msg gives the status.
-        self.result.update(stdout=stdout, stderr=stderr, messages=message_lines(stderr))
-        return rc, stdout, stderr
-
-    def fail(self, msg):
-        self.module.fail_json(msg=msg, **self.result)
-
+class PrinterSession(Session):
     def differences(self, argv):
         """Runs a diff; the differences, or the task fails with tq9000ctl's messages."""
         rc, stdout, stderr = self.run(argv)
@@ -270,51 +287,71 @@ class Session(object):
         except ToolError as error:
             self.fail(str(error))
 
-    def finish(self, differences, profile):
+    def apply(self, argv, backup_file):
+        if backup_file:
+            self.result["backup_file"] = backup_file
+        rc, _, stderr = self.run(argv)
+        if backup_file and not os.path.exists(backup_file):
+            del self.result["backup_file"]  # the run stopped before the save
+        if rc != STATUS_SAME:
+            self.fail(failure_text(argv, rc, stderr))
+
+    def finish(self, differences, profile_name):
         self.result["changed"] = bool(differences)
         if differences and self.module._diff:
-            self.result["diff"] = diff_for_ansible(differences, profile)
-        self.module.exit_json(**self.result)
+            self.result["diff"] = diff_for_ansible(differences, profile_name)
+        self.exit()
 
 
-def apply_profile(session, executable, selection, profile):
-    check = diff_command(executable, selection, profile)
+def make_backup_file(session, folder):
+    try:
+        if not os.path.isdir(folder):
+            os.makedirs(folder, 0o700)
+    except OSError as error:
+        session.fail("cannot make the backup folder %s: %s" % (folder, error))
+    return backup_path(folder)
+
+
+def apply_profile(session, start, profile, profile_name):
+    params = session.module.params
+    check = diff_command(start, profile)
     differences = session.differences(check)
     session.result["differences"] = differences
     if not differences or session.module.check_mode:
-        return session.finish(differences, profile)
-    apply = apply_command(executable, selection, profile)
-    rc, _, stderr = session.run(apply)
-    if rc != STATUS_SAME:
-        session.fail(failure_text(apply, rc, stderr))
+        return session.finish(differences, profile_name)
+    backup_file = make_backup_file(session, params["backup_dir"]) if params["backup"] else None
+    session.apply(apply_command(start, profile, backup_file), backup_file)
     remaining = session.differences(check)
     if remaining:
         session.result["differences"] = remaining
         session.fail("the printer still differs from %s after write-all: %s" % (
-            profile, ", ".join("%s printer %s profile %s" % (d["name"], d["printer"], d["profile"])
-                               for d in remaining)))
-    return session.finish(differences, profile)
+            profile_name, ", ".join("%s printer %s profile %s"
+                                    % (d["name"], d["printer"], d["profile"])
+                                    for d in remaining)))
+    return session.finish(differences, profile_name)
 
 
 def main():
     module = AnsibleModule(
         argument_spec=dict(
-            profile=dict(type="path", required=True),
-            port=dict(type="str"),
-            usb=dict(type="str"),
-            no_usb=dict(type="bool", default=False),
-            executable=dict(type="str", default="tq9000ctl"),
+            profile=dict(type="path"),
+            profile_content=dict(type="dict"),
+            backup=dict(type="bool", default=False),
+            backup_dir=dict(type="path", default="~/.tq9000/backups"),
+            **SELECTION_ARGUMENT_SPEC
         ),
-        # tq9000ctl refuses these pairs too; refusing them here says so in the task's own terms.
-        mutually_exclusive=[("port", "usb"), ("usb", "no_usb")],
+        mutually_exclusive=SELECTION_MUTUALLY_EXCLUSIVE + [("profile", "profile_content")],
+        required_one_of=[("profile", "profile_content")],
         supports_check_mode=True,
     )
-    session = Session(module)
-    try:
-        executable = find_executable(module, module.params["executable"])
-    except ToolError as error:
-        session.fail(str(error))
-    apply_profile(session, executable, selection_args(module.params), module.params["profile"])
+    session = PrinterSession(module, {"differences": []})
+    start = session.start()
+    if module.params["profile_content"] is not None:
+        profile = write_profile_content(module.tmpdir, module.params["profile_content"])
+        profile_name = "profile_content"
+    else:
+        profile = profile_name = module.params["profile"]
+    apply_profile(session, start, profile, profile_name)
 
 
 if __name__ == "__main__":
