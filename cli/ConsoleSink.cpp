@@ -13,19 +13,29 @@ constexpr const char* kStatusCaption = "Printer Status Byte";
 
 }  // namespace
 
+bool IsDeviceNotice(const MessageBoxEvent& box) {
+    return box.kind == MessageBoxEvent::Kind::Form &&
+           (box.caption == "BRENLOW" || box.caption == "WM_DEVICECHANGE");
+}
+
 bool ReportsFailure(const MessageBoxEvent& box) {
     if (box.kind != MessageBoxEvent::Kind::Form) {
         return true;
     }
-    return box.caption != "BRENLOW" && box.caption != "WM_DEVICECHANGE" &&
-           box.caption != kStatusCaption;
+    return !IsDeviceNotice(box) && box.caption != kStatusCaption;
 }
 
-// Flushed line by line, so that the two streams keep the order of the boxes on a terminal.
+// Flushed line by line, so that the two streams keep the order of the boxes on a terminal. A
+// notice that brings a hint (a USB printer found but held by another program) is kept whatever
+// was asked: the run is not going where the user may think.
 void ConsoleSink::Show(const MessageBoxEvent& box) {
+    const std::string hint = HintAfter(box);
+    if (!showNotices_ && IsDeviceNotice(box) && hint.empty()) {
+        return;
+    }
     const std::string text = EscapeForTerminal(box.text);
     WriteWhole(err_, EscapeForTerminal(box.caption) + ": " + text + "\n");
-    if (const std::string hint = HintAfter(box); !hint.empty()) {
+    if (!hint.empty()) {
         WriteWhole(err_, "hint: " + EscapeNameForTerminal(hint) + "\n");
     }
     if (box.kind == MessageBoxEvent::Kind::Form && box.caption == kStatusCaption) {

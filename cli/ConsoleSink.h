@@ -14,13 +14,18 @@
 
 namespace tq::cli {
 
+// "Device Online", "Usb offline, assuming COM1:" and the like: where commands will go.
+bool IsDeviceNotice(const MessageBoxEvent& box);
+
 // The device notices and the status text are not failures; every other box of the link, the
 // transfer, the protocol and the commands reports one.
 bool ReportsFailure(const MessageBoxEvent& box);
 
 class ConsoleSink : public MessageSink {
 public:
-    ConsoleSink(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+    // Without `showNotices`, the device notices are left out, unless a hint comes with them.
+    ConsoleSink(std::ostream& out, std::ostream& err, bool showNotices = true)
+        : out_(out), err_(err), showNotices_(showNotices) {}
     void Show(const MessageBoxEvent& box) override;
     void Warn(const std::string& text) override;
     bool FailureShown() const { return failureShown_; }
@@ -28,6 +33,7 @@ public:
 private:
     std::ostream& out_;
     std::ostream& err_;
+    bool showNotices_;
     bool failureShown_ = false;
 };
 

@@ -139,35 +139,30 @@ void RegisterFormActions(ActionRegistry& registry) {
     registry.Add(GivingFields({"set",
                                {"NAME=VALUE"},
                                {},
-                               "change a field, or a check box by its id",
+                               "change a field or check box",
                                RunSet,
                                CheckSet,
                                "set ClampDelay=12 write-all"}));
-    registry.Add({"show",
-                  {},
-                  {"--json"},
-                  "print 'ID NAME VALUE' lines or a JSON object",
-                  RunShow,
-                  nullptr,
-                  "read-all show --json"});
+    registry.Add(
+        {"show", {}, {"--json"}, "print the fields", RunShow, nullptr, "read-all show --json"});
     registry.Add(OnAFile({"save",
                           {"FILE"},
                           {},
-                          "save the fields as a JSON profile (-: stdout)",
+                          "save a profile (-: stdout)",
                           RunSave,
                           nullptr,
                           "read-all save p17.json"}));
     registry.Add(GivingFields(OnAFile({"load",
                                        {"FILE"},
                                        {},
-                                       "set the fields from a JSON profile (-: stdin)",
+                                       "load a profile (-: stdin)",
                                        RunLoad,
                                        nullptr,
                                        "load site.json write-all"})));
     registry.Add(OnAFile({"diff",
                           {"FILE"},
                           {"--json"},
-                          "print the fields that differ from a profile",
+                          "fields that differ from FILE",
                           RunDiff,
                           nullptr,
                           "read-all diff site.json"}));

@@ -67,8 +67,8 @@ std::string TraceClash(const std::string& tracePath, const std::vector<ParsedAct
 // look: a write-all after a read-all that failed would store an empty form in the printer. So the
 // first failure ends the run.
 int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std::ostream& err,
-               LineTrace* trace) {
-    ConsoleSink sink(out, err);
+               LineTrace* trace, bool showNotices) {
+    ConsoleSink sink(out, err, showNotices);
     ScopedMessageSink installed(&sink);
     HeadlessForm form;
     AddConfigFormControls(form);
@@ -118,13 +118,14 @@ int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err
             return 2;
         }
     }
+    const bool showNotices = !NoticesLeftOut(line.options);
     if (!line.options.trace) {
-        return RunSession(line.actions, out, err);
+        return RunSession(line.actions, out, err, nullptr, showNotices);
     }
     SetTransferObserver([&trace](TransferEvent event, const BYTE* bytes, DWORD count) {
         trace.Observe(event, bytes, count);
     });
-    const int status = RunSession(line.actions, out, err, &trace);
+    const int status = RunSession(line.actions, out, err, &trace, showNotices);
     SetTransferObserver(nullptr);
     return status;
 }

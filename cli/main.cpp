@@ -22,8 +22,7 @@ int main(int argc, char** argv) {
     const auto line =
         tq::cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), registry, error);
     if (!line) {
-        tq::cli::WriteProgramLine(std::cerr, error);
-        tq::cli::WriteWhole(std::cerr, tq::cli::UsageText(registry));
+        tq::cli::WriteWhole(std::cerr, tq::cli::UsageErrorText(error));
         return 2;
     }
     if (line->help || line->version) {

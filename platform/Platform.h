@@ -27,6 +27,13 @@ struct OpenFailureDetail {
     std::string group;    // e.g. "dialout", with ERROR_ACCESS_DENIED
 };
 
+// The device that a "COMn:" name stands for, and the setting that maps it there (empty for the
+// system's own port assignment).
+struct ComPortDevice {
+    std::string device;   // e.g. "/dev/pts/3", "\\Device\\Serial0"
+    std::string setting;  // e.g. "TQ9000_COM1", "--port"
+};
+
 // A USB printer interface as the system describes it without opening it, for choosing one printer
 // among several. Empty fields: not known.
 struct UsbPrinterDescription {
@@ -111,6 +118,8 @@ public:
     // (on POSIX also instead of $TQ9000_COMn); `origin` names who asked ("--port"), reported as
     // the setting in GetOpenFailureDetail. ERROR_FILE_NOT_FOUND when no such device is present.
     virtual BOOL SetComPortDevice(DWORD number, const char* device, const char* origin) = 0;
+    // Which device "COMn:" opens now, without opening it: for a trace to name the real line.
+    virtual BOOL GetComPortDevice(DWORD number, ComPortDevice* device) = 0;
 };
 
 // The platform in use. Until one is installed, this is the system's own (Win32 on Windows, POSIX
@@ -224,6 +233,9 @@ inline BOOL ListSerialPorts(std::vector<SerialPortDescription>* ports) {
 }
 inline BOOL SetComPortDevice(DWORD number, const char* device, const char* origin) {
     return CurrentPlatform().SetComPortDevice(number, device, origin);
+}
+inline BOOL GetComPortDevice(DWORD number, ComPortDevice* device) {
+    return CurrentPlatform().GetComPortDevice(number, device);
 }
 
 }  // namespace os

@@ -953,6 +953,16 @@ BOOL FakePlatform::ListSerialPorts(std::vector<SerialPortDescription>* ports) {
     return TRUE;
 }
 
+BOOL FakePlatform::GetComPortDevice(DWORD number, ComPortDevice* device) {
+    impl_->Record("GetComPortDevice(" + std::to_string(number) + ")");
+    const auto mapped = comMappings.find("COM" + std::to_string(number) + ":");
+    if (mapped == comMappings.end()) {
+        return impl_->Fail(ERROR_FILE_NOT_FOUND);
+    }
+    *device = {mapped->second.device, mapped->second.origin};
+    return TRUE;
+}
+
 BOOL FakePlatform::SetComPortDevice(DWORD number, const char* device, const char* origin) {
     impl_->Record("SetComPortDevice(" + std::to_string(number) + ", " + device + ")");
     if (impl_->devices.count(device) == 0) {

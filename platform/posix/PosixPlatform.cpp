@@ -242,6 +242,17 @@ BOOL PosixPlatform::SetComPortDevice(DWORD number, const char* device, const cha
     return MapComPort(number, device, origin);
 }
 
+BOOL PosixPlatform::GetComPortDevice(DWORD number, ComPortDevice* device) {
+    // The same choice CreateFileA makes: the program's mapping, else $TQ9000_COMn, else ttySn-1.
+    if (device == nullptr || number < 1 || number > 255)
+        return Fail(ERROR_INVALID_PARAMETER);
+    const auto path = SerialPortPath(("COM" + std::to_string(number) + ":").c_str());
+    if (!path)
+        return Fail(ERROR_INVALID_PARAMETER);
+    *device = {path->device, path->setting};
+    return TRUE;
+}
+
 Platform& SystemPlatform() {
     static PosixPlatform platform;
     return platform;

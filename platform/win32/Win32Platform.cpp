@@ -350,6 +350,28 @@ BOOL Win32Platform::SetComPortDevice(DWORD number, const char* device, const cha
     return TRUE;
 }
 
+// The system's own port is named by its device object ("\\Device\\Serial0"), as QueryDosDevice
+// gives it.
+BOOL Win32Platform::GetComPortDevice(DWORD number, ComPortDevice* device) {
+    if (device == nullptr) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    char name[16];
+    std::snprintf(name, sizeof name, "COM%lu:", static_cast<unsigned long>(number));
+    if (const auto mapped = mappedPorts_.find(name); mapped != mappedPorts_.end()) {
+        *device = {mapped->second.first, mapped->second.second};
+        return TRUE;
+    }
+    char target[512];
+    name[std::strlen(name) - 1] = '\0';
+    if (::QueryDosDeviceA(name, target, sizeof target) == 0) {
+        return FALSE;
+    }
+    *device = {target, ""};
+    return TRUE;
+}
+
 Platform& SystemPlatform() {
     static Win32Platform platform;
     return platform;

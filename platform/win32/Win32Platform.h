@@ -57,6 +57,7 @@ public:
     BOOL ListUsbPrinters(std::vector<UsbPrinterDescription>* printers) override;
     BOOL ListSerialPorts(std::vector<SerialPortDescription>* ports) override;
     BOOL SetComPortDevice(DWORD number, const char* device, const char* origin) override;
+    BOOL GetComPortDevice(DWORD number, ComPortDevice* device) override;
 
 private:
     // "COMn:" as the link names it, and the port and setting it stands for instead.

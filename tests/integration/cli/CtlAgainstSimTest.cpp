@@ -141,12 +141,22 @@ TEST(CtlAgainstSimTest, AProfileTravelsFromOnePrinterToAnother) {
     std::remove(written.c_str());
 }
 
+// "Get" shows every byte in hex; --json gives the feature's own notation beside it, so a
+// ClampDelay of 25 is not taken for 19.
+TEST(CtlAgainstSimTest, GetAsJsonGivesTheFieldsNotationToo) {
+    const ProcessResult r =
+        RunAgainstSim({"--set", "76=25"}, {"--quiet", "get", "76", "get", "76", "--json"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "19\n{\"id\": 76, \"name\": \"ClampDelay\", \"value\": \"19\", \"form\": \"25\"}\n");
+}
+
 TEST(CtlAgainstSimTest, AUsageErrorTouchesNoPrinter) {
     const std::string log = TempPath("usage");
     const ProcessResult r = RunAgainstSim({"--print-log", log}, {"status", "bogus"});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err.rfind("tq9000ctl: unknown action 'bogus'\nusage: tq9000ctl", 0), 0u) << r.err;
+    EXPECT_EQ(r.err, "tq9000ctl: unknown action 'bogus'\nTry 'tq9000ctl --help'\n");
     EXPECT_EQ(r.err.find("BRENLOW"), std::string::npos);
     EXPECT_EQ(ReadFile(log), "");
     std::remove(log.c_str());
