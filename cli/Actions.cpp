@@ -195,7 +195,7 @@ std::string Wrapped(const std::vector<std::string>& words) {
     for (const std::string& word : words) {
         if (!line.empty() && line.size() + 1 + word.size() > kWidth) {
             text += line + "\n";
-            line = " ";
+            line.assign(1, ' ');
         }
         line += (line.empty() ? "" : " ") + word;
     }
@@ -250,7 +250,8 @@ std::string UsageText(const ActionRegistry& registry) {
     std::string text =
         "usage: tq9000ctl [OPTION]... ACTION [ARGS] [ACTION [ARGS]]...\n"
         "Runs the tq9000 form without a window: the actions press its buttons in order.\n"
-        "Boxes go to stderr as 'CAPTION: TEXT'. The printer: USB if found, else\n" +
+        "Boxes go to stderr as 'CAPTION: TEXT'.\n"
+        "The printer: USB if found, else " +
         std::string(ThisSystemsNames().comPort) + ".\n";
     std::string header = "actions:";
     header.resize(kExampleColumn, ' ');
