@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -150,8 +151,9 @@ TEST_F(ActionsTest, HelpFitsEightyColumnsWithAnExampleOfEachActionAndOption) {
     }
     for (const FeatureBinding& feature : FeatureMap) {
         for (const FlagBinding& flag : feature.flags) {
-            EXPECT_NE(text.find(" " + std::to_string(flag.control) + ":"), std::string::npos)
-                << flag.control;
+            char box[16];
+            std::snprintf(box, sizeof box, " %d:", flag.control);
+            EXPECT_NE(text.find(box), std::string::npos) << flag.control;
         }
     }
     const auto exampleOf = [&](const std::string& call) -> std::string {
