@@ -1,10 +1,15 @@
 #include "cli/Actions.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 #include <vector>
 
+#include "cli/ConsoleText.h"
+#include "cli/NearestName.h"
 #include "cli/SystemNames.h"
+#include "protocol/FeatureMap.h"
+#include "protocol/FontTable.h"
 
 namespace tq::cli {
 
@@ -60,13 +65,46 @@ bool TakeValueFlag(const std::vector<std::string>& args, std::size_t& at, Parsed
     return false;
 }
 
+bool IsGlobalOption(const std::string& word) {
+    const std::vector<std::string> options = GlobalOptionNames();
+    const std::string name = word.substr(0, word.find('='));
+    return std::find(options.begin(), options.end(), name) != options.end();
+}
+
+// A word that starts with a dash is taken for a misspelled flag of the action before it (or an
+// option); anything else for a misspelled action.
+std::string UnknownAction(const std::string& word, const ActionRegistry& registry,
+                          const ActionSpec* before) {
+    if (IsGlobalOption(word)) {
+        return "'" + word + "' is an option of the whole run: put it before the first action";
+    }
+    if (word.rfind('-', 0) == 0) {
+        std::vector<std::string> known = GlobalOptionNames();
+        const std::string what =
+            before != nullptr ? "'" + before->name + "' takes no option" : "unknown option";
+        if (before != nullptr) {
+            known.insert(known.end(), before->flags.begin(), before->flags.end());
+            for (const ValueFlag& flag : before->valueFlags) {
+                known.push_back(flag.name);
+            }
+        }
+        return what + " '" + word + "'" + DidYouMean(word, known);
+    }
+    std::vector<std::string> known;
+    for (const ActionSpec& spec : registry.All()) {
+        known.push_back(spec.name);
+    }
+    return "unknown action '" + word + "'" + DidYouMean(word, known);
+}
+
 // Takes one action and what belongs to it from args[at...]; `at` moves past them.
 std::optional<ParsedAction> ParseAction(const std::vector<std::string>& args, std::size_t& at,
-                                        const ActionRegistry& registry, std::string& error) {
+                                        const ActionRegistry& registry, const ActionSpec* before,
+                                        std::string& error) {
     ParsedAction action;
     action.spec = registry.Find(args[at]);
     if (action.spec == nullptr) {
-        error = "unknown action '" + args[at] + "'";
+        error = UnknownAction(args[at], registry, before);
         return std::nullopt;
     }
     ++at;
@@ -99,6 +137,11 @@ std::optional<ParsedAction> ParseAction(const std::vector<std::string>& args, st
 
 }  // namespace
 
+bool IsHelpSwitch(const std::string& word) {
+    const char* systems = ThisSystemsNames().helpSwitch;
+    return word == "--help" || word == "-h" || (systems != nullptr && word == systems);
+}
+
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             const ActionRegistry& registry, std::string& error) {
     CommandLine line;
@@ -107,7 +150,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
         return std::nullopt;
     }
     while (at < args.size()) {
-        if (args[at] == "--help" || args[at] == "-h") {
+        if (IsHelpSwitch(args[at])) {
             line.help = true;
             return line;
         }
@@ -115,7 +158,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
             line.version = true;
             return line;
         }
-        auto action = ParseAction(args, at, registry, error);
+        const ActionSpec* before = line.actions.empty() ? nullptr : line.actions.back().spec;
+        auto action = ParseAction(args, at, registry, before, error);
         if (!action) {
             return std::nullopt;
         }
@@ -155,28 +199,30 @@ struct OptionHelp {
 std::vector<OptionHelp> GlobalOptionHelp() {
     const SystemNames& names = ThisSystemsNames();
     return {
-        {"--port DEVICE", "use DEVICE as COM1:, and no USB printer",
+        {"--port DEVICE", "COM1: is DEVICE; no USB",
          std::string("--port ") + names.serialPort + " status"},
-        {"--usb SELECTOR", "the USB printer: serial number or device path",
+        {"--usb SELECTOR", "USB printer: serial or path",
          std::string("--usb ") + names.usbPrinter + " status"},
-        {"--no-usb", "do not look for a USB printer: use COM1:", "--no-usb get 88"},
-        {"--trace[=FILE]", "frames and chunks to standard error, or FILE",
-         "--trace=run.log read-all"},
+        {"--no-usb", "COM1:, no USB printer", "--no-usb get 88"},
+        {"--trace[=FILE]", "the line to stderr or FILE", "--trace=run.log read-all"},
+        {"--quiet", "no start-up notice", "--quiet read-all show"},
         {"--version", "print the version", "--version"},
         {"--help", "print this help", "--help"},
     };
 }
 
-// Columns of the usage text: call, summary, example. The whole fits in 100 columns.
+// Columns of the usage text: call, summary, example. Every line fits in 80 columns.
 constexpr std::size_t kSummaryColumn = 22;
-constexpr std::size_t kExampleColumn = 69;
+constexpr std::size_t kExampleColumn = 51;
+constexpr std::size_t kBoxColumn = 23;
+constexpr std::size_t kWidth = 80;
 
 std::string HelpLine(const std::string& call, const std::string& summary,
                      const std::string& example) {
     std::string line = "  " + call;
     line.resize(std::max(line.size() + 1, kSummaryColumn), ' ');
     line += summary;
-    line.resize(std::max(line.size() + 1, kExampleColumn), ' ');
+    line.resize(std::max(line.size() + 2, kExampleColumn), ' ');
     return line + example + "\n";
 }
 
@@ -194,28 +240,86 @@ std::string CallOf(const ActionSpec& spec) {
     return call;
 }
 
+// The words as lines of at most kWidth columns, each after the first indented by two blanks.
+std::string Wrapped(const std::vector<std::string>& words) {
+    std::string text;
+    std::string line;
+    for (const std::string& word : words) {
+        if (!line.empty() && line.size() + 1 + word.size() > kWidth) {
+            text += line + "\n";
+            line.assign(1, ' ');
+        }
+        line += (line.empty() ? "" : " ") + word;
+    }
+    return text + line + "\n";
+}
+
+std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> words;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = std::min(text.find(' ', at), text.size());
+        words.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return words;
+}
+
+// What `set` takes, the font names and the check boxes among them, from the tables the form uses.
+std::string ValuesHelp() {
+    std::vector<std::string> words = Words(
+        "values: numbers in decimal, option groups in hex (as show prints them), fonts by name in "
+        "any case:");
+    for (std::size_t i = 0; i < FontTable.size(); ++i) {
+        words.push_back(std::string(FontTable[i].displayName) + ",");
+    }
+    words.push_back("none.");
+    std::string text = Wrapped(words);
+    text += "check boxes: set ID=1 (checked) or ID=0; ID:BIT, by group:\n";
+    for (const FeatureBinding& feature : FeatureMap) {
+        if (feature.flags.empty()) {
+            continue;
+        }
+        std::string line = std::string("  ") + feature.name;
+        for (const FlagBinding& flag : feature.flags) {
+            char box[16];
+            std::snprintf(box, sizeof box, " %d:%02X", flag.control, flag.mask);
+            line.resize(std::max(line.size(), kBoxColumn - 1), ' ');
+            line += box;
+        }
+        text += line + "\n";
+    }
+    return text;
+}
+
 }  // namespace
+
+std::string UsageErrorText(const std::string& reason) {
+    return "tq9000ctl: " + EscapeNameForTerminal(reason) + "\nTry 'tq9000ctl --help'\n";
+}
 
 std::string UsageText(const ActionRegistry& registry) {
     std::string text =
-        "usage: tq9000ctl [OPTION]... ACTION [ARGS]...  The form without a window: actions press "
-        "buttons.\n"
-        "Boxes go to stderr. The printer: USB, else " +
-        std::string(ThisSystemsNames().comPort) + ". docs/technician.md\n";
+        "usage: tq9000ctl [OPTION]... ACTION [ARGS] [ACTION [ARGS]]...\n"
+        "Runs the tq9000 form without a window: the actions press its buttons in order.\n"
+        "Boxes go to stderr as 'CAPTION: TEXT'.\n"
+        "The printer: USB if found, else " +
+        std::string(ThisSystemsNames().comPort) + ".\n";
     std::string header = "actions:";
     header.resize(kExampleColumn, ' ');
     text += header + "example: tq9000ctl ...\n";
     for (const ActionSpec& spec : registry.All()) {
         text += HelpLine(CallOf(spec), spec.summary, spec.example);
     }
-    text += "options:\n";
+    text += "options (before the first action):\n";
     for (const OptionHelp& option : GlobalOptionHelp()) {
         text += HelpLine(option.call, option.summary, option.example);
     }
-    text +=
-        "Exit status: 0 done; 1 an action failed (run stopped); 2 usage error (nothing sent); 3 "
-        "diff "
-        "differs.\n";
+    text += ValuesHelp();
+    text += Wrapped(Words(
+        "exit status: 0 done; 1 an action failed (the run stopped there); 2 a usage error "
+        "(nothing sent); 3 diff found a difference (the actions after it were not run). check: 0 "
+        "OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN. More in docs/technician.md and man tq9000ctl."));
     return text;
 }
 

@@ -37,6 +37,8 @@ struct ActionContext {
     // Set by an action that gives the run an exit status of its own (check, in the convention of
     // monitoring plugins); the run returns it as it is.
     std::optional<int> exitStatus = std::nullopt;
+    // Whether the device notices are shown (not with --quiet, --port or --no-usb).
+    bool showNotices = true;
     Configuration configuration{};
 };
 
@@ -102,6 +104,9 @@ struct CommandLine {
     std::vector<ParsedAction> actions;
 };
 
+// "--help", "-h", or the system's own switch for help ("/?" on Windows).
+bool IsHelpSwitch(const std::string& word);
+
 // Parses argv[1..]: the global options, then the actions. An action's arguments are taken
 // verbatim, whatever they look like; "--help" or "--version" in place of an action asks for the
 // usage text or the version, and nothing runs. An action that needs fields given before it
@@ -113,6 +118,10 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
 
 // One screen: every action and every global option with an example of each, and the exit statuses.
 std::string UsageText(const ActionRegistry& registry);
+
+// What a usage error prints: "tq9000ctl: REASON" and a line that points at --help, not the whole
+// usage text, which would push the reason off the screen.
+std::string UsageErrorText(const std::string& reason);
 
 // "tq9000ctl 1.0.0.2\n": the project's version, as the build was given it.
 std::string VersionText();

@@ -7,14 +7,32 @@
 
 namespace tq::cli {
 
-// Flushed line by line, so that the two streams keep the order of the boxes on a terminal.
+bool IsDeviceNotice(const MessageBoxEvent& box) {
+    switch (box.id) {
+        case MessageId::StartUpOnline:
+        case MessageId::StartUpOffline:
+        case MessageId::NoticeOnline:
+        case MessageId::NoticeOffline:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Flushed line by line, so that the two streams keep the order of the boxes on a terminal. A
+// notice that brings a hint (a USB printer found but held by another program) is kept whatever
+// was asked: the run is not going where the user may think.
 void ConsoleSink::Show(const MessageBoxEvent& box) {
+    const std::string hint = HintAfter(box);
+    if (!options_.showNotices && IsDeviceNotice(box) && hint.empty()) {
+        return;
+    }
     const std::string text = EscapeForTerminal(box.text);
     WriteWhole(err_, EscapeForTerminal(box.caption) + ": " + text + "\n");
-    if (const std::string hint = HintAfter(box); !hint.empty()) {
+    if (!hint.empty()) {
         WriteWhole(err_, "hint: " + EscapeNameForTerminal(hint) + "\n");
     }
-    if (box.id == MessageId::StatusByte && statusToOut_) {
+    if (box.id == MessageId::StatusByte && options_.statusToOut) {
         WriteWhole(out_, text + "\n");
     }
 }

@@ -14,18 +14,27 @@
 
 namespace tq::cli {
 
+// "Device Online", "Usb offline, assuming COM1:" and the like: where the commands will go.
+bool IsDeviceNotice(const MessageBoxEvent& box);
+
+struct ConsoleSinkOptions {
+    // Without it, the device notices are left out, unless a hint comes with them.
+    bool showNotices = true;
+    // Without it, standard output is kept for an action's own result (check's one line).
+    bool statusToOut = true;
+};
+
 class ConsoleSink : public MessageSink {
 public:
-    // `statusToOut` false keeps standard output for an action's own result (check's one line).
-    ConsoleSink(std::ostream& out, std::ostream& err, bool statusToOut = true)
-        : out_(out), err_(err), statusToOut_(statusToOut) {}
+    ConsoleSink(std::ostream& out, std::ostream& err, ConsoleSinkOptions options = {})
+        : out_(out), err_(err), options_(options) {}
     void Show(const MessageBoxEvent& box) override;
     void Warn(const std::string& text) override;
 
 private:
     std::ostream& out_;
     std::ostream& err_;
-    bool statusToOut_;
+    ConsoleSinkOptions options_;
 };
 
 }  // namespace tq::cli

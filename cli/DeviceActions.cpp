@@ -44,7 +44,7 @@ void RegisterDeviceActions(ActionRegistry& registry) {
     registry.Add({"list",
                   {},
                   {"--json"},
-                  "print the printers and serial ports attached",
+                  "printers and ports attached",
                   RunList,
                   nullptr,
                   "list --json",

@@ -1,11 +1,14 @@
 #include "cli/FormState.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <utility>
 
 #include "cli/ConsoleText.h"
 #include "cli/FlatJson.h"
+#include "cli/NearestName.h"
 #include "framework/WindowConstants.h"
 #include "protocol/FontTable.h"
 
@@ -98,14 +101,23 @@ SettingResult FlagByte(std::size_t field, const FeatureBinding& feature, std::st
     return Value(field, Hex2(*ReadHexByte(value)));
 }
 
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// A font's name in any case ("ocr", "STANDARD BOLD"), kept as the list spells it: that is what
+// the form selects by and what a saved profile holds.
 SettingResult FontSelection(std::size_t field, const FeatureBinding& feature,
                             std::string_view value, ValueSource source) {
     for (const FontEntry& font : FontTable) {
-        if (value == font.displayName) {
+        if (SameName(value, font.displayName)) {
             return Value(field, font.displayName);
         }
     }
-    if (value == kNoFont) {
+    if (SameName(value, kNoFont)) {
         return Value(field, kNoFont);
     }
     return Refusal(feature.name, "a font: " + FontNames() + ProfileMayLeave(feature.name, source),
@@ -254,7 +266,7 @@ SettingResult ParseSetting(std::string_view name, std::string_view value, ValueS
     }
     return source == ValueSource::SetArgument && IsDigits(name)
                ? CheckBox(name, value)
-               : Error(name, "is not a field of the form");
+               : Error(name, "is not a field of the form" + cli::DidYouMean(name, FieldNames()));
 }
 
 SettingResult ParseSetArgument(std::string_view argument) {

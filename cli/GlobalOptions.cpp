@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "cli/NearestName.h"
+
 namespace tq::cli {
 
 namespace {
@@ -16,10 +18,8 @@ struct OptionSpec {
 // Their help lines are in the usage text (Actions.cpp).
 
 constexpr OptionSpec kOptions[] = {
-    {"--port", "DEVICE", false},
-    {"--usb", "SELECTOR", false},
-    {"--no-usb", nullptr, false},
-    {"--trace", "FILE", true},
+    {"--port", "DEVICE", false}, {"--usb", "SELECTOR", false}, {"--no-usb", nullptr, false},
+    {"--trace", "FILE", true},   {"--quiet", nullptr, false},
 };
 
 const OptionSpec* FindOption(std::string_view name) {
@@ -39,16 +39,21 @@ std::optional<std::string>* ValueSlot(GlobalOptions& options, std::string_view n
     return &options.trace;
 }
 
+bool& SwitchSlot(GlobalOptions& options, std::string_view name) {
+    return name == "--quiet" ? options.quiet : options.noUsb;
+}
+
 // Stores one option; false with the reason when it is given twice or its value is empty.
 bool Store(const OptionSpec& spec, std::optional<std::string> value, GlobalOptions& options,
            std::string& error) {
     const std::string name = spec.name;
     if (spec.value == nullptr) {
-        if (options.noUsb) {
+        bool& slot = SwitchSlot(options, name);
+        if (slot) {
             error = name + " is given twice";
             return false;
         }
-        options.noUsb = true;
+        slot = true;
         return true;
     }
     std::optional<std::string>* slot = ValueSlot(options, name);
@@ -71,7 +76,8 @@ bool TakeOption(const std::vector<std::string>& args, std::size_t& at, GlobalOpt
     const std::size_t equals = word.find('=');
     const OptionSpec* spec = FindOption(std::string_view(word).substr(0, equals));
     if (spec == nullptr) {
-        error = "unknown option '" + word.substr(0, equals) + "'";
+        const std::string typed = word.substr(0, equals);
+        error = "unknown option '" + typed + "'" + DidYouMean(typed, GlobalOptionNames());
         return false;
     }
     std::optional<std::string> value;
@@ -102,6 +108,20 @@ std::string Contradiction(const GlobalOptions& options) {
 }
 
 }  // namespace
+
+std::vector<std::string> GlobalOptionNames() {
+    std::vector<std::string> names;
+    for (const OptionSpec& spec : kOptions) {
+        names.emplace_back(spec.name);
+    }
+    names.emplace_back("--help");
+    names.emplace_back("--version");
+    return names;
+}
+
+bool NoticesLeftOut(const GlobalOptions& options) {
+    return options.quiet || options.port.has_value() || options.noUsb;
+}
 
 bool ParseGlobalOptions(const std::vector<std::string>& args, std::size_t& at,
                         GlobalOptions& options, std::string& error) {

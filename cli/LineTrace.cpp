@@ -8,6 +8,7 @@
 #include "cli/ConsoleText.h"
 #include "cli/SafeFiles.h"
 #include "link/PrinterLink.h"
+#include "platform/Platform.h"
 
 namespace tq::cli {
 
@@ -27,8 +28,19 @@ const char* DirectionWord(TransferEvent event) {
     return "drop";
 }
 
+// "COM1: (/dev/pts/3, from TQ9000_COM1)": the port and the device it stood for in this run, so that
+// a support desk sees which line was traced; "COM1:" alone where the system cannot tell.
+std::string ComPortName() {
+    const ComPortAssignment where = os::GetComPortAssignment(kPrinterPortNumber);
+    if (where.device.empty() || where.device == kPrinterPortName) {
+        return kPrinterPortName;
+    }
+    const std::string from = where.setting.empty() ? "" : ", from " + where.setting;
+    return std::string(kPrinterPortName) + " (" + EscapeNameForTerminal(where.device) + from + ")";
+}
+
 std::string LinkLine(const PrinterLink& link) {
-    return link.ComOpened() ? "# link COM1:\n"
+    return link.ComOpened() ? "# link " + ComPortName() + "\n"
                             : "# link USB " + EscapeNameForTerminal(link.UsbDevicePath()) + "\n";
 }
 

@@ -1,7 +1,7 @@
 // --trace: a record of everything on the printer's line, for a support desk to read. Each action
 // opens with a line "# action NAME ARGS"; the first transfer of the action names the link
-// ("# link COM1:" or "# link USB /dev/usb/lp0"); then each write and each chunk received is one
-// line:
+// ("# link COM1: (/dev/ttyUSB0, from --port)", with the device COM1: stood for when the system
+// tells, or "# link USB /dev/usb/lp0"); then each write and each chunk received is one line:
 //
 //      103.2 ms  recv  reply 88 PrinterOptions 0x30 | 30
 //

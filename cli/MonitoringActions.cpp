@@ -53,7 +53,7 @@ void EndCheck(ActionContext& context, CheckState state, const std::string& line)
 // standard error.
 void RunCheck(ActionContext& context, const ParsedAction& action) {
     const auto start = std::chrono::steady_clock::now();
-    ConsoleSink boxes(context.out, context.err, false);
+    ConsoleSink boxes(context.out, context.err, {context.showNotices, false});
     ScopedMessageSink installed(&boxes);
     CheckFacts facts;
     facts.expectedStatus = *ParseStatusByte(action.ValueOf("--status-ok").value_or("00"));
@@ -100,7 +100,7 @@ void RegisterMonitoringActions(ActionRegistry& registry) {
     ActionSpec check{"check",
                      {},
                      {},
-                     "for monitoring: one line, exit 0 to 3",
+                     "for monitoring, exit 0-3",
                      RunCheck,
                      CheckCheck,
                      "check --profile site.json"};

@@ -3,8 +3,10 @@
 #include "cli/ActionGroups.h"
 #include "cli/ConsoleText.h"
 #include "cli/FlatJson.h"
+#include "cli/GetJson.h"
 #include "commands/Commands.h"
 #include "framework/ControlIds.h"
+#include "protocol/FeatureMap.h"
 
 namespace tq::cli {
 
@@ -13,11 +15,17 @@ namespace {
 // Field 1071 is printed whatever happened, so each get gives exactly one line: after a failure it
 // still shows what it showed before, as on the form. The exit status tells the two apart. A text
 // feature's reply is the printer's own bytes, so the line is escaped for the terminal.
+// With --json the line is an object that also gives the value in the notation of the feature's
+// own field (GetJson.h).
 void RunGet(ActionContext& context, const ParsedAction& action) {
     context.form.SetDlgItemText(IDC_FEATURE_ID, action.arguments[0]);
     context.failed = OnGetFeature(context.form, context.link).Failed();
-    WriteWhole(context.out,
-               EscapeForTerminal(context.form.GetDlgItemText(IDC_FEATURE_VALUE)) + "\n");
+    const std::string value = context.form.GetDlgItemText(IDC_FEATURE_VALUE);
+    if (action.HasFlag("--json")) {
+        WriteWhole(context.out, FormatGetJson(ReadLeadingInteger(action.arguments[0]), value));
+        return;
+    }
+    WriteWhole(context.out, EscapeForTerminal(value) + "\n");
 }
 
 // The form reads the typed number as atoi does, so "88junk" and "88.9" would query 88. Like `set`'s
@@ -44,27 +52,10 @@ void RunEnquire(ActionContext& context, const ParsedAction&) {
 }  // namespace
 
 void RegisterQueryActions(ActionRegistry& registry) {
-    registry.Add({"get",
-                  {"TEXT"},
-                  {},
-                  "press \"Get\" for feature TEXT, print \"Value\"",
-                  RunGet,
-                  CheckGet,
-                  "get 88"});
-    registry.Add({"status",
-                  {},
-                  {},
-                  "press \"Status / Test Print\", print the status",
-                  RunStatus,
-                  nullptr,
-                  "status"});
-    registry.Add({"enquire",
-                  {},
-                  {},
-                  "ask for the status alone; nothing printed",
-                  RunEnquire,
-                  nullptr,
-                  "enquire"});
+    registry.Add(
+        {"get", {"TEXT"}, {"--json"}, "print feature TEXT's Value", RunGet, CheckGet, "get 88"});
+    registry.Add({"status", {}, {}, "test print, print the status", RunStatus, nullptr, "status"});
+    registry.Add({"enquire", {}, {}, "status, nothing printed", RunEnquire, nullptr, "enquire"});
 }
 
 }  // namespace tq::cli

@@ -82,13 +82,14 @@ std::string TraceClash(const std::string& tracePath, const std::vector<ParsedAct
 // look: a write-all after a read-all that failed would store an empty form in the printer. So the
 // first failure ends the run.
 int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std::ostream& err,
-               PrinterLink& link, LineTrace* trace) {
-    ConsoleSink sink(out, err);
+               PrinterLink& link, LineTrace* trace, bool showNotices) {
+    ConsoleSink sink(out, err, {showNotices, true});
     ScopedMessageSink installed(&sink);
     HeadlessForm form;
     AddConfigFormControls(form);
     bool started = false;
     ActionContext context{form, link, out, err};
+    context.showNotices = showNotices;
     for (std::size_t i = 0; i < actions.size(); ++i) {
         if (context.failed) {
             ReportNotRun(err, "failure", actions, i);
@@ -137,13 +138,14 @@ int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err
             return 2;
         }
     }
+    const bool showNotices = !NoticesLeftOut(line.options);
     if (!line.options.trace) {
-        return RunSession(line.actions, out, err, link);
+        return RunSession(line.actions, out, err, link, nullptr, showNotices);
     }
     link.SetTransferObserver([&trace](TransferEvent event, const BYTE* bytes, DWORD count) {
         trace.Observe(event, bytes, count);
     });
-    return RunSession(line.actions, out, err, link, &trace);
+    return RunSession(line.actions, out, err, link, &trace, showNotices);
 }
 
 int PrintText(const std::string& text, std::ostream& out, std::ostream& err) {

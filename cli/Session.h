@@ -20,9 +20,10 @@ namespace tq::cli {
 // Exit status: 1 when a box or a handler reported a failure or standard output could not be
 // written (said on `err`, and the run ends after that action like any failure), else 3 when a
 // `diff` found a difference, else 0. Each action is announced to `trace` when there is one.
+// Without `showNotices`, the device notices are left out (ConsoleSink.h).
 inline constexpr int kExitDifference = 3;
 int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std::ostream& err,
-               PrinterLink& link, LineTrace* trace = nullptr);
+               PrinterLink& link, LineTrace* trace = nullptr, bool showNotices = true);
 
 // The whole run of a parsed command line: 2, with the reason on `err`, when a trace file cannot
 // be written or is a file that an action reads or writes, or the port or printer the options name

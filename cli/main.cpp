@@ -26,8 +26,7 @@ int main(int argc, char** argv) {
         if (tq::cli::NamesMonitoringCheck(argc, argv)) {
             return tq::cli::ReportCheckUsageError(error, std::cout, std::cerr);
         }
-        tq::cli::WriteProgramLine(std::cerr, error);
-        tq::cli::WriteWhole(std::cerr, tq::cli::UsageText(registry));
+        tq::cli::WriteWhole(std::cerr, tq::cli::UsageErrorText(error));
         return 2;
     }
     if (line->help || line->version) {

@@ -38,6 +38,13 @@ struct OpenFailureDetail {
     std::string group;    // e.g. "dialout", with ERROR_ACCESS_DENIED
 };
 
+// The device that a "COMn:" name stands for, and the setting that maps it there (empty for the
+// system's own port assignment).
+struct ComPortDevice {
+    std::string device;   // e.g. "/dev/pts/3", "\\Device\\Serial0"
+    std::string setting;  // e.g. "TQ9000_COM1", "--port"
+};
+
 // A USB printer interface as the system describes it without opening it, for choosing one printer
 // among several. Empty fields: not known.
 struct UsbPrinterDescription {

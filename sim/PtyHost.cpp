@@ -21,6 +21,7 @@
 #include <deque>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@
 #include "platform/StandardDescriptors.h"
 #include "sim/PrinterModel.h"
 #include "sim/SimOptions.h"
+#include "sim/StateFile.h"
 
 namespace tq::sim {
 
@@ -254,10 +256,23 @@ int Server::Run(pid_t child) {
 
 bool WriteStateFile(const PrinterModel& model, const std::string& path) {
     std::ofstream out(path);
-    for (int id = 0; id < 256; ++id) {
-        out << id << ' ' << static_cast<int>(model.Feature(static_cast<std::uint8_t>(id))) << '\n';
+    out << FormatState(model);
+    return static_cast<bool>(out.flush());
+}
+
+// What the printer remembers from an earlier run, before the command line's own values. Empty, or
+// why the file cannot be used; a file that is not there is a printer with its factory defaults.
+std::string ReadStateFile(const std::string& path, PrinterModel& model) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return errno == ENOENT ? "" : std::strerror(errno);
     }
-    return static_cast<bool>(out);
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) {
+        return "cannot be read";
+    }
+    return LoadState(text.str(), model);
 }
 
 bool WritePrintLog(const PrinterModel& model, const std::string& path) {
@@ -282,6 +297,12 @@ bool WriteExitFiles(const PrinterModel& model, const SimOptions& options) {
 
 int Serve(const SimOptions& options) {
     PrinterModel model;
+    if (!options.stateFile.empty()) {
+        if (const std::string error = ReadStateFile(options.stateFile, model); !error.empty()) {
+            std::cerr << "tq9000-sim: " << options.stateFile << ": " << error << '\n';
+            return 1;
+        }
+    }
     ApplySimOptions(options, model);
     Pty pty;
     if (!InstallWakeSignals() || !OpenPty(pty)) {

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "protocol/FeatureMap.h"
+
 namespace tq::sim {
 
 const char* const kSimUsage =
@@ -23,9 +25,11 @@ const char* const kSimUsage =
     "  --garbage HEX        bytes sent ahead of every reply\n"
     "  --hang-up-after N    close the terminal once N bytes have passed over it, either way,\n"
     "                       when the next one comes or is due (mid-frame or mid-reply)\n"
-    "  --set ID=VALUE       start with feature ID holding VALUE (decimal or 0x hex)\n"
+    "  --set ID=VALUE       start with feature ID (a number or a name such as ClampDelay)\n"
+    "                       holding VALUE (decimal or 0x hex)\n"
     "  --text ID=TEXT       start with text feature ID (0x30..0x3F) answering TEXT\n"
-    "  --state-file F       at exit, write the features to F as 'ID VALUE' lines (decimal)\n"
+    "  --state-file F       start with the features F holds, when it exists; at exit,\n"
+    "                       write them to F as 'ID VALUE' lines (decimal)\n"
     "  --print-log F        at exit, write the printed bytes to F\n"
     "  --help               show this text\n";
 
@@ -66,13 +70,21 @@ std::optional<std::vector<std::uint8_t>> ParseHexBytes(std::string_view text) {
     return bytes;
 }
 
+// A feature by its number, or by its name as tq9000ctl shows it ("ClampDelay").
+std::optional<unsigned long> FeatureNumber(std::string_view text) {
+    if (const FeatureBinding* feature = FindFeature(text)) {
+        return feature->id;
+    }
+    return ParseNumber(text, 0xFF);
+}
+
 // ID=REST: the id as a byte, and the text after "=".
 std::optional<std::pair<std::uint8_t, std::string>> ParseAssignment(std::string_view text) {
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos) {
         return std::nullopt;
     }
-    const auto id = ParseNumber(text.substr(0, equals), 0xFF);
+    const auto id = FeatureNumber(text.substr(0, equals));
     if (!id) {
         return std::nullopt;
     }

@@ -2,8 +2,10 @@
 // its name before anything is opened (the system maps "COM1", "NUL", "CON" and the like to
 // devices in every folder, and opening a serial port acts on it); a folder and a reparse point
 // (a symbolic link or a junction) by the attributes of the path. The C runtime's descriptors
-// carry the data, so that its error texts match the POSIX build's ("No such file or directory"),
-// and MoveFileEx replaces the target in one step, written through to the disk.
+// carry the data, and MoveFileEx replaces the target in one step, written through to the disk.
+// A failure is told in Windows' own words ("The system cannot find the path specified", in the
+// user's language), from the Win32 error the C runtime keeps beside errno: its own texts are
+// those of POSIX, which a Windows user does not meet anywhere else.
 #include "cli/SafeFiles.h"
 
 #include <fcntl.h>
@@ -44,6 +46,19 @@ std::string SystemErrorText(DWORD error) {
     return message.empty() ? "error " + std::to_string(error) : message;
 }
 
+// Before each C runtime call whose failure is reported: a call that succeeds leaves the Win32
+// error of an earlier one in place.
+void ForgetSystemError() {
+    _doserrno = 0;
+}
+
+// Why the C runtime call that just failed did: the system's text for the Win32 error behind it,
+// or the runtime's own where no system call failed (a check of its own, such as a bad argument).
+std::string CrtFailure() {
+    const unsigned long systemError = _doserrno;
+    return systemError != 0 ? SystemErrorText(systemError) : std::strerror(errno);
+}
+
 // What the full path of a device name looks like: "\\.\COM1", "\\.\NUL".
 bool NamesADevice(const std::string& path) {
     char full[MAX_PATH * 4] = {};
@@ -79,9 +94,10 @@ int OpenRegularForReading(const std::string& path, std::string& error) {
         error = CannotBeRead(why);
         return -1;
     }
+    ForgetSystemError();
     const int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
     if (fd < 0) {
-        error = CannotBeRead(std::strerror(errno));
+        error = CannotBeRead(CrtFailure());
         return -1;
     }
     if (!OpenedARegularFile(fd)) {
@@ -92,16 +108,17 @@ int OpenRegularForReading(const std::string& path, std::string& error) {
     return fd;
 }
 
-// 0, or the errno of the read that failed.
-int ReadAtMost(int fd, std::size_t count, std::string& text) {
+// Empty, or why the read failed.
+std::string ReadAtMost(int fd, std::size_t count, std::string& text) {
     text.resize(count);
     std::size_t filled = 0;
     while (filled < count) {
         const unsigned chunk =
             static_cast<unsigned>(std::min<std::size_t>(count - filled, 1 << 20));
+        ForgetSystemError();
         const int n = _read(fd, text.data() + filled, chunk);
         if (n < 0) {
-            return errno;
+            return CrtFailure();
         }
         if (n == 0) {
             break;
@@ -109,19 +126,21 @@ int ReadAtMost(int fd, std::size_t count, std::string& text) {
         filled += static_cast<std::size_t>(n);
     }
     text.resize(filled);
-    return 0;
+    return {};
 }
 
-int WriteAll(int fd, std::string_view text) {
+// Empty, or why the write failed.
+std::string WriteAll(int fd, std::string_view text) {
     while (!text.empty()) {
         const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(text.size(), 1 << 20));
+        ForgetSystemError();
         const int n = _write(fd, text.data(), chunk);
         if (n < 0) {
-            return errno;
+            return CrtFailure();
         }
         text.remove_prefix(static_cast<std::size_t>(n));
     }
-    return 0;
+    return {};
 }
 
 std::string FolderOf(const std::string& path) {
@@ -145,6 +164,7 @@ int CreateTemporaryBeside(const std::string& path, std::string& temporary) {
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(entropy()));
         temporary = FolderOf(path) + name + ".tq9000-" + suffix;
+        ForgetSystemError();
         const int fd =
             _open(temporary.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                   _S_IREAD | _S_IWRITE);
@@ -156,12 +176,13 @@ int CreateTemporaryBeside(const std::string& path, std::string& temporary) {
     return -1;
 }
 
-// 0, or the errno of the step that failed; on disk before it takes the target's name.
-int FillTemporary(int fd, std::string_view text) {
-    if (const int error = WriteAll(fd, text); error != 0) {
+// Empty, or why the step that failed did; on disk before it takes the target's name.
+std::string FillTemporary(int fd, std::string_view text) {
+    if (std::string error = WriteAll(fd, text); !error.empty()) {
         return error;
     }
-    return _commit(fd) == 0 ? 0 : errno;
+    ForgetSystemError();
+    return _commit(fd) == 0 ? "" : CrtFailure();
 }
 
 // Empty, or what to print after "PATH: "; the temporary file is gone again after a failure.
@@ -169,15 +190,16 @@ std::string PutInPlace(const std::string& path, std::string_view text) {
     std::string temporary;
     const int fd = CreateTemporaryBeside(path, temporary);
     if (fd < 0) {
-        return CannotBeWritten(std::strerror(errno));
+        return CannotBeWritten(CrtFailure());
     }
-    int error = FillTemporary(fd, text);
-    if (_close(fd) != 0 && error == 0) {
-        error = errno;
+    std::string error = FillTemporary(fd, text);
+    ForgetSystemError();
+    if (_close(fd) != 0 && error.empty()) {
+        error = CrtFailure();
     }
-    if (error != 0) {
+    if (!error.empty()) {
         _unlink(temporary.c_str());
-        return CannotBeWritten(std::strerror(error));
+        return CannotBeWritten(error);
     }
     if (!MoveFileExA(temporary.c_str(), path.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -196,9 +218,9 @@ std::string ReadRegularFile(const std::string& path, std::size_t limit, std::str
     if (fd < 0) {
         return error;
     }
-    const int readError = ReadAtMost(fd, limit + 1, text);
+    const std::string readError = ReadAtMost(fd, limit + 1, text);
     _close(fd);
-    return readError == 0 ? "" : CannotBeRead(std::strerror(readError));
+    return readError.empty() ? "" : CannotBeRead(readError);
 }
 
 int OpenLogFile(const std::string& path, std::string& error) {
@@ -206,16 +228,19 @@ int OpenLogFile(const std::string& path, std::string& error) {
         error = CannotBeWritten(why);
         return -1;
     }
+    ForgetSystemError();
     const int fd =
         _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
     if (fd < 0) {
-        error = CannotBeWritten(std::strerror(errno));
+        error = CannotBeWritten(CrtFailure());
         return -1;
     }
+    ForgetSystemError();
     if (!OpenedARegularFile(fd)) {
         error = CannotBeWritten("it changed while being opened");
-    } else if (_chsize_s(fd, 0) != 0) {
-        error = CannotBeWritten(std::strerror(errno));
+    } else if (const errno_t failed = _chsize_s(fd, 0); failed != 0) {
+        errno = failed;
+        error = CannotBeWritten(CrtFailure());
     }
     if (!error.empty()) {
         _close(fd);
@@ -225,7 +250,7 @@ int OpenLogFile(const std::string& path, std::string& error) {
 }
 
 bool WriteToFile(int fd, std::string_view text) {
-    return WriteAll(fd, text) == 0;
+    return WriteAll(fd, text).empty();
 }
 
 namespace {

@@ -5,7 +5,7 @@
 namespace tq::cli {
 
 const SystemNames& ThisSystemsNames() {
-    static constexpr SystemNames names{"COM1:", "COM3", "A1234"};
+    static constexpr SystemNames names{"COM1:", "COM3", "A1234", "/?"};
     return names;
 }
 

@@ -350,15 +350,21 @@ BOOL Win32Platform::SetComPortDevice(DWORD number, const char* device, const cha
     return TRUE;
 }
 
+// A port the program did not map is the system's own, named by its device object
+// ("\\Device\\Serial0") as QueryDosDevice gives it, else by its name.
 ComPortAssignment Win32Platform::GetComPortAssignment(DWORD number) {
-    // A port the program did not map is the system's own, by its name.
     char name[16];
     std::snprintf(name, sizeof name, "COM%lu:", static_cast<unsigned long>(number));
-    const auto mapped = mappedPorts_.find(name);
-    if (mapped == mappedPorts_.end()) {
-        return {name, ""};
+    if (const auto mapped = mappedPorts_.find(name); mapped != mappedPorts_.end()) {
+        return {mapped->second.first, mapped->second.second};
     }
-    return {mapped->second.first, mapped->second.second};
+    const std::string portName = name;
+    char target[512];
+    name[std::strlen(name) - 1] = '\0';
+    if (::QueryDosDeviceA(name, target, sizeof target) == 0) {
+        return {portName, ""};
+    }
+    return {target, ""};
 }
 
 Platform& SystemPlatform() {

@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/ActionGroups.h"
 #include "cli/ConsoleSink.h"
+#include "cli/SystemNames.h"
 #include "commands/FormStartup.h"
+#include "protocol/FeatureMap.h"
+#include "protocol/FontTable.h"
 
 namespace tq::cli {
 namespace {
@@ -57,7 +61,9 @@ TEST_F(ActionsTest, UsageErrorsNameTheirCause) {
         {{}, "no action given"},
         {{"fetch"}, "unknown action 'fetch'"},
         {{"status", "get"}, "'get' needs TEXT"},
-        {{"status", "--json"}, "unknown action '--json'"},
+        {{"status", "--json"}, "'status' takes no option '--json'"},
+        {{"--jsn", "status"}, "unknown option '--jsn'"},
+        {{"read-all", "--no-usb"}, "'--no-usb' is an option of the whole run: put it before"},
         {{"get", "88", "88"}, "unknown action '88'"},
         {{"get", "88junk"},
          "get takes a feature number in decimal digits (48 to 111), not \"88junk\""},
@@ -70,6 +76,45 @@ TEST_F(ActionsTest, UsageErrorsNameTheirCause) {
         EXPECT_FALSE(Parse(args));
         EXPECT_NE(error.find(why), std::string::npos) << error;
     }
+}
+
+// A slip of one or two characters, or of case, gets the one name meant; a word close to none, or
+// equally close to two, gets no guess.
+TEST_F(ActionsTest, MisspelledNamesGetTheNameMeant) {
+    const std::pair<Args, std::string> cases[] = {
+        {{"raed-all"}, "unknown action 'raed-all'; did you mean 'read-all'?"},
+        {{"Status"}, "unknown action 'Status'; did you mean 'status'?"},
+        {{"writeall"}, "unknown action 'writeall'; did you mean 'write-all'?"},
+        {{"--quite", "status"}, "unknown option '--quite'; did you mean '--quiet'?"},
+        {{"--port=x", "show", "--jsno"}, "'show' takes no option '--jsno'; did you mean '--json'?"},
+        {{"set", "clampdelay=3"}, "is not a field of the form; did you mean 'ClampDelay'?"},
+        {{"frobnicate"}, "unknown action 'frobnicate'"},
+        {{"bet", "88"}, "unknown action 'bet'"},  // get or set?
+        {{"set", "SetupVersio=1"}, "did you mean 'SetupVersion'?"},
+        {{"set", "SetupRe=1"}, "is not a field of the form"},
+    };
+    for (const auto& [args, why] : cases) {
+        error.clear();
+        EXPECT_FALSE(Parse(args));
+        EXPECT_NE(error.find(why), std::string::npos) << error;
+        EXPECT_EQ(error.find("did you mean") != std::string::npos,
+                  why.find("did you mean") != std::string::npos)
+            << error;
+    }
+}
+
+// The system's own help switch stands for --help (on Windows "/?").
+TEST_F(ActionsTest, TheSystemsHelpSwitchAsksForHelp) {
+    const char* systems = ThisSystemsNames().helpSwitch;
+    const auto line = Parse({systems != nullptr ? systems : "-h"});
+    ASSERT_TRUE(line) << error;
+    EXPECT_TRUE(line->help);
+}
+
+// One line with the reason, escaped, and one pointing at --help: not the whole usage text.
+TEST_F(ActionsTest, AUsageErrorIsTwoLines) {
+    EXPECT_EQ(UsageErrorText("unknown action 'a\x1B'"),
+              "tq9000ctl: unknown action 'a\\x1B'\nTry 'tq9000ctl --help'\n");
 }
 
 TEST_F(ActionsTest, HelpInPlaceOfAnAction) {
@@ -89,17 +134,28 @@ TEST_F(ActionsTest, VersionInPlaceOfAnActionIsTheFormsVersion) {
     EXPECT_EQ(VersionText(), std::string("tq9000ctl ") + kVersionText + "\n");
 }
 
-// One screen of at most 24 lines of at most 100 columns, with every action and every global option
-// on a line of its own, its example in the last column: an action's example as registered, an
-// option's one that uses it.
-TEST_F(ActionsTest, HelpIsOneScreenWithAnExampleOfEachActionAndOption) {
+// Every line within 80 columns, with every action and every global option on a line of its own,
+// its example in the last column: an action's example as registered, an option's one that uses
+// it; and the values `set` takes that no one can guess: every font's name and every check box.
+TEST_F(ActionsTest, HelpFitsEightyColumnsWithAnExampleOfEachActionAndOption) {
     std::vector<std::string> lines;
-    std::istringstream usage(UsageText(registry));
+    const std::string text = UsageText(registry);
+    std::istringstream usage(text);
     for (std::string line; std::getline(usage, line);) {
-        EXPECT_LE(line.size(), 100u) << line;
+        EXPECT_LE(line.size(), 80u) << line;
         lines.push_back(line);
     }
-    EXPECT_LE(lines.size(), 24u);
+    for (const FontEntry& font : FontTable) {
+        EXPECT_NE(text.find(std::string(" ") + font.displayName + ","), std::string::npos)
+            << font.displayName;
+    }
+    for (const FeatureBinding& feature : FeatureMap) {
+        for (const FlagBinding& flag : feature.flags) {
+            char box[16];
+            std::snprintf(box, sizeof box, " %d:", flag.control);
+            EXPECT_NE(text.find(box), std::string::npos) << flag.control;
+        }
+    }
     const auto exampleOf = [&](const std::string& call) -> std::string {
         for (const std::string& line : lines) {
             if (line.rfind("  " + call + " ", 0) == 0) {
@@ -115,6 +171,7 @@ TEST_F(ActionsTest, HelpIsOneScreenWithAnExampleOfEachActionAndOption) {
     const std::pair<const char*, const char*> options[] = {
         {"--port DEVICE", "--port "},  {"--usb SELECTOR", "--usb "}, {"--no-usb", "--no-usb"},
         {"--trace[=FILE]", "--trace"}, {"--version", "--version"},   {"--help", "--help"},
+        {"--quiet", "--quiet"},
     };
     for (const auto& [call, use] : options) {
         EXPECT_EQ(exampleOf(call).rfind(use, 0), 0u) << exampleOf(call);

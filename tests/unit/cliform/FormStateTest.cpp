@@ -112,6 +112,9 @@ TEST_F(FormStateTest, SetTakesTheValuesEachFieldCanHold) {
         {"1054=1", 4, "05"},
         {"1052=0", 4, "01"},
         {"JournalDefaultFont=Standard Bold", 5, "Standard Bold"},
+        {"JournalDefaultFont=ocr", 5, "OCR"},  // any case, kept as the list spells it
+        {"JournalDefaultFont=STANDARD - default", 5, "Standard - Default"},
+        {"ValidationDefaultFont=None", 6, "none"},
         {"ValidationDefaultFont=none", 6, "none"},
         {"FontOptions=9f", 7, "9F"},
         {"ValidationOptions=E0", 9, "E0"},
@@ -160,7 +163,7 @@ TEST_F(FormStateTest, SetRefusesWhatTheFormWouldWriteOtherwise) {
         {"ValidationOptions=E5",
          "within 0xE0 (the bits its check boxes own; LinesToSkip is a field of its own)"},
         {"TestModeOptions=08", "TestModeOptions takes hex bits within 0x07"},
-        {"JournalDefaultFont=standard",
+        {"JournalDefaultFont=Standrd",
          "JournalDefaultFont takes a font: \"Standard - Default\", \"Standard\""},
         {"JournalDefaultFont=", "or \"none\", not \"\""},
         {"1054=2", "1054 (a check box) takes 1 (checked) or 0 (cleared), not \"2\""},

@@ -1,6 +1,7 @@
 // How profiles are read and saved on Windows: only regular files, never a device name (which the
 // system maps to a device in every folder), and a file is replaced in one step or not at all.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
 #include <string>
@@ -17,8 +18,22 @@ namespace fs = std::filesystem;
 
 using ProfileFileTest = test::ProfileFolderTest;
 
-// Each refusal names the path and why, and leaves the folder and the form as they were. COM1 is
-// refused by its name alone: opening it would act on the port.
+// Windows' own text for an error, as FormatMessage gives it in the user's language, without the
+// full stop and line end it comes with.
+std::string WindowsText(DWORD error) {
+    char text[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, error, 0, text, sizeof text, nullptr);
+    std::string message(text, length);
+    while (!message.empty() && std::string(".\r\n ").find(message.back()) != std::string::npos) {
+        message.pop_back();
+    }
+    return message;
+}
+
+// Each refusal names the path and why (in Windows' words where the system refused), and leaves the
+// folder and the form as they were. COM1 is refused by its name alone: opening it would act on the
+// port.
 TEST_F(ProfileFileTest, FilesThatCannotHoldAProfileAreRefusedAndLeftAlone) {
     ASSERT_EQ(LoadProfile(configuration, Write("good.json", kGoodProfile)), "");
     const std::string folder = (directory / "folder").string();
@@ -30,7 +45,8 @@ TEST_F(ProfileFileTest, FilesThatCannotHoldAProfileAreRefusedAndLeftAlone) {
         std::string error;  // what follows "PATH: "
     };
     const Case cases[] = {
-        {false, (directory / "missing.json").string(), "cannot be read: No such file or directory"},
+        {false, (directory / "missing.json").string(),
+         "cannot be read: " + WindowsText(ERROR_FILE_NOT_FOUND)},
         {false, folder, "cannot be read: it is a folder, not a regular file"},
         {false, "NUL", "cannot be read: it is a character device, not a regular file"},
         {false, "COM1", "cannot be read: it is a character device, not a regular file"},
@@ -39,7 +55,7 @@ TEST_F(ProfileFileTest, FilesThatCannotHoldAProfileAreRefusedAndLeftAlone) {
         {true, (directory / "NUL").string(),
          "cannot be written: it is a character device, not a regular file"},
         {true, (directory / "no" / "such.json").string(),
-         "cannot be written: No such file or directory"},
+         "cannot be written: " + WindowsText(ERROR_PATH_NOT_FOUND)},
     };
     const std::string before = Shown();
     for (const Case& c : cases) {
