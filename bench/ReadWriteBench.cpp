@@ -22,6 +22,7 @@
 #include "commands/FormStartup.h"
 #include "framework/HeadlessForm.h"
 #include "framework/MessageBoxes.h"
+#include "link/PrinterLink.h"
 
 namespace {
 
@@ -166,12 +167,13 @@ bool RunCommands(int runs, std::vector<Sample>& reads, std::vector<Sample>& writ
     tq::RecordingSink boxes;
     tq::ScopedMessageSink installed(&boxes);
     tq::HeadlessForm form;
+    tq::PrinterLink link;
     tq::AddConfigFormControls(form);
-    tq::StartUpForm(form);
+    tq::StartUpForm(form, link);
     boxes.boxes.clear();  // the start-up notice
     for (int run = 0; run < runs; ++run) {
-        reads.push_back(TimeOnce([&] { tq::OnReadAll(form); }));
-        writes.push_back(TimeOnce([&] { tq::OnWriteAll(form); }));
+        reads.push_back(TimeOnce([&] { tq::OnReadAll(form, link); }));
+        writes.push_back(TimeOnce([&] { tq::OnWriteAll(form, link); }));
     }
     for (const tq::MessageBoxEvent& box : boxes.boxes) {
         std::fprintf(stderr, "tq9000-bench: %s: %s\n", box.caption.c_str(), box.text.c_str());

@@ -70,7 +70,8 @@ int main(int argc, char** argv) {
     setenv("TQ9000_COM1", path.c_str(), 1);
     tq::RecordingSink sink;  // the time-out boxes, kept out of the way
     tq::ScopedMessageSink installed(&sink);
-    if (tq::OpenPrinterLink() != 0) {
+    tq::PrinterLink link;
+    if (link.OpenPrinterLink() != 0) {
         std::fprintf(stderr, "tq9000-timeout-bench: COM1: did not open\n");
         return 1;
     }
@@ -80,7 +81,7 @@ int main(int argc, char** argv) {
         unsigned char reply[64];
         std::int32_t received = 0;
         const tq::DWORD startTick = tq::os::GetTickCount();
-        tq::TimedRead(reply, sizeof reply, 1, &received, 0x03, kReadTimeoutMs);
+        link.TimedRead(reply, sizeof reply, 1, &received, 0x03, kReadTimeoutMs);
         const double returned = MonotonicMs();
         const double deadline = static_cast<double>(startTick) + kReadTimeoutMs + 1;
         // The tick counter holds the low 32 bits of the monotonic milliseconds.
@@ -95,7 +96,7 @@ int main(int argc, char** argv) {
     std::printf("reported after the deadline passed: median %.3f ms, p99 %.3f ms, max %.3f ms\n",
                 Percentile(late, 0.5), Percentile(late, 0.99), Percentile(late, 1.0));
     std::printf("processor time per read: %.4f ms\n", cpu / reads);
-    tq::ClosePrinterLink();
+    link.ClosePrinterLink();
     close(peer);
     return 0;
 }

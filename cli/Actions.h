@@ -15,6 +15,7 @@
 #include "cli/Configuration.h"
 #include "cli/GlobalOptions.h"
 #include "framework/HeadlessForm.h"
+#include "link/PrinterLink.h"
 
 namespace tq::cli {
 
@@ -22,6 +23,7 @@ struct ActionContext {
     // The form the commands work on, and the configuration it stands for: which field holds what,
     // and where each value came from (Configuration.h).
     HeadlessForm& form;
+    PrinterLink& link;
     std::ostream& out;            // results, for scripts
     std::ostream& err;            // message boxes and anything else for the user
     std::istream& in = std::cin;  // what `load -` reads

@@ -7,20 +7,6 @@
 
 namespace tq::cli {
 
-namespace {
-
-constexpr const char* kStatusCaption = "Printer Status Byte";
-
-}  // namespace
-
-bool ReportsFailure(const MessageBoxEvent& box) {
-    if (box.kind != MessageBoxEvent::Kind::Form) {
-        return true;
-    }
-    return box.caption != "BRENLOW" && box.caption != "WM_DEVICECHANGE" &&
-           box.caption != kStatusCaption;
-}
-
 // Flushed line by line, so that the two streams keep the order of the boxes on a terminal.
 void ConsoleSink::Show(const MessageBoxEvent& box) {
     const std::string text = EscapeForTerminal(box.text);
@@ -28,10 +14,9 @@ void ConsoleSink::Show(const MessageBoxEvent& box) {
     if (const std::string hint = HintAfter(box); !hint.empty()) {
         WriteWhole(err_, "hint: " + EscapeNameForTerminal(hint) + "\n");
     }
-    if (box.kind == MessageBoxEvent::Kind::Form && box.caption == kStatusCaption) {
+    if (box.id == MessageId::StatusByte) {
         WriteWhole(out_, text + "\n");
     }
-    failureShown_ = failureShown_ || ReportsFailure(box);
 }
 
 void ConsoleSink::Warn(const std::string& text) {

@@ -37,7 +37,7 @@ std::string Joined(const std::vector<std::string>& names) {
 // as it was.
 void RunReadAll(ActionContext& context, const ParsedAction&) {
     FeatureSet filled;
-    ReadAllFeatures(context.form, filled);
+    context.failed = ReadAllFeatures(context.form, context.link, filled).Failed();
     context.configuration.TakeFromForm(context.form, filled);
 }
 
@@ -57,7 +57,7 @@ void RunWriteAll(ActionContext& context, const ParsedAction&) {
     }
     context.configuration.PutIntoForm(context.form);
     InterruptionsDeferred deferred;
-    WriteFeatures(context.form, writable);
+    context.failed = WriteFeatures(context.form, context.link, writable).Failed();
 }
 
 // Checked while the command line is parsed, so a bad NAME or VALUE touches nothing.

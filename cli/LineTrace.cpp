@@ -27,9 +27,9 @@ const char* DirectionWord(TransferEvent event) {
     return "drop";
 }
 
-std::string LinkLine() {
-    return ComOpened() ? "# link COM1:\n"
-                       : "# link USB " + EscapeNameForTerminal(UsbDevicePath()) + "\n";
+std::string LinkLine(const PrinterLink& link) {
+    return link.ComOpened() ? "# link COM1:\n"
+                            : "# link USB " + EscapeNameForTerminal(link.UsbDevicePath()) + "\n";
 }
 
 }  // namespace
@@ -74,7 +74,7 @@ void LineTrace::Observe(TransferEvent event, const BYTE* bytes, DWORD count) {
     const std::span<const std::uint8_t> chunk(bytes, count);
     const std::string decoded = event == TransferEvent::Written ? decoder_.DescribeSent(chunk)
                                                                 : decoder_.DescribeReceived(chunk);
-    std::string lines = linkNamed_ ? "" : LinkLine();
+    std::string lines = linkNamed_ ? "" : LinkLine(link_);
     linkNamed_ = true;
     Write(lines + FormatTraceLine(elapsed.count(), event, decoded, HexBytes(chunk)) + "\n");
 }

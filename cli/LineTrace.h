@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "link/TimedTransfer.h"
+#include "link/PrinterLink.h"
 #include "protocol/TraceDecoding.h"
 
 namespace tq::cli {
@@ -29,7 +29,10 @@ std::string FormatTraceLine(double elapsedMs, TransferEvent event, std::string_v
 class LineTrace {
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
-    explicit LineTrace(Clock clock = std::chrono::steady_clock::now) : clock_(std::move(clock)) {}
+    // The trace of `link`'s transfers (PrinterLink::SetTransferObserver), which also says which
+    // link each action used.
+    explicit LineTrace(const PrinterLink& link, Clock clock = std::chrono::steady_clock::now)
+        : link_(link), clock_(std::move(clock)) {}
     ~LineTrace();
     LineTrace(const LineTrace&) = delete;
     LineTrace& operator=(const LineTrace&) = delete;
@@ -45,6 +48,7 @@ public:
 private:
     void Write(const std::string& line);
 
+    const PrinterLink& link_;
     Clock clock_;
     std::ostream* stream_ = nullptr;
     int fd_ = -1;

@@ -1,7 +1,6 @@
 #include "cli/OpenHints.h"
 
 #include "cli/ConsoleText.h"
-#include "link/PrinterSelection.h"
 
 namespace tq::cli {
 
@@ -9,7 +8,7 @@ namespace {
 
 // "COM1: (/dev/ttyS0)", "COM1: (/dev/pts/3, from TQ9000_COM1)", or "COM1:" where the system maps
 // the port itself and says nothing more.
-std::string PortName(const OpenFailureDetail& detail) {
+std::string PortName(const Failure& detail) {
     if (detail.device.empty()) {
         return "COM1:";
     }
@@ -18,7 +17,7 @@ std::string PortName(const OpenFailureDetail& detail) {
 }
 
 // Where the system maps the port itself (no device named), there is no setting to change.
-std::string NameThePort(const OpenFailureDetail& detail) {
+std::string NameThePort(const Failure& detail) {
     if (detail.device.empty()) {
         return {};
     }
@@ -33,73 +32,74 @@ std::string JoinGroup(const std::string& group) {
 }
 
 // Windows refuses a port that another program holds with "access denied" and names no group.
-std::string AccessDenied(const std::string& what, const OpenFailureDetail& detail) {
+std::string AccessDenied(const std::string& what, const Failure& detail) {
     if (detail.group.empty()) {
         return "access to " + what + " was refused: another program may hold it";
     }
     return "permission denied opening " + what + ": " + JoinGroup(detail.group);
 }
 
-}  // namespace
-
-std::string ComOpenHint(const OpenFailure& failure) {
-    const OpenFailureDetail& detail = failure.detail;
-    if (!detail.setting.empty() && detail.device.empty()) {
-        return detail.setting +
+std::string ComOpenHint(const Failure& failure) {
+    if (!failure.setting.empty() && failure.device.empty()) {
+        return failure.setting +
                " is set but empty: set it to the printer's serial device, or unset it to use the "
                "usual port";
     }
-    switch (failure.error) {
-        case ERROR_SHARING_VIOLATION:
-            return PortName(detail) + " is held by another program: close it and try again";
-        case ERROR_FILE_NOT_FOUND:
-            return "no such device: " + PortName(detail) + " does not exist" + NameThePort(detail);
-        case ERROR_DEVICE_NOT_CONNECTED:
-            return "no such device: nothing answers behind " + PortName(detail) +
-                   NameThePort(detail);
-        case ERROR_ACCESS_DENIED:
-            return AccessDenied(PortName(detail), detail);
+    switch (failure.cause) {
+        case FailureCause::Busy:
+            return PortName(failure) + " is held by another program: close it and try again";
+        case FailureCause::Absent:
+            return "no such device: " + PortName(failure) + " does not exist" +
+                   NameThePort(failure);
+        case FailureCause::NoDevice:
+            return "no such device: nothing answers behind " + PortName(failure) +
+                   NameThePort(failure);
+        case FailureCause::Permission:
+            return AccessDenied(PortName(failure), failure);
         default:
             return {};
     }
 }
 
-std::string UsbOpenHint(const OpenFailure& failure) {
-    const OpenFailureDetail& detail = failure.detail;
+std::string UsbOpenHint(const Failure& failure) {
     const std::string printer =
-        "the USB printer" + (detail.device.empty() ? "" : " " + detail.device);
-    switch (failure.error) {
-        case ERROR_SHARING_VIOLATION:
+        "the USB printer" + (failure.device.empty() ? "" : " " + failure.device);
+    switch (failure.cause) {
+        case FailureCause::Busy:
             return printer +
                    " is held by another program (a print queue, perhaps): stop it while "
                    "configuring";
-        case ERROR_ACCESS_DENIED:
-            return AccessDenied(printer, detail);
+        case FailureCause::Permission:
+            return AccessDenied(printer, failure);
         default:
             return {};
     }
 }
 
-std::string NamedUsbHint(const std::string& selector, const OpenFailure& failure) {
+// A printer the user named is that printer or none: why it did not open, or that it has gone.
+std::string NamedUsbHint(const Failure& failure) {
     if (const std::string hint = UsbOpenHint(failure); !hint.empty()) {
         return hint;
     }
-    return "the USB printer " + EscapeNameForTerminal(selector) +
+    return "the USB printer " + EscapeNameForTerminal(failure.namedPrinter) +
            " named with --usb is not attached any more; COM1: is not used in its place";
 }
 
+}  // namespace
+
+std::string OpenHint(const Failure& failure) {
+    if (failure.link == LinkKind::Com) {
+        return ComOpenHint(failure);
+    }
+    return failure.namedPrinter.empty() ? UsbOpenHint(failure) : NamedUsbHint(failure);
+}
+
 std::string HintAfter(const MessageBoxEvent& box) {
-    if (box.kind == MessageBoxEvent::Kind::Afx && box.text == "Error opening printer") {
-        const PrinterSelection& selection = CurrentPrinterSelection();
-        if (selection.choice == PrinterChoice::NamedUsbOnly) {
-            return NamedUsbHint(selection.usbSelector, LastUsbOpenFailure());
-        }
-        return ComOpenHint(LastComOpenFailure());
+    const bool tellsFirst = box.kind == MessageBoxEvent::Kind::Afx || !box.ReportsFailure();
+    if (!box.failure || box.failure->step != FailedStep::Open || !tellsFirst) {
+        return {};
     }
-    if (box.kind == MessageBoxEvent::Kind::Form && box.text == "Usb offline, assuming COM1:") {
-        return UsbOpenHint(LastUsbOpenFailure());
-    }
-    return {};
+    return OpenHint(*box.failure);
 }
 
 }  // namespace tq::cli

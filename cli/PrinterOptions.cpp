@@ -67,7 +67,7 @@ std::string CheckNamedPrinter(const std::string& selector) {
 
 }  // namespace
 
-std::string ApplyPrinterOptions(const GlobalOptions& options) {
+std::string ApplyPrinterOptions(const GlobalOptions& options, PrinterLink& link) {
     if (options.port) {
         if (std::string error = MapPort(*options.port); !error.empty()) {
             return error;
@@ -77,9 +77,9 @@ std::string ApplyPrinterOptions(const GlobalOptions& options) {
         if (std::string error = CheckNamedPrinter(*options.usb); !error.empty()) {
             return error;
         }
-        SelectPrinter({PrinterChoice::NamedUsbOnly, *options.usb});
+        link.SelectPrinter({PrinterChoice::NamedUsbOnly, *options.usb});
     } else if (options.port || options.noUsb) {
-        SelectPrinter({PrinterChoice::ComOnly, ""});
+        link.SelectPrinter({PrinterChoice::ComOnly, ""});
     }
     return {};
 }

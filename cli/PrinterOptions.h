@@ -8,12 +8,13 @@
 #include <string>
 
 #include "cli/GlobalOptions.h"
+#include "link/PrinterLink.h"
 
 namespace tq::cli {
 
 // Empty on success; otherwise the reason, naming what was asked for and what is attached, e.g.
 // "--usb A999: no USB printer has this serial number or device path; USB printers attached:
 // /dev/usb/lp0 (serial A1234, port 1-2)".
-std::string ApplyPrinterOptions(const GlobalOptions& options);
+std::string ApplyPrinterOptions(const GlobalOptions& options, PrinterLink& link);
 
 }  // namespace tq::cli

@@ -14,7 +14,7 @@ namespace {
 // feature's reply is the printer's own bytes, so the line is escaped for the terminal.
 void RunGet(ActionContext& context, const ParsedAction& action) {
     context.form.SetDlgItemText(IDC_FEATURE_ID, action.arguments[0]);
-    OnGetFeature(context.form);
+    context.failed = OnGetFeature(context.form, context.link).Failed();
     WriteWhole(context.out,
                EscapeForTerminal(context.form.GetDlgItemText(IDC_FEATURE_VALUE)) + "\n");
 }
@@ -31,7 +31,7 @@ std::string CheckGet(const ParsedAction& action) {
 }
 
 void RunStatus(ActionContext& context, const ParsedAction&) {
-    OnStatusTestPrint(context.form);
+    context.failed = OnStatusTestPrint(context.form, context.link).Failed();
 }
 
 }  // namespace

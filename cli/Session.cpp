@@ -67,15 +67,15 @@ std::string TraceClash(const std::string& tracePath, const std::vector<ParsedAct
 // look: a write-all after a read-all that failed would store an empty form in the printer. So the
 // first failure ends the run.
 int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std::ostream& err,
-               LineTrace* trace) {
+               PrinterLink& link, LineTrace* trace) {
     ConsoleSink sink(out, err);
     ScopedMessageSink installed(&sink);
     HeadlessForm form;
     AddConfigFormControls(form);
     bool started = false;
-    ActionContext context{form, out, err};
+    ActionContext context{form, link, out, err};
     for (std::size_t i = 0; i < actions.size(); ++i) {
-        if (sink.FailureShown() || context.failed) {
+        if (context.failed) {
             ReportNotRun(err, "failure", actions, i);
             return 1;
         }
@@ -84,7 +84,7 @@ int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std:
             return kExitDifference;
         }
         if (actions[i].spec->needsForm && !started) {
-            StartUpForm(form);
+            StartUpForm(form, link);
             started = true;
         }
         if (trace != nullptr) {
@@ -93,7 +93,7 @@ int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std:
         actions[i].spec->run(context, actions[i]);
         CheckOutputKept(context);
     }
-    if (sink.FailureShown() || context.failed) {
+    if (context.failed) {
         return 1;
     }
     return context.differs ? kExitDifference : 0;
@@ -107,11 +107,12 @@ int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err
             return 2;
         }
     }
-    if (const std::string error = ApplyPrinterOptions(line.options); !error.empty()) {
+    PrinterLink link;
+    if (const std::string error = ApplyPrinterOptions(line.options, link); !error.empty()) {
         WriteProgramLine(err, error);
         return 2;
     }
-    LineTrace trace;
+    LineTrace trace(link);
     if (line.options.trace) {
         if (const std::string error = trace.Open(*line.options.trace, err); !error.empty()) {
             WriteProgramLine(err, "--trace=" + error);
@@ -119,14 +120,12 @@ int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err
         }
     }
     if (!line.options.trace) {
-        return RunSession(line.actions, out, err);
+        return RunSession(line.actions, out, err, link);
     }
-    SetTransferObserver([&trace](TransferEvent event, const BYTE* bytes, DWORD count) {
+    link.SetTransferObserver([&trace](TransferEvent event, const BYTE* bytes, DWORD count) {
         trace.Observe(event, bytes, count);
     });
-    const int status = RunSession(line.actions, out, err, &trace);
-    SetTransferObserver(nullptr);
-    return status;
+    return RunSession(line.actions, out, err, link, &trace);
 }
 
 int PrintText(const std::string& text, std::ostream& out, std::ostream& err) {

@@ -22,7 +22,7 @@ namespace tq::cli {
 // `diff` found a difference, else 0. Each action is announced to `trace` when there is one.
 inline constexpr int kExitDifference = 3;
 int RunSession(const std::vector<ParsedAction>& actions, std::ostream& out, std::ostream& err,
-               LineTrace* trace = nullptr);
+               PrinterLink& link, LineTrace* trace = nullptr);
 
 // The whole run of a parsed command line: 2, with the reason on `err`, when a trace file cannot
 // be written or is a file that an action reads or writes, or the port or printer the options name

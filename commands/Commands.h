@@ -1,24 +1,34 @@
 // The form's four commands, written once against the window operations so that the desktop form
 // and the headless form of tq9000ctl run the same code. Each opens the printer link, exchanges
-// frames with the printer, fills controls or shows a message, and closes the link.
+// frames with the printer, fills controls or shows a message, and closes the link. Each hands
+// back the first failure it met (already shown in its box), for a front end that acts on it.
 #pragma once
 
+#include <optional>
+
+#include "framework/Failure.h"
 #include "protocol/FeatureMap.h"
 
 namespace tq {
 
+class PrinterLink;
 class WindowOps;
 
-void OnReadAll(WindowOps& form);   // "Read All" (1075)
-void OnWriteAll(WindowOps& form);  // "Write All" (1076)
+struct CommandResult {
+    std::optional<Failure> failure;
+    bool Failed() const { return failure.has_value(); }
+};
+
+CommandResult OnReadAll(WindowOps& form, PrinterLink& link);   // "Read All" (1075)
+CommandResult OnWriteAll(WindowOps& form, PrinterLink& link);  // "Write All" (1076)
 
 // The same two commands for a front end that keeps track of which fields hold what (tq9000ctl):
 // Read All saying which features' replies reached the form, and Write All sending only the
 // features named (the others are passed over as an empty field is), since some of its fields may
 // hold nothing anyone gave.
-void ReadAllFeatures(WindowOps& form, FeatureSet& filled);
-void WriteFeatures(WindowOps& form, const FeatureSet& toWrite);
-void OnGetFeature(WindowOps& form);       // "Get" (1073)
-void OnStatusTestPrint(WindowOps& form);  // "Status / Test Print" (1036)
+CommandResult ReadAllFeatures(WindowOps& form, PrinterLink& link, FeatureSet& filled);
+CommandResult WriteFeatures(WindowOps& form, PrinterLink& link, const FeatureSet& toWrite);
+CommandResult OnGetFeature(WindowOps& form, PrinterLink& link);       // "Get" (1073)
+CommandResult OnStatusTestPrint(WindowOps& form, PrinterLink& link);  // "Status / Test Print"
 
 }  // namespace tq

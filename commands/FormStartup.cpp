@@ -19,12 +19,14 @@ void FillFontList(WindowOps& form, int comboBox) {
 
 // The start-up discovery tells the user where commands will go but leaves DeviceState Unknown:
 // the first poll decides it.
-void StartUpForm(WindowOps& form) {
-    if (FindUsbPrinter() == 0) {
-        CloseUsbHandle();
-        form.MessageBox("Usb offline, assuming COM1:", "BRENLOW", kMbIconInformation);
+// The offline notice carries why a USB printer that discovery found could not be opened, for a
+// front end that can say more than the form does.
+void StartUpForm(WindowOps& form, PrinterLink& link) {
+    if (link.FindUsbPrinter() == 0) {
+        link.CloseUsbHandle();
+        form.ShowMessage(MessageId::StartUpOffline, link.UsbOpenFailureValue());
     } else {
-        form.MessageBox("Device Online", "BRENLOW", kMbIconInformation);
+        form.ShowMessage(MessageId::StartUpOnline);
     }
     FillFontList(form, IDC_JOURNAL_FONT);
     FillFontList(form, IDC_VALIDATION_FONT);

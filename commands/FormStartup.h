@@ -5,10 +5,11 @@
 
 namespace tq {
 
+class PrinterLink;
 class WindowOps;
 
 inline constexpr const char* kVersionText = "1.0.0.2";
 
-void StartUpForm(WindowOps& form);
+void StartUpForm(WindowOps& form, PrinterLink& link);
 
 }  // namespace tq

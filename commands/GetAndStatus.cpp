@@ -18,7 +18,6 @@ namespace tq {
 
 namespace {
 
-constexpr const char* kRangeNotice = "Enter a value between 30H and 6FH";
 constexpr int kFirstUserFeature = 0x30;
 constexpr int kLastUserFeature = 0x6F;
 constexpr std::size_t kStatusTextSize = 64;
@@ -39,56 +38,67 @@ std::optional<FeatureId> TypedFeatureNumber(const std::string& typed) {
 // Every command's bracket: open the link, run the exchange, close the link on every path on which
 // the open succeeded.
 template <typename Exchange>
-void WithPrinterLink(WindowOps& form, Exchange exchange) {
-    if (OpenPrinterLink() != 0) {
-        form.MessageBox("error opening printer", "Caption", kMbOk);
-        return;
+CommandResult WithPrinterLink(WindowOps& form, PrinterLink& link, Exchange exchange) {
+    if (link.OpenPrinterLink() != 0) {
+        form.ShowMessage(MessageId::ErrorOpeningPrinter, link.LatestFailure());
+    } else {
+        exchange();
+        link.ClosePrinterLink();
     }
-    exchange();
-    ClosePrinterLink();
+    return {link.FirstFailureOfCommand()};
+}
+
+// The command's own word after a failure the lower layers have shown, carrying that failure.
+void AddToFailure(PrinterLink& link, MessageId id) {
+    link.Report(id, link.LatestFailure().value_or(Failure{}));
 }
 
 // The status is enquired only after the whole test text has been written. A status that cannot
 // be read has been reported as "read error" already: nothing is added to it.
-void PrintTestAndShowStatus(WindowOps& form) {
-    if (PrintTestText() != 0) {
-        AfxMessageBox("fatal write error", 0, 0);
+void PrintTestAndShowStatus(WindowOps& form, PrinterLink& link) {
+    if (PrintTestText(link) != 0) {
+        AddToFailure(link, MessageId::FatalWriteErrorOfTestPrint);
         return;
     }
-    if (SendStatusEnquiry() != 0) {
-        AfxMessageBox("write error", 0, 0);
+    if (SendStatusEnquiry(link) != 0) {
+        AddToFailure(link, MessageId::WriteError);
         return;
     }
     std::uint8_t status = 0;
-    if (ReadStatusByte(status) != 0) {
+    if (ReadStatusByte(link, status) != 0) {
         return;
     }
     char text[kStatusTextSize];
     std::snprintf(text, sizeof text, "<%02x>", static_cast<unsigned>(status));
-    form.MessageBox(text, "Printer Status Byte", kMbOk);
+    form.ShowMessage(MessageId::StatusByte, std::nullopt, text);
 }
 
 }  // namespace
 
 // The input is validated before the link is opened, so a refused number sends nothing.
-void OnGetFeature(WindowOps& form) {
+CommandResult OnGetFeature(WindowOps& form, PrinterLink& link) {
+    link.BeginCommand();
     const std::optional<FeatureId> id = TypedFeatureNumber(form.GetDlgItemText(IDC_FEATURE_ID));
     if (!id) {
-        AfxMessageBox(kRangeNotice, 0, 0);
-        return;
+        Failure failure;
+        failure.step = FailedStep::Input;
+        failure.cause = FailureCause::Refused;
+        link.Report(MessageId::FeatureNumberOutOfRange, failure);
+        return {link.FirstFailureOfCommand()};
     }
-    WithPrinterLink(form, [&form, &id] {
+    return WithPrinterLink(form, link, [&form, &link, &id] {
         char text[kFeatureTextSize];
-        if (QueryFeature(*id, text) != 0) {
-            AfxMessageBox("fatal error", 0, 0);  // field 1071 keeps what it showed
+        if (QueryFeature(link, *id, text) != 0) {
+            AddToFailure(link, MessageId::FatalError);  // field 1071 keeps what it showed
             return;
         }
         form.SetDlgItemText(IDC_FEATURE_VALUE, text);
     });
 }
 
-void OnStatusTestPrint(WindowOps& form) {
-    WithPrinterLink(form, [&form] { PrintTestAndShowStatus(form); });
+CommandResult OnStatusTestPrint(WindowOps& form, PrinterLink& link) {
+    link.BeginCommand();
+    return WithPrinterLink(form, link, [&form, &link] { PrintTestAndShowStatus(form, link); });
 }
 
 }  // namespace tq

@@ -15,7 +15,6 @@
 #include "framework/ControlIds.h"
 #include "framework/WindowOps.h"
 #include "link/PrinterLink.h"
-#include "link/TimedTransfer.h"
 #include "protocol/FeatureMap.h"
 #include "protocol/FeatureProtocol.h"
 
@@ -23,7 +22,6 @@ namespace tq {
 
 namespace {
 
-constexpr const char* kCaption = "Caption";
 // Twelve steps of 10 fill the bar exactly.
 constexpr int kProgressHigh = 120;
 constexpr int kProgressStep = 10;
@@ -32,9 +30,9 @@ constexpr int kProgressStep = 10;
 constexpr std::uint8_t kWriteAllOrder[] = {76, 85, 86, 88, 96, 97, 98, 99, 100, 101, 102, 87};
 
 // Opens the link and resets the bar; false, after "error opening printer", when it did not open.
-bool StartBulkCommand(WindowOps& form) {
-    if (OpenPrinterLink() != 0) {
-        form.MessageBox("error opening printer", kCaption, kMbOk);
+bool StartBulkCommand(WindowOps& form, PrinterLink& link) {
+    if (link.OpenPrinterLink() != 0) {
+        form.ShowMessage(MessageId::ErrorOpeningPrinter, link.LatestFailure());
         return false;
     }
     form.SetRange(IDC_PROGRESS, 0, kProgressHigh);
@@ -43,9 +41,9 @@ bool StartBulkCommand(WindowOps& form) {
     return true;
 }
 
-void EndWithFatalWriteError(WindowOps& form) {
-    form.MessageBox("fatal write error", kCaption, kMbOk);
-    ClosePrinterLink();
+void EndWithFatalWriteError(WindowOps& form, PrinterLink& link) {
+    form.ShowMessage(MessageId::FatalWriteError, link.LatestFailure());
+    link.ClosePrinterLink();
 }
 
 // The first number field, in the order given, whose text is neither empty (not written) nor a whole
@@ -68,88 +66,100 @@ std::optional<NumberField> FirstUnwritableNumber(const WindowOps& form,
 
 // True when the features can be written; otherwise one box names the first field that cannot and
 // what it takes, and the focus goes to that field for the user to correct it.
-bool AcceptNumberFields(WindowOps& form, std::span<const std::uint8_t> order) {
+bool AcceptNumberFields(WindowOps& form, PrinterLink& link, std::span<const std::uint8_t> order) {
     const std::optional<NumberField> refused = FirstUnwritableNumber(form, order);
     if (!refused) {
         return true;
     }
-    form.MessageBox(std::string(refused->name) + " takes a whole number from 0 to " +
-                        std::to_string(refused->bound),
-                    kCaption, kMbOk);
+    Failure failure;
+    failure.step = FailedStep::Input;
+    failure.cause = FailureCause::Refused;
+    link.Note(failure);
+    form.ShowMessage(MessageId::NumberFieldRefused, failure,
+                     std::string(refused->name) + " takes a whole number from 0 to " +
+                         std::to_string(refused->bound));
     form.GotoDlgCtrl(refused->control);
     return false;
 }
 
 // Number features come back in decimal, the rest as two hexadecimal digits.
-int QueryForForm(const FeatureBinding& feature, char (&text)[kFeatureTextSize]) {
-    return feature.kind == FeatureKind::Number ? QueryFeatureDecimal(feature.id, text)
-                                               : QueryFeature(feature.id, text);
+int QueryForForm(PrinterLink& link, const FeatureBinding& feature, char (&text)[kFeatureTextSize]) {
+    return feature.kind == FeatureKind::Number ? QueryFeatureDecimal(link, feature.id, text)
+                                               : QueryFeature(link, feature.id, text);
+}
+
+CommandResult Ended(const PrinterLink& link) {
+    return {link.FirstFailureOfCommand()};
 }
 
 }  // namespace
 
 // A failed query leaves its feature's controls as they were: the reply buffer then still holds
 // the previous feature's text, which read in this feature's form would show a wrong value.
-void ReadAllFeatures(WindowOps& form, FeatureSet& filled) {
+CommandResult ReadAllFeatures(WindowOps& form, PrinterLink& link, FeatureSet& filled) {
+    link.BeginCommand();
     filled.reset();
-    if (!StartBulkCommand(form)) {
-        return;
+    if (!StartBulkCommand(form, link)) {
+        return Ended(link);
     }
     char text[kFeatureTextSize] = {};
     for (const FeatureBinding& feature : FeatureMap) {
-        const bool answered = QueryForForm(feature, text) == 0;
+        const bool answered = QueryForForm(link, feature, text) == 0;
         if (!answered && &feature == &FeatureMap.front()) {
-            EndWithFatalWriteError(form);
-            return;
+            EndWithFatalWriteError(form, link);
+            return Ended(link);
         }
         if (answered) {
             FeatureToForm(form, feature, text);
             filled.set(RowOf(feature));
         }
-        if (LinkLost()) {
+        if (link.LinkLost()) {
             break;
         }
         form.StepIt(IDC_PROGRESS);
     }
-    ClosePrinterLink();
+    link.ClosePrinterLink();
+    return Ended(link);
 }
 
 // Each feature's controls are read just before its frame goes out. A feature whose controls give
 // nothing, or that is not among those to write, is not sent, and then its write is not tested
 // either, even when it is the first. Only the number fields of the features to write are checked.
-void WriteFeatures(WindowOps& form, const FeatureSet& toWrite) {
+CommandResult WriteFeatures(WindowOps& form, PrinterLink& link, const FeatureSet& toWrite) {
+    link.BeginCommand();
     std::vector<std::uint8_t> order;
     for (const std::uint8_t id : kWriteAllOrder) {
         if (toWrite.test(RowOf(*FindFeatureById(id)))) {
             order.push_back(id);
         }
     }
-    if (!AcceptNumberFields(form, order) || !StartBulkCommand(form)) {
-        return;
+    if (!AcceptNumberFields(form, link, order) || !StartBulkCommand(form, link)) {
+        return Ended(link);
     }
     for (const std::uint8_t id : kWriteAllOrder) {
         const FeatureBinding& feature = *FindFeatureById(id);
         const std::optional<std::uint8_t> value =
             toWrite.test(RowOf(feature)) ? FormToFeature(form, feature) : std::nullopt;
-        if (value && WriteFeature(id, 1, &*value) != 0 && id == kWriteAllOrder[0]) {
-            EndWithFatalWriteError(form);
-            return;
+        if (value && WriteFeature(link, id, 1, &*value) != 0 && id == kWriteAllOrder[0]) {
+            EndWithFatalWriteError(form, link);
+            return Ended(link);
         }
-        if (LinkLost()) {
+        if (link.LinkLost()) {
             break;
         }
         form.StepIt(IDC_PROGRESS);
     }
-    ClosePrinterLink();
+    link.ClosePrinterLink();
+    return Ended(link);
 }
 
-void OnReadAll(WindowOps& form) {
+CommandResult OnReadAll(WindowOps& form, PrinterLink& link) {
     FeatureSet filled;
-    ReadAllFeatures(form, filled);
+    return ReadAllFeatures(form, link, filled);
 }
 
-void OnWriteAll(WindowOps& form) {
-    WriteFeatures(form, AllFeatures());
+CommandResult OnWriteAll(WindowOps& form, PrinterLink& link) {
+    return WriteFeatures(form, link, AllFeatures());
 }
 
 }  // namespace tq

@@ -38,8 +38,7 @@ const HeadlessForm::Control* HeadlessForm::Find(int id, Kind kind) const {
     return it != controls_.end() && it->second.kind == kind ? &it->second : nullptr;
 }
 
-void HeadlessForm::MessageBox(const std::string& text, const std::string& caption, unsigned type) {
-    const MessageBoxEvent box{MessageBoxEvent::Kind::Form, text, caption, type};
+void HeadlessForm::ShowBox(const MessageBoxEvent& box) {
     if (MessageSink* sink = CurrentMessageSink()) {
         sink->Show(box);
     }

@@ -28,7 +28,7 @@ public:
     void AddProgressBar(int id);
     bool Holds(int id) const;
 
-    void MessageBox(const std::string& text, const std::string& caption, unsigned type) override;
+    void ShowBox(const MessageBoxEvent& box) override;
     std::string GetDlgItemText(int id) const override;
     void SetDlgItemText(int id, const std::string& text) override;
     int GetCheck(int id) const override;

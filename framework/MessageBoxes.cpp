@@ -1,6 +1,7 @@
 #include "framework/MessageBoxes.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "framework/WindowConstants.h"
 
@@ -20,14 +21,37 @@ MessageSink* CurrentMessageSink() {
     return g_sink;
 }
 
-int AfxMessageBox(const std::string& text, unsigned type, unsigned /*helpId*/) {
-    const MessageBoxEvent box{MessageBoxEvent::Kind::Afx, text, kAppTitle, type};
+namespace {
+
+void Dispatch(const MessageBoxEvent& box) {
     if (g_sink != nullptr) {
         g_sink->Show(box);
     } else {
         std::fprintf(stderr, "%s: %s\n", box.caption.c_str(), box.text.c_str());
     }
+}
+
+}  // namespace
+
+MessageBoxEvent MessageBoxOf(MessageId id, std::optional<Failure> failure,
+                             const std::string& text) {
+    const MessageText& message = TextOf(id);
+    const bool afx = message.caption == nullptr;
+    return {afx ? MessageBoxEvent::Kind::Afx : MessageBoxEvent::Kind::Form,
+            message.text != nullptr ? message.text : text,
+            afx ? kAppTitle : message.caption,
+            message.type,
+            id,
+            std::move(failure)};
+}
+
+int AfxMessageBox(const std::string& text, unsigned type, unsigned /*helpId*/) {
+    Dispatch({MessageBoxEvent::Kind::Afx, text, kAppTitle, type});
     return kIdOk;  // the only button these boxes have
+}
+
+void ShowMessage(MessageId id, std::optional<Failure> failure) {
+    Dispatch(MessageBoxOf(id, std::move(failure)));
 }
 
 void ShowWarning(const std::string& text) {

@@ -1,11 +1,17 @@
 // Where every message box goes. The link, transfer and protocol layers have no form, so their
 // AfxMessageBox reaches the running application's sink: the wx front end shows a modal box, the
 // headless front end prints a line, and the tests record the box. Form boxes (CWnd::MessageBox)
-// reach the same sink through the form, so the sink sees every box in the order it was shown.
+// reach the same sink through the form, so the sink sees every box in the order it was shown. A
+// box shown from the message table (Messages.h) carries its name and, when it reports a failure,
+// the failure as a value (Failure.h).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "framework/Failure.h"
+#include "framework/Messages.h"
 
 namespace tq {
 
@@ -18,7 +24,16 @@ struct MessageBoxEvent {
     std::string text;
     std::string caption;
     unsigned type;
+    MessageId id = MessageId::Unlisted;
+    // What went wrong, for a box that reports a failure; also, for the start-up notice that no USB
+    // printer is online, why one that was found could not be opened.
+    std::optional<Failure> failure = std::nullopt;
+    bool ReportsFailure() const { return TextOf(id).reportsFailure; }
 };
+
+// The box of a message of the table, with the text given where the table has none.
+MessageBoxEvent MessageBoxOf(MessageId id, std::optional<Failure> failure = std::nullopt,
+                             const std::string& text = {});
 
 class MessageSink {
 public:
@@ -39,6 +54,8 @@ MessageSink* CurrentMessageSink();
 // AfxMessageBox(text, 0, 0): modal, owned by the application's main window, captioned with the
 // application's title. Every caller ignores the button returned.
 int AfxMessageBox(const std::string& text, unsigned type = 0, unsigned helpId = 0);
+// The same for a message of the table, with the failure it reports.
+void ShowMessage(MessageId id, std::optional<Failure> failure = std::nullopt);
 
 // Hands a warning to the application's sink (MessageSink::Warn); with none installed it is
 // written to standard error, as the boxes are.

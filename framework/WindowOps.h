@@ -4,8 +4,11 @@
 // dialog template; each control operation is named after the Win32 message it stands for.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
 
+#include "framework/MessageBoxes.h"
 #include "framework/WindowConstants.h"
 
 // windows.h, where a Win32 front end includes it too, maps these names to their A or W forms; the
@@ -20,8 +23,16 @@ class WindowOps {
 public:
     virtual ~WindowOps() = default;
 
-    // CWnd::MessageBox on the form: modal, owned by the form; returns once dismissed.
-    virtual void MessageBox(const std::string& text, const std::string& caption, unsigned type) = 0;
+    // CWnd::MessageBox on the form: modal, owned by the form; returns once dismissed. The box is
+    // one of the message table's (with its failure) or, through MessageBox, any text at all.
+    virtual void ShowBox(const MessageBoxEvent& box) = 0;
+    void MessageBox(const std::string& text, const std::string& caption, unsigned type) {
+        ShowBox({MessageBoxEvent::Kind::Form, text, caption, type});
+    }
+    void ShowMessage(MessageId id, std::optional<Failure> failure = std::nullopt,
+                     const std::string& text = {}) {
+        ShowBox(MessageBoxOf(id, std::move(failure), text));
+    }
 
     // CWnd::GetDlgItemText / SetDlgItemText. Setting an id the form does not hold does nothing;
     // reading one gives an empty text.

@@ -4,63 +4,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/MessageBoxes.h"
 #include "framework/WindowOps.h"
+#include "link/LinkState.h"
 #include "link/PrinterSelection.h"
-#include "link/TimedTransfer.h"
 #include "platform/Platform.h"
 
 namespace tq {
 
 namespace {
-
-constexpr DWORD kPropertySize = 2048;
-
-// The link state, one object for the process: the handles (ComHandle, UsbHandle, ActiveLink), the
-// flags of the running command (ComOpened), the remembered DeviceState, what discovery read, the
-// serial settings, and why the latest opens failed.
-struct LinkState {
-    HANDLE comHandle = INVALID_HANDLE_VALUE;
-    HANDLE usbHandle = INVALID_HANDLE_VALUE;
-    HANDLE activeLink = INVALID_HANDLE_VALUE;
-    bool comOpened = false;
-    // A command is between a successful OpenPrinterLink and its ClosePrinterLink.
-    bool commandRunning = false;
-    DeviceState deviceState = DeviceState::Unknown;
-    char devicePath[kPropertySize] = {};
-    // One byte past what a property may fill, so that its text always ends.
-    char driverProperty[kPropertySize + 1] = {};
-    char locationProperty[kPropertySize + 1] = {};
-    // The USB path that usbHandle was opened from.
-    char usbHandlePath[kPropertySize] = {};
-    DCB serialSettings{};
-    COMMTIMEOUTS serialTimeouts{};
-    // USB handles replaced while a command still used them; closed when it ends.
-    std::vector<HANDLE> retiredHandles;
-    OpenFailure comOpenFailure;
-    OpenFailure usbOpenFailure;
-
-    // A running command may still be using the USB handle, from inside one of its message boxes.
-    bool UsbHandleInUse() const {
-        return commandRunning && usbHandle != INVALID_HANDLE_VALUE && usbHandle == activeLink;
-    }
-    // Lets go of UsbHandle: closed now, or at the end of the command that still uses it.
-    void ReleaseUsbHandle() {
-        if (usbHandle == INVALID_HANDLE_VALUE) {
-            return;
-        }
-        if (UsbHandleInUse()) {
-            retiredHandles.push_back(usbHandle);
-        } else {
-            os::CloseHandle(usbHandle);
-        }
-        usbHandle = INVALID_HANDLE_VALUE;
-    }
-};
-
-LinkState g_link;
 
 // Taken straight after the CreateFileA that failed, before any other call can change it.
 OpenFailure OpenFailureNow() {
@@ -91,81 +46,23 @@ bool ReadProperty(HDEVINFO list, SP_DEVINFO_DATA* device, DWORD property,
                                                  nullptr) != FALSE;
 }
 
-// Discovery steps 4 to 8 for one interface: the detail record into devicePath. Returns false when
-// the interface must count as not found; `allocated` tells whether the detail block could be had.
-bool ReadDevicePath(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData, SP_DEVINFO_DATA* device,
-                    bool& allocated) {
-    DWORD requiredSize = 0;
-    os::SetupDiGetDeviceInterfaceDetailA(list, interfaceData, nullptr, 0, &requiredSize, nullptr);
-    // A size too small for the record's fixed part (0 when the interface vanished since it was
-    // enumerated) would have cbSize written past the block.
-    constexpr DWORD kFixedPart = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + 1;
-    if (requiredSize < kFixedPart) {
-        allocated = true;
-        return false;
+// Why an open failed, from the system's error: the classes a user can act on, each with one clear
+// remedy, and every other error kept as it is.
+FailureCause OpenCause(DWORD error) {
+    switch (error) {
+        case ERROR_SHARING_VIOLATION:
+            return FailureCause::Busy;
+        case ERROR_ACCESS_DENIED:
+            return FailureCause::Permission;
+        case ERROR_SUCCESS:  // a named printer that discovery did not find
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_DEV_NOT_EXIST:
+            return FailureCause::Absent;
+        case ERROR_DEVICE_NOT_CONNECTED:
+            return FailureCause::NoDevice;
+        default:
+            return FailureCause::OsError;
     }
-    void* block = std::calloc(1, requiredSize);
-    allocated = block != nullptr;
-    if (!allocated) {
-        return false;
-    }
-    auto* detail = static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(block);
-    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
-    device->cbSize = sizeof(SP_DEVINFO_DATA);
-    bool ok = os::SetupDiGetDeviceInterfaceDetailA(list, interfaceData, detail, requiredSize,
-                                                   nullptr, device) != FALSE;
-    if (ok) {
-        // A path longer than the buffer counts as not found rather than overrunning it.
-        const std::size_t available =
-            requiredSize - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath);
-        ok = CopyPath(g_link.devicePath, detail->DevicePath, available);
-    }
-    std::free(block);
-    return ok;
-}
-
-// usblp admits one opener at a time: while a running command still uses the handle (a poll from
-// inside one of its message boxes), the device is kept as it is held. Otherwise the old handle is
-// closed before the new open, so a re-plugged printer gets a fresh handle.
-bool KeepHeldUsbHandle() {
-    if (g_link.UsbHandleInUse() && std::strcmp(g_link.usbHandlePath, g_link.devicePath) == 0) {
-        return true;
-    }
-    g_link.ReleaseUsbHandle();
-    return false;
-}
-
-// Discovery step 11.
-bool OpenUsbInterface() {
-    if (KeepHeldUsbHandle()) {
-        return true;
-    }
-    g_link.usbHandle = os::CreateFileA(
-        g_link.devicePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-        FILE_FLAG_OVERLAPPED | FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (g_link.usbHandle == INVALID_HANDLE_VALUE) {
-        g_link.usbOpenFailure = OpenFailureNow();
-        return false;
-    }
-    std::memcpy(g_link.usbHandlePath, g_link.devicePath, kPropertySize);
-    return true;
-}
-
-// The device paths of the attached printers that the named selection picks out. A path selector
-// also counts when the listing fails, since the path alone says which interface it is.
-std::vector<std::string> NamedPrinterPaths() {
-    std::vector<std::string> paths;
-    const PrinterSelection& selection = CurrentPrinterSelection();
-    std::vector<UsbPrinterDescription> printers;
-    if (os::ListUsbPrinters(&printers)) {
-        for (const UsbPrinterDescription& printer : printers) {
-            if (SelectorNames(selection.usbSelector, printer)) {
-                paths.push_back(printer.devicePath);
-            }
-        }
-    }
-    paths.push_back(selection.usbSelector);
-    return paths;
 }
 
 bool IsNamed(const std::vector<std::string>& namedPaths, const char* path) {
@@ -175,13 +72,6 @@ bool IsNamed(const std::vector<std::string>& namedPaths, const char* path) {
         }
     }
     return false;
-}
-
-void CloseRetiredHandles() {
-    for (HANDLE handle : g_link.retiredHandles) {
-        os::CloseHandle(handle);
-    }
-    g_link.retiredHandles.clear();
 }
 
 // 9600 baud, 8 data bits, no parity, one stop bit, hardware handshake, no XON/XOFF; the upper 17
@@ -224,21 +114,139 @@ void ApplyImmediateTimeouts(COMMTIMEOUTS& timeouts) {
     timeouts.WriteTotalTimeoutConstant = 0;
 }
 
-int FailComSetup(const char* message) {
-    AfxMessageBox(message, 0, 0);
-    os::CloseHandle(g_link.comHandle);
-    g_link.comHandle = INVALID_HANDLE_VALUE;
-    return -1;
+}  // namespace
+
+PrinterLink::PrinterLink()
+    : link_(std::make_unique<LinkState>()), transfers_(std::make_unique<TransferState>()) {}
+
+// The program leaves its handles to the system at exit; a link that ends before the process does
+// (a second form's, a test's) lets go of what it holds.
+PrinterLink::~PrinterLink() {
+    ClosePrinterLink();
+    CloseUsbHandle();
+    CloseRetiredHandles();
 }
 
-}  // namespace
+void PrinterLink::SelectPrinter(const PrinterSelection& selection) {
+    selection_ = selection;
+}
+
+// Discovery for one interface: the detail record into devicePath. Returns false when the interface
+// must count as not found; `allocated` tells whether the detail block could be had.
+bool PrinterLink::ReadDevicePath(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData,
+                                 SP_DEVINFO_DATA* device, bool& allocated) {
+    DWORD requiredSize = 0;
+    os::SetupDiGetDeviceInterfaceDetailA(list, interfaceData, nullptr, 0, &requiredSize, nullptr);
+    // A size too small for the record's fixed part (0 when the interface vanished since it was
+    // enumerated) would have cbSize written past the block.
+    constexpr DWORD kFixedPart = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + 1;
+    if (requiredSize < kFixedPart) {
+        allocated = true;
+        return false;
+    }
+    void* block = std::calloc(1, requiredSize);
+    allocated = block != nullptr;
+    if (!allocated) {
+        return false;
+    }
+    auto* detail = static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(block);
+    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+    device->cbSize = sizeof(SP_DEVINFO_DATA);
+    bool ok = os::SetupDiGetDeviceInterfaceDetailA(list, interfaceData, detail, requiredSize,
+                                                   nullptr, device) != FALSE;
+    if (ok) {
+        // A path longer than the buffer counts as not found rather than overrunning it.
+        const std::size_t available =
+            requiredSize - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath);
+        ok = CopyPath(link_->devicePath, detail->DevicePath, available);
+    }
+    std::free(block);
+    return ok;
+}
+
+// usblp admits one opener at a time: while a running command still uses the handle (a poll from
+// inside one of its message boxes), the device is kept as it is held. Otherwise the old handle is
+// closed before the new open, so a re-plugged printer gets a fresh handle.
+bool PrinterLink::KeepHeldUsbHandle() {
+    if (link_->UsbHandleInUse() && std::strcmp(link_->usbHandlePath, link_->devicePath) == 0) {
+        return true;
+    }
+    link_->ReleaseUsbHandle();
+    return false;
+}
+
+// The interface found is opened for reading and writing, shared for reading, overlapped.
+bool PrinterLink::OpenUsbInterface() {
+    if (KeepHeldUsbHandle()) {
+        return true;
+    }
+    link_->usbHandle = os::CreateFileA(
+        link_->devicePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+        FILE_FLAG_OVERLAPPED | FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (link_->usbHandle == INVALID_HANDLE_VALUE) {
+        link_->usbOpenFailure = OpenFailureNow();
+        return false;
+    }
+    std::memcpy(link_->usbHandlePath, link_->devicePath, kPropertySize);
+    return true;
+}
+
+// The device paths of the attached printers that the named selection picks out. A path selector
+// also counts when the listing fails, since the path alone says which interface it is.
+std::vector<std::string> PrinterLink::NamedPrinterPaths() const {
+    std::vector<std::string> paths;
+    std::vector<UsbPrinterDescription> printers;
+    if (os::ListUsbPrinters(&printers)) {
+        for (const UsbPrinterDescription& printer : printers) {
+            if (SelectorNames(selection_.usbSelector, printer)) {
+                paths.push_back(printer.devicePath);
+            }
+        }
+    }
+    paths.push_back(selection_.usbSelector);
+    return paths;
+}
+
+void PrinterLink::CloseRetiredHandles() {
+    for (HANDLE handle : link_->retiredHandles) {
+        os::CloseHandle(handle);
+    }
+    link_->retiredHandles.clear();
+}
+
+Failure PrinterLink::OpenFailureValue(const OpenFailure& open, LinkKind link) const {
+    Failure failure;
+    failure.step = FailedStep::Open;
+    failure.cause = OpenCause(open.error);
+    failure.link = link;
+    failure.osError = open.error;
+    failure.device = open.detail.device;
+    failure.setting = open.detail.setting;
+    failure.group = open.detail.group;
+    if (selection_.choice == PrinterChoice::NamedUsbOnly) {
+        failure.namedPrinter = selection_.usbSelector;
+    }
+    return failure;
+}
+
+int PrinterLink::FailComSetup(MessageId id) {
+    Failure failure;
+    failure.step = FailedStep::Setup;
+    failure.link = LinkKind::Com;
+    failure.osError = os::GetLastError();
+    Report(id, failure);
+    os::CloseHandle(link_->comHandle);
+    link_->comHandle = INVALID_HANDLE_VALUE;
+    return -1;
+}
 
 // With a printer named, every other interface is passed over as if it were not there, and so is
 // one whose path cannot be read (it cannot be told to be the named one); otherwise the first
 // interface that can be examined is the one, as in the form.
-int FindUsbPrinter() {
-    g_link.usbOpenFailure = {};
-    const PrinterChoice choice = CurrentPrinterSelection().choice;
+int PrinterLink::FindUsbPrinter() {
+    LinkState& link = *link_;
+    link.usbOpenFailure = {};
+    const PrinterChoice choice = selection_.choice;
     if (choice == PrinterChoice::ComOnly) {
         return 0;
     }
@@ -262,11 +270,11 @@ int FindUsbPrinter() {
         if (!allocated) {
             continue;  // no detail block for this one: try the next interface
         }
-        if (named && (!pathRead || !IsNamed(namedPaths, g_link.devicePath))) {
+        if (named && (!pathRead || !IsNamed(namedPaths, link.devicePath))) {
             continue;
         }
-        if (!pathRead || !ReadProperty(list, &device, SPDRP_DRIVER, g_link.driverProperty) ||
-            !ReadProperty(list, &device, SPDRP_LOCATION_INFORMATION, g_link.locationProperty)) {
+        if (!pathRead || !ReadProperty(list, &device, SPDRP_DRIVER, link.driverProperty) ||
+            !ReadProperty(list, &device, SPDRP_LOCATION_INFORMATION, link.locationProperty)) {
             os::SetupDiDestroyDeviceInfoList(list);
             return 0;
         }
@@ -277,139 +285,167 @@ int FindUsbPrinter() {
     return found ? 1 : 0;
 }
 
-void CloseUsbHandle() {
-    g_link.ReleaseUsbHandle();
+void PrinterLink::CloseUsbHandle() {
+    link_->ReleaseUsbHandle();
 }
 
-DeviceEvent PollUsbPrinter() {
+DeviceEvent PrinterLink::PollUsbPrinter() {
     const bool found = FindUsbPrinter() == 1;
-    const DeviceState before = g_link.deviceState;
-    g_link.deviceState = found ? DeviceState::Online : DeviceState::Offline;
+    const DeviceState before = link_->deviceState;
+    link_->deviceState = found ? DeviceState::Online : DeviceState::Offline;
     if (found) {
         return before == DeviceState::Online ? DeviceEvent::NoChange : DeviceEvent::CameOnline;
     }
     return before == DeviceState::Offline ? DeviceEvent::NoChange : DeviceEvent::WentOffline;
 }
 
-int OpenComPort() {
-    g_link.comHandle = os::CreateFileA("COM1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                       OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    if (g_link.comHandle == INVALID_HANDLE_VALUE) {
-        g_link.comOpenFailure = OpenFailureNow();
-        AfxMessageBox("Error opening printer", 0, 0);
+int PrinterLink::OpenComPort() {
+    LinkState& link = *link_;
+    link.comHandle = os::CreateFileA("COM1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    if (link.comHandle == INVALID_HANDLE_VALUE) {
+        link.comOpenFailure = OpenFailureNow();
+        Report(MessageId::ErrorOpeningPrinterPort,
+               OpenFailureValue(link.comOpenFailure, LinkKind::Com));
         return -1;
     }
-    g_link.comOpenFailure = {};
-    if (!os::GetCommState(g_link.comHandle, &g_link.serialSettings)) {
-        return FailComSetup("error getting DCB");
+    link.comOpenFailure = {};
+    if (!os::GetCommState(link.comHandle, &link.serialSettings)) {
+        return FailComSetup(MessageId::ErrorGettingDcb);
     }
-    ApplyLineSettings(g_link.serialSettings);
+    ApplyLineSettings(link.serialSettings);
     // Not tested: a port that refuses the settings still opens with whatever it keeps.
-    os::SetCommState(g_link.comHandle, &g_link.serialSettings);
-    if (!os::GetCommState(g_link.comHandle, &g_link.serialSettings)) {
-        return FailComSetup("error getting DCB after set");
+    os::SetCommState(link.comHandle, &link.serialSettings);
+    if (!os::GetCommState(link.comHandle, &link.serialSettings)) {
+        return FailComSetup(MessageId::ErrorGettingDcbAfterSet);
     }
-    if (!os::GetCommTimeouts(g_link.comHandle, &g_link.serialTimeouts)) {
-        return FailComSetup("GetCommTimeouts failed");
+    if (!os::GetCommTimeouts(link.comHandle, &link.serialTimeouts)) {
+        return FailComSetup(MessageId::GetCommTimeoutsFailed);
     }
-    ApplyImmediateTimeouts(g_link.serialTimeouts);
-    if (!os::SetCommTimeouts(g_link.comHandle, &g_link.serialTimeouts)) {
-        return FailComSetup("SetCommTimeouts failed");
+    ApplyImmediateTimeouts(link.serialTimeouts);
+    if (!os::SetCommTimeouts(link.comHandle, &link.serialTimeouts)) {
+        return FailComSetup(MessageId::SetCommTimeoutsFailed);
     }
     return 0;
 }
 
-int OpenPrinterLink() {
-    ClearLinkLost();
-    g_link.comOpened = false;
+int PrinterLink::OpenPrinterLink() {
+    LinkState& link = *link_;
+    transfers_->linkLost = false;
+    link.comOpened = false;
     PollUsbPrinter();
-    if (g_link.deviceState == DeviceState::Online) {
-        g_link.activeLink = g_link.usbHandle;
-        g_link.commandRunning = true;
+    if (link.deviceState == DeviceState::Online) {
+        link.activeLink = link.usbHandle;
+        link.commandRunning = true;
         return 0;
     }
     // A printer named by the user is that printer or none: whatever is on COM1: is another one.
-    if (CurrentPrinterSelection().choice == PrinterChoice::NamedUsbOnly) {
-        g_link.comOpenFailure = {};
-        AfxMessageBox("Error opening printer", 0, 0);
+    if (selection_.choice == PrinterChoice::NamedUsbOnly) {
+        link.comOpenFailure = {};
+        Report(MessageId::ErrorOpeningPrinterPort,
+               OpenFailureValue(link.usbOpenFailure, LinkKind::Usb));
         return -1;
     }
     if (OpenComPort() != 0) {
         return -1;
     }
-    g_link.activeLink = g_link.comHandle;
-    g_link.comOpened = true;
-    g_link.commandRunning = true;
+    link.activeLink = link.comHandle;
+    link.comOpened = true;
+    link.commandRunning = true;
     return 0;
 }
 
-// A quiet period still owed is paid here, on the link the command used, before COM1: is let go:
-// the next command, or the next run of the program, may open the line at once.
-void ClosePrinterLink() {
-    if (g_link.commandRunning) {
+// A command never ends owing the line its quiet period: a late reply would answer the next one.
+void PrinterLink::ClosePrinterLink() {
+    LinkState& link = *link_;
+    if (link.commandRunning) {
         PayOwedQuiet();
     }
-    g_link.commandRunning = false;
+    link.commandRunning = false;
     CloseRetiredHandles();
-    if (!g_link.comOpened) {
+    if (!link.comOpened) {
         return;
     }
-    g_link.comOpened = false;
-    if (g_link.comHandle != INVALID_HANDLE_VALUE) {
-        os::CloseHandle(g_link.comHandle);
-        g_link.comHandle = INVALID_HANDLE_VALUE;
+    link.comOpened = false;
+    if (link.comHandle != INVALID_HANDLE_VALUE) {
+        os::CloseHandle(link.comHandle);
+        link.comHandle = INVALID_HANDLE_VALUE;
     }
 }
 
-void HandleDeviceChange(WindowOps& form) {
+void PrinterLink::HandleDeviceChange(WindowOps& form) {
     switch (PollUsbPrinter()) {
         case DeviceEvent::CameOnline:
-            form.MessageBox("Device Online", "WM_DEVICECHANGE", kMbIconInformation);
+            form.ShowMessage(MessageId::NoticeOnline);
             break;
         case DeviceEvent::WentOffline:
             CloseUsbHandle();
-            form.MessageBox("Usb offline, assuming COM1:", "WM_DEVICECHANGE", kMbIconInformation);
+            form.ShowMessage(MessageId::NoticeOffline);
             break;
         case DeviceEvent::NoChange:
             break;
     }
 }
 
-HANDLE ActiveLink() {
-    return g_link.activeLink;
-}
-HANDLE UsbHandle() {
-    return g_link.usbHandle;
-}
-HANDLE ComHandle() {
-    return g_link.comHandle;
-}
-bool ComOpened() {
-    return g_link.comOpened;
-}
-DeviceState CurrentDeviceState() {
-    return g_link.deviceState;
-}
-const char* UsbDevicePath() {
-    return g_link.devicePath;
-}
-const DCB& SerialSettings() {
-    return g_link.serialSettings;
-}
-const COMMTIMEOUTS& SerialTimeouts() {
-    return g_link.serialTimeouts;
-}
-const OpenFailure& LastComOpenFailure() {
-    return g_link.comOpenFailure;
-}
-const OpenFailure& LastUsbOpenFailure() {
-    return g_link.usbOpenFailure;
+void PrinterLink::Report(MessageId id, Failure failure) {
+    Note(failure);
+    ShowMessage(id, std::move(failure));
 }
 
-void ResetPrinterLinkForTest() {
-    g_link = LinkState{};
-    SelectPrinter({});
-    ResetTransfersForTest();
+void PrinterLink::Note(const Failure& failure) {
+    latestFailure_ = failure;
+    if (!firstFailure_) {
+        firstFailure_ = failure;
+    }
+}
+
+void PrinterLink::BeginCommand() {
+    firstFailure_.reset();
+}
+
+LinkKind PrinterLink::ActiveLinkKind() const {
+    if (link_->activeLink == INVALID_HANDLE_VALUE) {
+        return LinkKind::None;
+    }
+    return link_->comOpened ? LinkKind::Com : LinkKind::Usb;
+}
+
+std::optional<Failure> PrinterLink::UsbOpenFailureValue() const {
+    if (link_->usbOpenFailure.error == ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return OpenFailureValue(link_->usbOpenFailure, LinkKind::Usb);
+}
+
+HANDLE PrinterLink::ActiveLink() const {
+    return link_->activeLink;
+}
+HANDLE PrinterLink::UsbHandle() const {
+    return link_->usbHandle;
+}
+HANDLE PrinterLink::ComHandle() const {
+    return link_->comHandle;
+}
+bool PrinterLink::ComOpened() const {
+    return link_->comOpened;
+}
+DeviceState PrinterLink::CurrentDeviceState() const {
+    return link_->deviceState;
+}
+const char* PrinterLink::UsbDevicePath() const {
+    return link_->devicePath;
+}
+const DCB& PrinterLink::SerialSettings() const {
+    return link_->serialSettings;
+}
+const COMMTIMEOUTS& PrinterLink::SerialTimeouts() const {
+    return link_->serialTimeouts;
+}
+const OpenFailure& PrinterLink::LastComOpenFailure() const {
+    return link_->comOpenFailure;
+}
+const OpenFailure& PrinterLink::LastUsbOpenFailure() const {
+    return link_->usbOpenFailure;
 }
 
 }  // namespace tq

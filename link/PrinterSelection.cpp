@@ -6,8 +6,6 @@ namespace tq {
 
 namespace {
 
-PrinterSelection g_selection;
-
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
         text.remove_prefix(1);
@@ -53,14 +51,6 @@ std::string* FieldOf(DeviceIdFields& fields, std::string_view key) {
 }
 
 }  // namespace
-
-void SelectPrinter(const PrinterSelection& selection) {
-    g_selection = selection;
-}
-
-const PrinterSelection& CurrentPrinterSelection() {
-    return g_selection;
-}
 
 // "KEY:value;" pairs; a pair without a colon is skipped, and the first of two equal keys counts.
 DeviceIdFields ParseDeviceId(std::string_view deviceId) {

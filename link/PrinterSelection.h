@@ -24,10 +24,6 @@ struct PrinterSelection {
     std::string usbSelector;  // NamedUsbOnly: a device path or a serial number
 };
 
-// Applies to every discovery from now on, the start-up's included.
-void SelectPrinter(const PrinterSelection& selection);
-const PrinterSelection& CurrentPrinterSelection();
-
 // The fields of an IEEE 1284 device id that identify a printer, e.g. from
 // "MFG:Brenlow;MDL:TQ9000;CMD:ESC/POS;SN:A1234;". Each has a short key and a long one (MFG or
 // MANUFACTURER, MDL or MODEL, SN or SERN, CMD or COMMAND SET); keys are read regardless of case

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "framework/MessageBoxes.h"
+#include "link/PrinterLink.h"
 #include "link/ReplyAssembly.h"
-#include "link/TimedTransfer.h"
 
 namespace tq {
 
@@ -16,15 +16,16 @@ void WarnTextCut(FeatureId id) {
                 " characters; only the first " + limit + " are shown");
 }
 
-int QueryFeatureAs(FeatureId id, ByteFormat format, char (&text)[kFeatureTextSize]) {
+int QueryFeatureAs(PrinterLink& link, FeatureId id, ByteFormat format,
+                   char (&text)[kFeatureTextSize]) {
     const auto frame = BuildQueryFrame(id);
-    DiscardStaleInput();
-    if (TimedWrite(frame.data(), static_cast<DWORD>(frame.size()), kWriteTimeoutMs) != 0) {
-        OweQuietLine();  // a failed write may still have reached the printer
+    link.DiscardStaleInput();
+    if (link.TimedWrite(frame.data(), static_cast<DWORD>(frame.size()), kWriteTimeoutMs) != 0) {
+        link.OweQuietLine();  // a failed write may still have reached the printer
         return -1;
     }
     // The printer needs the pause to answer, whatever the id; it is not shortened.
-    PauseForReply(kReplyPauseMs);
+    link.PauseForReply(kReplyPauseMs);
     const ReplyForm form = ReplyFormOf(id);
     if (form == ReplyForm::None) {
         text[0] = '\0';
@@ -35,7 +36,7 @@ int QueryFeatureAs(FeatureId id, ByteFormat format, char (&text)[kFeatureTextSiz
     std::uint8_t reply[kReplyBufferSize];
     std::int32_t received = 0;
     bool cut = false;
-    if (ReadReply(form, reply, received, ETX, &cut) != 0) {
+    if (ReadReply(link, form, reply, received, ETX, &cut) != 0) {
         return -1;
     }
     DecodeReply(id, format,
@@ -48,41 +49,51 @@ int QueryFeatureAs(FeatureId id, ByteFormat format, char (&text)[kFeatureTextSiz
 
 }  // namespace
 
-int ReadReply(ReplyForm form, std::span<std::uint8_t> reply, std::int32_t& received,
-              std::uint8_t terminator, bool* cut) {
+// A reply that could not be read carries the transfer's failure; one that came in the wrong shape
+// is a failure of its own.
+int ReadReply(PrinterLink& link, ReplyForm form, std::span<std::uint8_t> reply,
+              std::int32_t& received, std::uint8_t terminator, bool* cut) {
     const DWORD expected = form == ReplyForm::Text ? 0 : 1;
     DWORD dropped = 0;
-    const bool answered = TimedRead(reply.data(), static_cast<DWORD>(reply.size()), expected,
-                                    &received, terminator, kReadTimeoutMs, &dropped) == 0;
+    const bool answered = link.TimedRead(reply.data(), static_cast<DWORD>(reply.size()), expected,
+                                         &received, terminator, kReadTimeoutMs, &dropped) == 0;
     if (answered &&
         HasReplyForm(form, reply.first(static_cast<std::size_t>(received)), dropped > 0) &&
-        !InputArrivesWithin(kSurplusWindowMs)) {
+        !link.InputArrivesWithin(kSurplusWindowMs)) {
         if (cut != nullptr) {
             *cut = dropped > 0;
         }
         return 0;
     }
-    AfxMessageBox("read error", 0, 0);
-    OweQuietLine();
+    Failure failure;
+    if (answered || !link.LatestFailure()) {
+        failure.step = FailedStep::Reply;
+        failure.cause = FailureCause::WrongReply;
+        failure.link = link.ActiveLinkKind();
+    } else {
+        failure = *link.LatestFailure();
+    }
+    link.Report(MessageId::ReadError, failure);
+    link.OweQuietLine();
     return -1;
 }
 
-int WriteFeature(FeatureId id, std::uint16_t n, const std::uint8_t* data) {
+int WriteFeature(PrinterLink& link, FeatureId id, std::uint16_t n, const std::uint8_t* data) {
     WriteFrame frame;
     if (!BuildWriteFrame(id, std::span<const std::uint8_t>(data, n), frame)) {
         return -1;
     }
-    return TimedWrite(frame.bytes.data(), static_cast<DWORD>(frame.size), kWriteTimeoutMs) == 0
+    return link.TimedWrite(frame.bytes.data(), static_cast<DWORD>(frame.size), kWriteTimeoutMs) == 0
                ? 0
                : -1;
 }
 
-int QueryFeature(FeatureId id, char (&text)[kFeatureTextSize]) {
-    return QueryFeatureAs(id, ByteFormat::Hex, text);
+int QueryFeature(PrinterLink& link, FeatureId id, char (&text)[kFeatureTextSize]) {
+    return QueryFeatureAs(link, id, ByteFormat::Hex, text);
 }
 
-int QueryFeatureDecimal(FeatureId id, char (&text)[kFeatureTextSize]) {
-    return QueryFeatureAs(id, ByteFormat::Decimal, text);
+int QueryFeatureDecimal(PrinterLink& link, FeatureId id, char (&text)[kFeatureTextSize]) {
+    return QueryFeatureAs(link, id, ByteFormat::Decimal, text);
 }
 
 }  // namespace tq

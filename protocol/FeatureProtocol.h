@@ -11,6 +11,8 @@
 
 namespace tq {
 
+class PrinterLink;
+
 // The fixed timing of every exchange with the printer.
 inline constexpr std::uint32_t kWriteTimeoutMs = 100;
 inline constexpr std::uint32_t kReplyPauseMs = 100;  // between a request and the read of its reply
@@ -22,7 +24,7 @@ inline constexpr std::uint32_t kSurplusWindowMs = 2;
 
 // Sends one write-feature frame with n data bytes (every caller sends one). 0 when the whole frame
 // was written; -1 when the transfer failed (its message shown) or when n exceeds the frame's 26.
-int WriteFeature(FeatureId id, std::uint16_t n, const std::uint8_t* data);
+int WriteFeature(PrinterLink& link, FeatureId id, std::uint16_t n, const std::uint8_t* data);
 
 // Sends the query, pauses 100 ms, reads the reply its id calls for and decodes it into `text`:
 // a byte feature as two upper-case hexadecimal digits (QueryFeature) or as a decimal number
@@ -31,8 +33,8 @@ int WriteFeature(FeatureId id, std::uint16_t n, const std::uint8_t* data);
 // (kMaxTextCharacters) gives its first characters, and a warning says it was cut (ShowWarning). 0
 // on success; -1 with `text` untouched when the query could not be written or its reply not read
 // ("read error" shown after the transfer's message).
-int QueryFeature(FeatureId id, char (&text)[kFeatureTextSize]);
-int QueryFeatureDecimal(FeatureId id, char (&text)[kFeatureTextSize]);
+int QueryFeature(PrinterLink& link, FeatureId id, char (&text)[kFeatureTextSize]);
+int QueryFeatureDecimal(PrinterLink& link, FeatureId id, char (&text)[kFeatureTextSize]);
 
 // Reads the reply to a request just sent, in the given form, into `reply`. It counts only when it
 // has that form and nothing follows it within kSurplusWindowMs: otherwise, as when it cannot be
@@ -40,7 +42,7 @@ int QueryFeatureDecimal(FeatureId id, char (&text)[kFeatureTextSize]);
 // period (OweQuietLine), and the result is -1. Requests that expect a reply first drop stale input
 // (DiscardStaleInput); one whose write fails owes the quiet period too. `cut`, when given, tells
 // whether a reply that counts was longer than `reply` (its surplus read and dropped).
-int ReadReply(ReplyForm form, std::span<std::uint8_t> reply, std::int32_t& received,
-              std::uint8_t terminator, bool* cut = nullptr);
+int ReadReply(PrinterLink& link, ReplyForm form, std::span<std::uint8_t> reply,
+              std::int32_t& received, std::uint8_t terminator, bool* cut = nullptr);
 
 }  // namespace tq

@@ -8,17 +8,19 @@
 
 namespace tq {
 
+class PrinterLink;
+
 // Drops stale input, then writes the test text. The status byte is the only reply this exchange
 // expects, so nothing that arrived before it began may be taken for that byte. 0 when written.
-int PrintTestText();
+int PrintTestText(PrinterLink& link);
 
 // Writes ENQ alone, at once after the test text. 0 when written; one that fails owes the line a
 // quiet period (OweQuietLine), as the printer may still have heard it.
-int SendStatusEnquiry();
+int SendStatusEnquiry(PrinterLink& link);
 
 // Pauses for the printer's answer and reads it into `status`. The answer is exactly one byte: an
 // unread or longer reply is a read failure ("read error" shown after the transfer's message, as
 // ReadReply does), and the result is -1 with `status` untouched.
-int ReadStatusByte(std::uint8_t& status);
+int ReadStatusByte(PrinterLink& link, std::uint8_t& status);
 
 }  // namespace tq

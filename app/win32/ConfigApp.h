@@ -7,11 +7,14 @@
 
 namespace tq {
 
+class CConfigForm;
 class MessageSink;
 
 // Returns the program's exit status: 0 once the form has closed, 1 when it could not be shown.
 // Boxes are shown owned by the form, unless `boxes` is given to take them instead (the start-up
 // benchmark answers them unseen).
 int RunConfigApp(HINSTANCE instance, MessageSink* boxes = nullptr);
+// The same with a form the caller made and keeps, and whose link it may look at afterwards.
+int RunConfigForm(CConfigForm& form, MessageSink* boxes = nullptr);
 
 }  // namespace tq

@@ -99,7 +99,7 @@ INT_PTR CConfigForm::WindowProc(UINT message, WPARAM wParam, LPARAM /*lParam*/) 
         case WM_INITDIALOG:
             return OnInitDialog();
         case WM_DEVICECHANGE:
-            HandleDeviceChange(ops_);
+            link_.HandleDeviceChange(ops_);
             return FALSE;
         case WM_SYSCOMMAND:
             return OnSysCommand(wParam);
@@ -125,7 +125,7 @@ BOOL CConfigForm::OnInitDialog() {
     SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_formIcon));
     SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_formIcon));
     WatchPrinterInterfaces();
-    StartUpForm(ops_);
+    StartUpForm(ops_, link_);
     // Read All, not the first tab stop: a key pressed at once should not end the form or change
     // a setting.
     ops_.GotoDlgCtrl(IDC_READ_ALL);
@@ -209,16 +209,16 @@ bool CConfigForm::OnCommand(WORD id, WORD notification) {
     }
     switch (id) {
         case IDC_GET:
-            OnGetFeature(ops_);
+            OnGetFeature(ops_, link_);
             return true;
         case IDC_READ_ALL:
-            OnReadAll(ops_);
+            OnReadAll(ops_, link_);
             return true;
         case IDC_STATUS_TEST_PRINT:
-            OnStatusTestPrint(ops_);
+            OnStatusTestPrint(ops_, link_);
             return true;
         case IDC_WRITE_ALL:
-            OnWriteAll(ops_);
+            OnWriteAll(ops_, link_);
             return true;
         default:
             return false;

@@ -12,6 +12,7 @@
 #include "app/win32/ListSelection.h"
 #include "app/win32/Win32Api.h"
 #include "app/win32/Win32WindowOps.h"
+#include "link/PrinterLink.h"
 
 namespace tq {
 
@@ -27,6 +28,7 @@ public:
 
     // The window operations the commands are given; attached to the form while it is shown.
     Win32WindowOps& Ops() { return ops_; }
+    PrinterLink& Link() { return link_; }
     HICON Icon() const { return m_formIcon; }
 
 private:
@@ -46,6 +48,7 @@ private:
     HDEVNOTIFY deviceNotify_ = nullptr;
     std::vector<std::byte> template_;
     Win32WindowOps ops_;
+    PrinterLink link_;
     ListSelectionKeeper lists_;
 };
 

@@ -8,13 +8,11 @@ LRESULT Win32WindowOps::Send(int id, UINT message, WPARAM wParam, LPARAM lParam)
     return SendDlgItemMessageA(form_, id, message, wParam, lParam);
 }
 
-void Win32WindowOps::MessageBox(const std::string& text, const std::string& caption,
-                                unsigned type) {
-    const MessageBoxEvent box{MessageBoxEvent::Kind::Form, text, caption, type};
+void Win32WindowOps::ShowBox(const MessageBoxEvent& box) {
     if (MessageSink* sink = CurrentMessageSink()) {
         sink->Show(box);
     } else {
-        MessageBoxA(form_, text.c_str(), caption.c_str(), type);
+        MessageBoxA(form_, box.text.c_str(), box.caption.c_str(), box.type);
     }
 }
 

@@ -19,7 +19,7 @@ public:
 
     // Handed to the application's sink, so that the sink sees every box in order; with no sink
     // installed the form shows the box itself.
-    void MessageBox(const std::string& text, const std::string& caption, unsigned type) override;
+    void ShowBox(const MessageBoxEvent& box) override;
     std::string GetDlgItemText(int id) const override;
     void SetDlgItemText(int id, const std::string& text) override;
     int GetCheck(int id) const override;

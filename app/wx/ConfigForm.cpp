@@ -53,7 +53,7 @@ bool CConfigForm::Show(bool show) {
 }
 
 void CConfigForm::OnDeviceChange() {
-    HandleDeviceChange(ops_);
+    link_.HandleDeviceChange(ops_);
 }
 
 void CConfigForm::OnInitDialog(wxInitDialogEvent& event) {
@@ -64,7 +64,7 @@ void CConfigForm::OnInitDialog(wxInitDialogEvent& event) {
     wxDialog::OnInitDialog(event);
     AddAboutEntry();
     SetIcons(m_formIcon);
-    StartUpForm(ops_);
+    StartUpForm(ops_, link_);
     // Read All, not the first control: a key pressed at once should not end the form or change a
     // setting.
     ops_.GotoDlgCtrl(IDC_READ_ALL);
@@ -120,16 +120,16 @@ void CConfigForm::OnCloseCommand(wxCommandEvent& /*event*/) {
 }
 
 void CConfigForm::OnGetFeature(wxCommandEvent& /*event*/) {
-    tq::OnGetFeature(ops_);
+    tq::OnGetFeature(ops_, link_);
 }
 void CConfigForm::OnReadAll(wxCommandEvent& /*event*/) {
-    tq::OnReadAll(ops_);
+    tq::OnReadAll(ops_, link_);
 }
 void CConfigForm::OnStatusTestPrint(wxCommandEvent& /*event*/) {
-    tq::OnStatusTestPrint(ops_);
+    tq::OnStatusTestPrint(ops_, link_);
 }
 void CConfigForm::OnWriteAll(wxCommandEvent& /*event*/) {
-    tq::OnWriteAll(ops_);
+    tq::OnWriteAll(ops_, link_);
 }
 
 // The form's message map: the four command buttons, the window menu, and the keys.

@@ -12,6 +12,7 @@
 
 #include "app/wx/DeviceNoticeWatch.h"
 #include "app/wx/WxWindowOps.h"
+#include "link/PrinterLink.h"
 
 namespace tq {
 
@@ -22,8 +23,9 @@ public:
 
     // False when the toolkit refused the window (reported on standard error): do not show it.
     bool Loaded() const { return loaded_; }
-    // The window operations the commands are given.
+    // The window operations the commands are given, and the printer link they use.
     WindowOps& Ops() { return ops_; }
+    PrinterLink& Link() { return link_; }
     // Starts delivering the source's notices to OnDeviceChange, for the form's lifetime.
     void WatchDeviceNotices(NoticeSource source);
     bool WatchingDeviceNotices() const;
@@ -55,6 +57,7 @@ private:
     wxIconBundle m_formIcon;
     wxMenu windowMenu_;
     WxWindowOps ops_{*this};
+    PrinterLink link_;
     std::unique_ptr<DeviceNoticeWatch> deviceWatch_;
 
     wxDECLARE_EVENT_TABLE();

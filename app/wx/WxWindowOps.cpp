@@ -27,8 +27,7 @@ Control* WxWindowOps::Find(int id) const {
     return dynamic_cast<Control*>(form_.FindWindow(id));
 }
 
-void WxWindowOps::MessageBox(const std::string& text, const std::string& caption, unsigned type) {
-    const MessageBoxEvent box{MessageBoxEvent::Kind::Form, text, caption, type};
+void WxWindowOps::ShowBox(const MessageBoxEvent& box) {
     if (MessageSink* sink = CurrentMessageSink()) {
         sink->Show(box);
     } else {

@@ -40,16 +40,14 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(printer.Ok()) << "no pseudo-terminal available";
         ::setenv("TQ9000_COM1", printer.SlavePath().c_str(), 1);
-        ResetPrinterLinkForTest();
         if (UsbPrinterAttached()) {
             GTEST_SKIP() << "a USB printer is attached; the link would use it instead of COM1:";
         }
     }
 
     void TearDown() override {
-        if (ComOpened())
-            ClosePrinterLink();
-        ResetPrinterLinkForTest();
+        if (link.ComOpened())
+            link.ClosePrinterLink();
         ::unsetenv("TQ9000_COM1");
     }
 
@@ -62,6 +60,7 @@ protected:
     PtyPeer printer;
     RecordingSink sink;
     ScopedMessageSink scopedSink{&sink};
+    PrinterLink link;
 };
 
 }  // namespace tq::test

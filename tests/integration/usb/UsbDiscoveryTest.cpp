@@ -38,20 +38,20 @@ protected:
 
 TEST_F(UsbDiscoveryTest, FindsThePrinterClassNodeAndOpensIt) {
     Plug("1-2", 0);
-    EXPECT_EQ(FindUsbPrinter(), 1);
-    EXPECT_STREQ(UsbDevicePath(), "/dev/usb/lp0");
-    EXPECT_NE(UsbHandle(), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(PollUsbPrinter(), DeviceEvent::CameOnline);
+    EXPECT_EQ(link.FindUsbPrinter(), 1);
+    EXPECT_STREQ(link.UsbDevicePath(), "/dev/usb/lp0");
+    EXPECT_NE(link.UsbHandle(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(link.PollUsbPrinter(), DeviceEvent::CameOnline);
 }
 
 TEST_F(UsbDiscoveryTest, HiddevNodeIsNotAPrinter) {
     PlugHidDevice("1-3");
-    EXPECT_EQ(FindUsbPrinter(), 0);
-    EXPECT_EQ(UsbHandle(), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(PollUsbPrinter(), DeviceEvent::WentOffline);
+    EXPECT_EQ(link.FindUsbPrinter(), 0);
+    EXPECT_EQ(link.UsbHandle(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(link.PollUsbPrinter(), DeviceEvent::WentOffline);
     Plug("1-2", 0);
-    EXPECT_EQ(PollUsbPrinter(), DeviceEvent::CameOnline);
-    EXPECT_STREQ(UsbDevicePath(), "/dev/usb/lp0");
+    EXPECT_EQ(link.PollUsbPrinter(), DeviceEvent::CameOnline);
+    EXPECT_STREQ(link.UsbDevicePath(), "/dev/usb/lp0");
 }
 
 // The first interface is the one examined, so the order must not follow the scan's whims: lp2
@@ -59,8 +59,8 @@ TEST_F(UsbDiscoveryTest, HiddevNodeIsNotAPrinter) {
 TEST_F(UsbDiscoveryTest, PrintersAreListedInNodeOrder) {
     Plug("1-4", 10);
     Plug("1-2", 2);
-    EXPECT_EQ(FindUsbPrinter(), 1);
-    EXPECT_STREQ(UsbDevicePath(), "/dev/usb/lp2");
+    EXPECT_EQ(link.FindUsbPrinter(), 1);
+    EXPECT_STREQ(link.UsbDevicePath(), "/dev/usb/lp2");
 }
 
 TEST_F(UsbDiscoveryTest, DetailRecordFollowsTheTwoCallSizeProtocol) {
@@ -131,8 +131,8 @@ TEST_F(UsbDiscoveryTest, PropertiesAreTheInterfaceDriverAndItsPortPath) {
 // An interface with no driver bound still has a node to open: it counts, with an empty driver.
 TEST_F(UsbDiscoveryTest, InterfaceWithoutADriverStillCounts) {
     Plug("1-2", 0, nullptr);
-    EXPECT_EQ(FindUsbPrinter(), 1);
-    EXPECT_STREQ(UsbDevicePath(), "/dev/usb/lp0");
+    EXPECT_EQ(link.FindUsbPrinter(), 1);
+    EXPECT_STREQ(link.UsbDevicePath(), "/dev/usb/lp0");
 }
 
 }  // namespace

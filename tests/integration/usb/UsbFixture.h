@@ -42,14 +42,12 @@ protected:
             const int made = ::mkdir((root_ + folder).c_str(), 0755);
             ASSERT_TRUE(made == 0 || errno == EEXIST) << root_ << folder;
         }
-        ResetPrinterLinkForTest();
     }
 
     void TearDown() override {
-        if (ComOpened())
-            ClosePrinterLink();
-        CloseUsbHandle();
-        ResetPrinterLinkForTest();
+        if (link.ComOpened())
+            link.ClosePrinterLink();
+        link.CloseUsbHandle();
         printers_.clear();
         if (testbed_ != nullptr)
             g_object_unref(testbed_);
@@ -155,6 +153,7 @@ protected:
 
     RecordingSink sink;
     ScopedMessageSink scopedSink{&sink};
+    PrinterLink link;
 
 private:
     static std::string Take(gchar* text) {

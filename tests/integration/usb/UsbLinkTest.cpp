@@ -25,55 +25,55 @@ class UsbLinkTest : public UsbFixture {};
 
 TEST_F(UsbLinkTest, CommandUsesTheUsbPrinterAndExchangesFrames) {
     MockPrinter& mock = Plug("1-2", 0);
-    ASSERT_EQ(OpenPrinterLink(), 0);
-    EXPECT_FALSE(ComOpened());
-    EXPECT_EQ(ActiveLink(), UsbHandle());
+    ASSERT_EQ(link.OpenPrinterLink(), 0);
+    EXPECT_FALSE(link.ComOpened());
+    EXPECT_EQ(link.ActiveLink(), link.UsbHandle());
 
-    ASSERT_EQ(TimedWrite(kQuery.data(), 3, 100), 0);
+    ASSERT_EQ(link.TimedWrite(kQuery.data(), 3, 100), 0);
     EXPECT_EQ(mock.printer.Read(3), kQuery);
     ASSERT_TRUE(mock.printer.Write(kReply));
     BYTE destination[256] = {};
     std::int32_t received = -1;
-    ASSERT_EQ(TimedRead(destination, sizeof destination, 0, &received, 3, 10), 0);
+    ASSERT_EQ(link.TimedRead(destination, sizeof destination, 0, &received, 3, 10), 0);
     ASSERT_EQ(received, 3);
     EXPECT_EQ(Bytes(destination, destination + 3), kReply);
-    ClosePrinterLink();
-    EXPECT_NE(UsbHandle(), INVALID_HANDLE_VALUE);
+    link.ClosePrinterLink();
+    EXPECT_NE(link.UsbHandle(), INVALID_HANDLE_VALUE);
     EXPECT_TRUE(sink.boxes.empty());
 }
 
 TEST_F(UsbLinkTest, SilentPrinterTimesOutAndTheAbandonedReadTakesNothingLater) {
     MockPrinter& mock = Plug("1-2", 0);
-    ASSERT_EQ(OpenPrinterLink(), 0);
+    ASSERT_EQ(link.OpenPrinterLink(), 0);
     BYTE destination[256] = {};
     std::int32_t received = -1;
     const auto start = Clock::now();
-    EXPECT_EQ(TimedRead(destination, sizeof destination, 0, &received, 3, 10), -9);
+    EXPECT_EQ(link.TimedRead(destination, sizeof destination, 0, &received, 3, 10), -9);
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
     EXPECT_EQ(Texts(), std::vector<std::string>{"read timed out -9"});
 
     // A late reply waits for the next read instead of landing in the abandoned one.
     ASSERT_TRUE(mock.printer.Write(kReply));
-    ASSERT_EQ(TimedRead(destination, sizeof destination, 0, &received, 3, 10), 0);
+    ASSERT_EQ(link.TimedRead(destination, sizeof destination, 0, &received, 3, 10), 0);
     EXPECT_EQ(Bytes(destination, destination + received), kReply);
 }
 
 TEST_F(UsbLinkTest, PendingReadCompletesWhenThePrinterAnswers) {
     MockPrinter& mock = Plug("1-2", 0);
-    ASSERT_EQ(FindUsbPrinter(), 1);
+    ASSERT_EQ(link.FindUsbPrinter(), 1);
     OVERLAPPED record{};
     record.hEvent = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     BYTE chunk[64] = {};
-    ASSERT_FALSE(os::ReadFile(UsbHandle(), chunk, sizeof chunk, nullptr, &record));
+    ASSERT_FALSE(os::ReadFile(link.UsbHandle(), chunk, sizeof chunk, nullptr, &record));
     ASSERT_EQ(os::GetLastError(), ERROR_IO_PENDING);
     DWORD count = 0;
-    EXPECT_FALSE(os::GetOverlappedResult(UsbHandle(), &record, &count, FALSE));
+    EXPECT_FALSE(os::GetOverlappedResult(link.UsbHandle(), &record, &count, FALSE));
     EXPECT_EQ(os::GetLastError(), ERROR_IO_INCOMPLETE);
     EXPECT_EQ(os::WaitForSingleObject(record.hEvent, 10), WAIT_TIMEOUT);
 
     ASSERT_TRUE(mock.printer.Write(kReply));
     EXPECT_EQ(os::WaitForSingleObject(record.hEvent, 1000), WAIT_OBJECT_0);
-    ASSERT_TRUE(os::GetOverlappedResult(UsbHandle(), &record, &count, FALSE));
+    ASSERT_TRUE(os::GetOverlappedResult(link.UsbHandle(), &record, &count, FALSE));
     EXPECT_EQ(Bytes(chunk, chunk + count), kReply);
     os::CloseHandle(record.hEvent);
 }
@@ -81,50 +81,50 @@ TEST_F(UsbLinkTest, PendingReadCompletesWhenThePrinterAnswers) {
 // A pending read must end when the printer goes, not wait for bytes that never come.
 TEST_F(UsbLinkTest, UnplugEndsAPendingReadAsDeviceNotConnected) {
     MockPrinter& mock = Plug("1-2", 0);
-    ASSERT_EQ(FindUsbPrinter(), 1);
+    ASSERT_EQ(link.FindUsbPrinter(), 1);
     OVERLAPPED record{};
     record.hEvent = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     BYTE chunk[64];
-    ASSERT_FALSE(os::ReadFile(UsbHandle(), chunk, sizeof chunk, nullptr, &record));
+    ASSERT_FALSE(os::ReadFile(link.UsbHandle(), chunk, sizeof chunk, nullptr, &record));
     ASSERT_EQ(os::GetLastError(), ERROR_IO_PENDING);
     Unplug(mock);
     EXPECT_EQ(os::WaitForSingleObject(record.hEvent, 1000), WAIT_OBJECT_0);
     DWORD count = 0;
-    EXPECT_FALSE(os::GetOverlappedResult(UsbHandle(), &record, &count, TRUE));
+    EXPECT_FALSE(os::GetOverlappedResult(link.UsbHandle(), &record, &count, TRUE));
     EXPECT_EQ(os::GetLastError(), ERROR_DEVICE_NOT_CONNECTED);
     os::CloseHandle(record.hEvent);
 }
 
 TEST_F(UsbLinkTest, UnplugFailsTheTransfersAtOnceAndTheNextPollGoesOffline) {
     MockPrinter& mock = Plug("1-2", 0);
-    ASSERT_EQ(OpenPrinterLink(), 0);
+    ASSERT_EQ(link.OpenPrinterLink(), 0);
     Unplug(mock);
 
     BYTE destination[256];
     std::int32_t received = -1;
     const auto start = Clock::now();
-    EXPECT_EQ(TimedWrite(kQuery.data(), 3, 100), -2);
-    EXPECT_EQ(TimedRead(destination, sizeof destination, 0, &received, 3, 10), -2);
+    EXPECT_EQ(link.TimedWrite(kQuery.data(), 3, 100), -2);
+    EXPECT_EQ(link.TimedRead(destination, sizeof destination, 0, &received, 3, 10), -2);
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
     EXPECT_EQ(Texts(), (std::vector<std::string>{"write failed  -2", "error issuing read -2"}));
-    ClosePrinterLink();
-    EXPECT_EQ(PollUsbPrinter(), DeviceEvent::WentOffline);
-    EXPECT_EQ(CurrentDeviceState(), DeviceState::Offline);
+    link.ClosePrinterLink();
+    EXPECT_EQ(link.PollUsbPrinter(), DeviceEvent::WentOffline);
+    EXPECT_EQ(link.CurrentDeviceState(), DeviceState::Offline);
 }
 
 // The node number can change on re-plug; discovery follows the node, not a remembered path.
 TEST_F(UsbLinkTest, ReplugIntoTheSamePortComesBackOnline) {
     MockPrinter& first = Plug("1-2", 0);
-    ASSERT_EQ(PollUsbPrinter(), DeviceEvent::CameOnline);
+    ASSERT_EQ(link.PollUsbPrinter(), DeviceEvent::CameOnline);
     Unplug(first);
-    ASSERT_EQ(PollUsbPrinter(), DeviceEvent::WentOffline);
-    CloseUsbHandle();
+    ASSERT_EQ(link.PollUsbPrinter(), DeviceEvent::WentOffline);
+    link.CloseUsbHandle();
 
     MockPrinter& second = Plug("1-2", 1);
-    EXPECT_EQ(PollUsbPrinter(), DeviceEvent::CameOnline);
-    EXPECT_STREQ(UsbDevicePath(), "/dev/usb/lp1");
-    ASSERT_EQ(OpenPrinterLink(), 0);
-    ASSERT_EQ(TimedWrite(kQuery.data(), 3, 100), 0);
+    EXPECT_EQ(link.PollUsbPrinter(), DeviceEvent::CameOnline);
+    EXPECT_STREQ(link.UsbDevicePath(), "/dev/usb/lp1");
+    ASSERT_EQ(link.OpenPrinterLink(), 0);
+    ASSERT_EQ(link.TimedWrite(kQuery.data(), 3, 100), 0);
     EXPECT_EQ(second.printer.Read(3), kQuery);
 }
 

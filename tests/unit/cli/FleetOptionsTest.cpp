@@ -63,7 +63,6 @@ TEST(GlobalOptionsTest, FormsThatAreTakenAndThoseThatAreRefused) {
 class FleetRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetPrinterLinkForTest();
         Plug("/dev/usb/lp0", "MFG:Brenlow;MDL:TQ9000;CMD:TQ;SN:A1111;", "", "1-1:1.0");
         Plug("/dev/usb/lp1", "", "B2222", "1-2:1.0");
         Plug("/dev/usb/lp2", "MFG:Brenlow;SN:B2222", "", "1-3:1.0");
@@ -71,7 +70,6 @@ protected:
                             {"/dev/ttyS0", {}}};
         RegisterAllActions(registry);
     }
-    void TearDown() override { ResetPrinterLinkForTest(); }
 
     void Plug(const std::string& path, const std::string& id, const std::string& serial,
               const std::string& port) {
@@ -187,11 +185,11 @@ TEST_F(FleetRunTest, ListNamesEverythingAttachedAndOpensNothing) {
 TEST(LineTraceTest, LinesOfAnActionTimedFromItsStart) {
     FakePlatform fake;
     ScopedPlatform installed(&fake);
-    ResetPrinterLinkForTest();
     fake.AddDevice("COM1:", true);
-    ASSERT_EQ(OpenPrinterLink(), 0);
+    PrinterLink link;
+    ASSERT_EQ(link.OpenPrinterLink(), 0);
     auto now = std::chrono::steady_clock::time_point{};
-    LineTrace trace([&now] { return now; });
+    LineTrace trace(link, [&now] { return now; });
     std::ostringstream err;
     ASSERT_EQ(trace.Open("", err), "");
     trace.BeginAction("get 88");
@@ -202,7 +200,7 @@ TEST(LineTraceTest, LinesOfAnActionTimedFromItsStart) {
     const BYTE reply[] = {0x30, 0x31};
     trace.Observe(TransferEvent::Received, reply, 1);
     trace.Observe(TransferEvent::Dropped, reply + 1, 1);
-    ClosePrinterLink();
+    link.ClosePrinterLink();
     EXPECT_EQ(err.str(),
               "# tq9000ctl trace, format 1\n"
               "# action get 88\n"
@@ -210,7 +208,6 @@ TEST(LineTraceTest, LinesOfAnActionTimedFromItsStart) {
               "      0.1 ms  send  query 88 PrinterOptions | 1B 3F 58\n"
               "    102.4 ms  recv  reply 88 PrinterOptions 0x30 | 30\n"
               "    102.4 ms  drop  surplus \"1\" | 31\n");
-    ResetPrinterLinkForTest();
 }
 
 }  // namespace

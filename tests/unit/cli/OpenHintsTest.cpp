@@ -7,6 +7,7 @@
 
 #include "cli/ActionGroups.h"
 #include "cli/Session.h"
+#include "link/PrinterLink.h"
 #include "platform/fake/FakePlatform.h"
 
 namespace tq::cli {
@@ -34,7 +35,6 @@ TEST_P(OpenHintsTest, ARefusedOpenIsExplainedAfterItsBox) {
     const RefusedOpen& c = GetParam();
     FakePlatform fake;
     ScopedPlatform installed(&fake);
-    ResetPrinterLinkForTest();
     if (c.path != "COM1:") {
         fake.AddUsbPrinter(c.path);
     }
@@ -47,9 +47,9 @@ TEST_P(OpenHintsTest, ARefusedOpenIsExplainedAfterItsBox) {
     const auto line = ParseCommandLine({"get", "88"}, registry, error);
     ASSERT_TRUE(line) << error;
     std::ostringstream out, err;
-    EXPECT_EQ(RunSession(line->actions, out, err), 1);
+    PrinterLink link;
+    EXPECT_EQ(RunSession(line->actions, out, err, link), 1);
     EXPECT_EQ(err.str(), c.expectedErr);
-    ResetPrinterLinkForTest();
 }
 
 const std::string kFailedGet =

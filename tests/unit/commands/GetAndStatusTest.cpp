@@ -32,7 +32,7 @@ protected:
 
     void Get(const std::string& typed) {
         form.SetDlgItemText(IDC_FEATURE_ID, typed);
-        OnGetFeature(form);
+        OnGetFeature(form, link);
     }
 
     // Every path on which COM1: was opened closes it again.
@@ -120,7 +120,6 @@ TEST_F(GetFeatureTest, ReplyThatCannotBeRead) {
 TEST_F(GetFeatureTest, AReplyTooLateForOneRunNeverAnswersTheNext) {
     printer.faults.delayMs = 350;
     Get("88");
-    ResetPrinterLinkForTest();
     Get("76");
     EXPECT_EQ(form.GetDlgItemText(IDC_FEATURE_VALUE), "previous");  // not 30
 }
@@ -129,7 +128,7 @@ class StatusTestPrintTest : public CommandTest {};
 
 TEST_F(StatusTestPrintTest, PrintsTheTestTextThenAsksForTheStatus) {
     printer.faults.statusByte = 0xA5;
-    OnStatusTestPrint(form);
+    OnStatusTestPrint(form, link);
     EXPECT_EQ(com.writes, (std::vector<Bytes>{kTestText, kEnquiry}));
     EXPECT_EQ(printer.PrintLog(), kTestText);
     EXPECT_EQ(Boxes(), Lines{"Printer Status Byte: <a5>"});
@@ -141,23 +140,23 @@ TEST_F(StatusTestPrintTest, PrintsTheTestTextThenAsksForTheStatus) {
 
 // The enquiry is answered with exactly one byte; a reply with more is a read failure, not a status.
 TEST_F(StatusTestPrintTest, StatusZeroAndSeveralBytes) {
-    OnStatusTestPrint(form);
+    OnStatusTestPrint(form, link);
     printer.faults.statusByte = 0x1A;
     printer.faults.extraBytes = {0x03};
-    OnStatusTestPrint(form);
+    OnStatusTestPrint(form, link);
     EXPECT_EQ(Boxes(), (Lines{"Printer Status Byte: <00>", Afx("read error")}));
 }
 
 TEST_F(StatusTestPrintTest, LinkThatCannotBeOpenedSendsNothing) {
     platform.openFailures["COM1:"] = ERROR_ACCESS_DENIED;
-    OnStatusTestPrint(form);
+    OnStatusTestPrint(form, link);
     EXPECT_EQ(Boxes(), (Lines{Afx("Error opening printer"), "Caption: error opening printer"}));
     EXPECT_TRUE(com.writes.empty());
 }
 
 TEST_F(StatusTestPrintTest, TestTextThatCannotBeWrittenSendsNoEnquiry) {
     com.writeScript.push_back(FakeStep::Fails(ERROR_GEN_FAILURE));
-    OnStatusTestPrint(form);
+    OnStatusTestPrint(form, link);
     EXPECT_EQ(Boxes(), (Lines{Afx("write failed  -2"), Afx("fatal write error")}));
     EXPECT_EQ(com.writes.size(), 1u);
     ExpectLinkClosed();
@@ -167,7 +166,7 @@ TEST_F(StatusTestPrintTest, EnquiryThatCannotBeWritten) {
     const DWORD start = platform.tick;
     com.writeScript.push_back(FakeStep::Completes());
     com.writeScript.push_back(FakeStep::Fails(ERROR_GEN_FAILURE));
-    OnStatusTestPrint(form);
+    OnStatusTestPrint(form, link);
     EXPECT_EQ(Boxes(), (Lines{Afx("write failed  -2"), Afx("write error")}));
     ExpectLinkClosed();
     EXPECT_GE(platform.tick - start, 1200u);  // the printer may have heard the enquiry
@@ -175,7 +174,7 @@ TEST_F(StatusTestPrintTest, EnquiryThatCannotBeWritten) {
 
 TEST_F(StatusTestPrintTest, StatusThatCannotBeRead) {
     printer.faults.silent = true;
-    OnStatusTestPrint(form);
+    OnStatusTestPrint(form, link);
     EXPECT_EQ(Boxes(), (Lines{Afx("read timed out -9"), Afx("read error")}));
     ExpectLinkClosed();
 }
@@ -190,7 +189,7 @@ protected:
 };
 
 TEST_F(FormStartupTest, WithoutUsbAssumesCom1AndFillsTheForm) {
-    StartUpForm(form);
+    StartUpForm(form, link);
     ASSERT_EQ(Boxes(), Lines{"BRENLOW: Usb offline, assuming COM1:"});
     EXPECT_EQ(sink.boxes[0].type, kMbIconInformation);
     for (int list : {IDC_JOURNAL_FONT, IDC_VALIDATION_FONT}) {
@@ -200,7 +199,7 @@ TEST_F(FormStartupTest, WithoutUsbAssumesCom1AndFillsTheForm) {
         EXPECT_EQ(form.GetCurSel(list), kCbErr);
     }
     EXPECT_EQ(form.GetDlgItemText(IDC_VERSION), "1.0.0.2");
-    EXPECT_EQ(CurrentDeviceState(), DeviceState::Unknown);
+    EXPECT_EQ(link.CurrentDeviceState(), DeviceState::Unknown);
 }
 
 TEST_F(FormStartupTest, WithAUsbPrinterSaysDeviceOnline) {
@@ -208,10 +207,10 @@ TEST_F(FormStartupTest, WithAUsbPrinterSaysDeviceOnline) {
     FakeUsbInterface usb;
     usb.devicePath = "/dev/usb/lp0";
     platform.usbInterfaces.push_back(usb);
-    StartUpForm(form);
+    StartUpForm(form, link);
     ASSERT_EQ(Boxes(), Lines{"BRENLOW: Device Online"});
     EXPECT_EQ(sink.boxes[0].type, kMbIconInformation);
-    EXPECT_EQ(CurrentDeviceState(), DeviceState::Unknown);
+    EXPECT_EQ(link.CurrentDeviceState(), DeviceState::Unknown);
 }
 
 }  // namespace

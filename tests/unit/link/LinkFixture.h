@@ -1,6 +1,6 @@
 // What every test of the printer link starts from: the fake platform and a recording message sink
-// installed, and the link state put back to its start, as if each test were a fresh run of the
-// program. Helpers open the link over COM1: or over a USB printer for the transfer tests.
+// installed, and a fresh link, as if each test were a fresh run of the program. Helpers open the
+// link over COM1: or over a USB printer for the transfer tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -21,8 +21,6 @@ inline const std::string kUsbPath =
 
 class LinkTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetPrinterLinkForTest(); }
-
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
         for (const MessageBoxEvent& box : sink.boxes) texts.push_back(box.text);
@@ -32,16 +30,16 @@ protected:
     // No USB printer: the link opens COM1:, as every command does then.
     FakeDevice& OpenOverCom() {
         FakeDevice& com = fake.AddDevice("COM1:", true);
-        EXPECT_EQ(OpenPrinterLink(), 0);
-        EXPECT_TRUE(ComOpened());
+        EXPECT_EQ(link.OpenPrinterLink(), 0);
+        EXPECT_TRUE(link.ComOpened());
         fake.calls.clear();
         return com;
     }
 
     FakeDevice& OpenOverUsb() {
         FakeDevice& usb = fake.AddUsbPrinter(kUsbPath);
-        EXPECT_EQ(OpenPrinterLink(), 0);
-        EXPECT_EQ(ActiveLink(), fake.HandleOf(kUsbPath));
+        EXPECT_EQ(link.OpenPrinterLink(), 0);
+        EXPECT_EQ(link.ActiveLink(), fake.HandleOf(kUsbPath));
         fake.calls.clear();
         return usb;
     }
@@ -55,6 +53,7 @@ protected:
     ScopedPlatform installed{&fake};
     RecordingSink sink;
     ScopedMessageSink messages{&sink};
+    PrinterLink link;
     std::vector<Bytes> heard;
 };
 

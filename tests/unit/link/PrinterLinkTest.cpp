@@ -90,17 +90,16 @@ void ExpectLineSettings(const DCB& dcb, const DCB& before) {
 TEST_F(ComPortTest, OpensWithTheFixedLineSettingsAndTimeouts) {
     for (const int filling : {0xA5, 0x5A}) {
         SCOPED_TRACE(filling);
-        ResetPrinterLinkForTest();
         fake.calls.clear();
         DCB before;
         std::memset(&before, filling, sizeof before);
         com->dcb = before;
         com->timeouts = COMMTIMEOUTS{1, 2, 3, 4, 5};
 
-        ASSERT_EQ(OpenPrinterLink(), 0);
+        ASSERT_EQ(link.OpenPrinterLink(), 0);
 
         ExpectLineSettings(com->dcb, before);
-        EXPECT_EQ(std::memcmp(&SerialSettings(), &com->dcb, sizeof(DCB)), 0);
+        EXPECT_EQ(std::memcmp(&link.SerialSettings(), &com->dcb, sizeof(DCB)), 0);
         EXPECT_EQ(com->timeouts.ReadIntervalTimeout, MAXDWORD);
         EXPECT_EQ(com->timeouts.ReadTotalTimeoutMultiplier, 0u);
         EXPECT_EQ(com->timeouts.ReadTotalTimeoutConstant, 0u);
@@ -114,10 +113,10 @@ TEST_F(ComPortTest, OpensWithTheFixedLineSettingsAndTimeouts) {
                   (std::vector<std::string>{"CreateFileA(COM1:)", "GetCommState(COM1:)",
                                             "SetCommState(COM1:)", "GetCommState(COM1:)",
                                             "GetCommTimeouts(COM1:)", "SetCommTimeouts(COM1:)"}));
-        EXPECT_EQ(ActiveLink(), ComHandle());
-        EXPECT_TRUE(ComOpened());
+        EXPECT_EQ(link.ActiveLink(), link.ComHandle());
+        EXPECT_TRUE(link.ComOpened());
         EXPECT_TRUE(sink.boxes.empty());
-        ClosePrinterLink();
+        link.ClosePrinterLink();
         com->getCommStateCalls = 0;
     }
 }
@@ -133,13 +132,13 @@ class ComFailureTest : public ComPortTest, public ::testing::WithParamInterface<
 TEST_P(ComFailureTest, ShowsItsMessageAndLeavesThePortClosed) {
     GetParam().arrange(fake, *com);
 
-    EXPECT_EQ(OpenPrinterLink(), -1);
+    EXPECT_EQ(link.OpenPrinterLink(), -1);
 
     ASSERT_EQ(Texts(), std::vector<std::string>{GetParam().message});
     EXPECT_EQ(sink.boxes[0].kind, MessageBoxEvent::Kind::Afx);
-    EXPECT_EQ(ComHandle(), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(ActiveLink(), INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(ComOpened());
+    EXPECT_EQ(link.ComHandle(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(link.ActiveLink(), INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(link.ComOpened());
     EXPECT_FALSE(com->open);
     EXPECT_EQ(fake.OpenHandleCount(), 0);
     EXPECT_TRUE(fake.misuses.empty()) << fake.misuses.front();
@@ -171,27 +170,27 @@ TEST_F(ComPortTest, PortThatRefusesTheSettingsStillOpens) {
     com->refuseSetCommState = true;
     const DCB kept = com->dcb;
 
-    EXPECT_EQ(OpenPrinterLink(), 0);
+    EXPECT_EQ(link.OpenPrinterLink(), 0);
 
-    EXPECT_TRUE(ComOpened());
-    EXPECT_EQ(std::memcmp(&SerialSettings(), &kept, sizeof(DCB)), 0);
+    EXPECT_TRUE(link.ComOpened());
+    EXPECT_EQ(std::memcmp(&link.SerialSettings(), &kept, sizeof(DCB)), 0);
     EXPECT_EQ(com->timeouts.ReadIntervalTimeout, MAXDWORD);
     EXPECT_TRUE(sink.boxes.empty());
 }
 
 TEST_F(ComPortTest, EachCommandOpensAndClosesThePort) {
     for (int command = 1; command <= 2; ++command) {
-        ASSERT_EQ(OpenPrinterLink(), 0);
+        ASSERT_EQ(link.OpenPrinterLink(), 0);
         EXPECT_TRUE(com->open);
-        EXPECT_EQ(ActiveLink(), fake.HandleOf("COM1:"));
-        ClosePrinterLink();
+        EXPECT_EQ(link.ActiveLink(), fake.HandleOf("COM1:"));
+        link.ClosePrinterLink();
         EXPECT_FALSE(com->open);
-        EXPECT_FALSE(ComOpened());
-        EXPECT_EQ(ComHandle(), INVALID_HANDLE_VALUE);
+        EXPECT_FALSE(link.ComOpened());
+        EXPECT_EQ(link.ComHandle(), INVALID_HANDLE_VALUE);
     }
     EXPECT_EQ(com->openCount, 2);
     EXPECT_EQ(com->closeCount, 2);
-    EXPECT_EQ(CurrentDeviceState(), DeviceState::Offline);
+    EXPECT_EQ(link.CurrentDeviceState(), DeviceState::Offline);
     EXPECT_EQ(fake.OpenHandleCount(), 0);
     EXPECT_TRUE(sink.boxes.empty());
 }
@@ -201,13 +200,13 @@ TEST_F(ComPortTest, PortHeldByAnotherProgramFailsTheOpen) {
                                           OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
 
-    EXPECT_EQ(OpenPrinterLink(), -1);
+    EXPECT_EQ(link.OpenPrinterLink(), -1);
     EXPECT_EQ(Texts(), std::vector<std::string>{"Error opening printer"});
     EXPECT_EQ(fake.GetLastError(), ERROR_SHARING_VIOLATION);
 
     fake.CloseHandle(other);
-    EXPECT_EQ(OpenPrinterLink(), 0);
-    ClosePrinterLink();
+    EXPECT_EQ(link.OpenPrinterLink(), 0);
+    link.ClosePrinterLink();
 }
 
 // --- USB discovery ---------------------------------------------------------------------------
@@ -217,10 +216,10 @@ class UsbDiscoveryTest : public test::LinkTest {};
 TEST_F(UsbDiscoveryTest, FindsAndOpensTheFirstPrinterInterface) {
     FakeDevice& printer = fake.AddUsbPrinter(kUsbPath);
 
-    EXPECT_EQ(FindUsbPrinter(), 1);
+    EXPECT_EQ(link.FindUsbPrinter(), 1);
 
-    EXPECT_EQ(UsbHandle(), fake.HandleOf(kUsbPath));
-    EXPECT_EQ(std::string(UsbDevicePath()), kUsbPath);
+    EXPECT_EQ(link.UsbHandle(), fake.HandleOf(kUsbPath));
+    EXPECT_EQ(std::string(link.UsbDevicePath()), kUsbPath);
     EXPECT_EQ(printer.lastOpen.access, 0xC0000000u);
     EXPECT_EQ(printer.lastOpen.share, 1u);
     EXPECT_EQ(printer.lastOpen.disposition, 4u);
@@ -228,7 +227,7 @@ TEST_F(UsbDiscoveryTest, FindsAndOpensTheFirstPrinterInterface) {
     EXPECT_EQ(fake.calls.front(), "SetupDiGetClassDevsA(0x12)");
     EXPECT_EQ(fake.OpenListCount(), 0);
     // Discovery alone neither moves the state nor tells the user anything.
-    EXPECT_EQ(CurrentDeviceState(), DeviceState::Unknown);
+    EXPECT_EQ(link.CurrentDeviceState(), DeviceState::Unknown);
     EXPECT_TRUE(sink.boxes.empty());
 }
 
@@ -237,13 +236,13 @@ TEST_F(UsbDiscoveryTest, OnlyTheInterfaceAtIndexZeroIsExamined) {
     fake.AddUsbPrinter(kUsbPath);
     FakeDevice& other = fake.AddUsbPrinter(second);
 
-    EXPECT_EQ(FindUsbPrinter(), 1);
-    EXPECT_EQ(UsbHandle(), fake.HandleOf(kUsbPath));
+    EXPECT_EQ(link.FindUsbPrinter(), 1);
+    EXPECT_EQ(link.UsbHandle(), fake.HandleOf(kUsbPath));
     EXPECT_EQ(fake.CountCalls("SetupDiEnumDeviceInterfaces"), 1);
 
     // A first interface that cannot be examined ends discovery; the second is not tried.
     fake.usbInterfaces[0].driverFails = true;
-    EXPECT_EQ(FindUsbPrinter(), 0);
+    EXPECT_EQ(link.FindUsbPrinter(), 0);
     EXPECT_EQ(other.openCount, 0);
 }
 
@@ -259,14 +258,14 @@ TEST_P(DiscoveryFailureTest, CountsAsNotFoundAndThePollMovesToOffline) {
     fake.AddUsbPrinter(kUsbPath);
     GetParam().arrange(fake);
 
-    EXPECT_EQ(FindUsbPrinter(), 0);
-    EXPECT_EQ(UsbHandle(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(link.FindUsbPrinter(), 0);
+    EXPECT_EQ(link.UsbHandle(), INVALID_HANDLE_VALUE);
     EXPECT_EQ(fake.OpenListCount(), 0);
     // Only a failed open itself gets as far as opening.
     EXPECT_EQ(fake.CountCalls("CreateFileA"), std::string(GetParam().name) == "Open" ? 1 : 0);
 
-    EXPECT_EQ(PollUsbPrinter(), DeviceEvent::WentOffline);
-    EXPECT_EQ(CurrentDeviceState(), DeviceState::Offline);
+    EXPECT_EQ(link.PollUsbPrinter(), DeviceEvent::WentOffline);
+    EXPECT_EQ(link.CurrentDeviceState(), DeviceState::Offline);
     EXPECT_EQ(fake.OpenHandleCount(), 0);
     EXPECT_TRUE(sink.boxes.empty());
     EXPECT_TRUE(fake.misuses.empty()) << fake.misuses.front();
@@ -301,8 +300,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(UsbDiscoveryTest, PathThatJustFitsItsBufferIsFound) {
     const std::string path(2047, 'p');
     fake.AddUsbPrinter(path);
-    EXPECT_EQ(FindUsbPrinter(), 1);
-    EXPECT_EQ(std::string(UsbDevicePath()), path);
+    EXPECT_EQ(link.FindUsbPrinter(), 1);
+    EXPECT_EQ(std::string(link.UsbDevicePath()), path);
 }
 
 // Each property may fill all 2048 bytes of its buffer, terminator included; one byte more is
@@ -311,10 +310,10 @@ TEST_F(UsbDiscoveryTest, PropertiesMayFillTheirWholeBuffer) {
     fake.AddUsbPrinter(kUsbPath);
     First(fake).driver = std::string(2047, 'd');
     First(fake).location = std::string(2047, 'l');
-    EXPECT_EQ(FindUsbPrinter(), 1);
-    CloseUsbHandle();
+    EXPECT_EQ(link.FindUsbPrinter(), 1);
+    link.CloseUsbHandle();
     First(fake).location = std::string(2048, 'l');
-    EXPECT_EQ(FindUsbPrinter(), 0);
+    EXPECT_EQ(link.FindUsbPrinter(), 0);
 }
 
 struct Transition {
@@ -341,15 +340,15 @@ TEST_P(PollTest, MovesDeviceStateByTheTable) {
     const Transition& t = GetParam();
     if (t.before != DeviceState::Unknown) {
         SetPresent(t.before == DeviceState::Online);
-        PollUsbPrinter();
-        ASSERT_EQ(CurrentDeviceState(), t.before);
+        link.PollUsbPrinter();
+        ASSERT_EQ(link.CurrentDeviceState(), t.before);
     }
     SetPresent(t.present);
 
-    EXPECT_EQ(PollUsbPrinter(), t.event);
-    EXPECT_EQ(CurrentDeviceState(), t.after);
+    EXPECT_EQ(link.PollUsbPrinter(), t.event);
+    EXPECT_EQ(link.CurrentDeviceState(), t.after);
     if (t.present) {
-        EXPECT_EQ(UsbHandle(), fake.HandleOf(kUsbPath));
+        EXPECT_EQ(link.UsbHandle(), fake.HandleOf(kUsbPath));
     }
     EXPECT_TRUE(sink.boxes.empty());
 }
@@ -374,7 +373,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 class DeviceChangeTest : public test::LinkTest {
 protected:
-    void Notice() { HandleDeviceChange(form); }
+    void Notice() { link.HandleDeviceChange(form); }
 
     HeadlessForm form;
 };
@@ -396,7 +395,7 @@ TEST_F(DeviceChangeTest, NoticesTellTheUserOfEachChangeOnce) {
         EXPECT_EQ(box.type, 0x40u);
     }
     // Going offline closed the handle; each rediscovery closed the one it replaced.
-    EXPECT_EQ(UsbHandle(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(link.UsbHandle(), INVALID_HANDLE_VALUE);
     EXPECT_FALSE(printer.open);
     EXPECT_EQ(printer.openCount, 2);
     EXPECT_EQ(printer.closeCount, 2);
@@ -406,17 +405,17 @@ TEST_F(DeviceChangeTest, NoticesTellTheUserOfEachChangeOnce) {
 
 TEST_F(DeviceChangeTest, CommandsPollSilentlyAndANoticeAfterwardsShowsNothing) {
     FakeDevice& com = fake.AddDevice("COM1:", true);
-    ASSERT_EQ(OpenPrinterLink(), 0);  // no printer: Unknown to Offline in silence
-    ClosePrinterLink();
+    ASSERT_EQ(link.OpenPrinterLink(), 0);  // no printer: Unknown to Offline in silence
+    link.ClosePrinterLink();
     Notice();
     EXPECT_TRUE(sink.boxes.empty());
 
     FakeDevice& printer = fake.AddUsbPrinter(kUsbPath);
     for (int command = 1; command <= 2; ++command) {
-        ASSERT_EQ(OpenPrinterLink(), 0);  // back online, in silence
-        EXPECT_EQ(ActiveLink(), UsbHandle());
-        EXPECT_EQ(ActiveLink(), fake.HandleOf(kUsbPath));
-        ClosePrinterLink();
+        ASSERT_EQ(link.OpenPrinterLink(), 0);  // back online, in silence
+        EXPECT_EQ(link.ActiveLink(), link.UsbHandle());
+        EXPECT_EQ(link.ActiveLink(), fake.HandleOf(kUsbPath));
+        link.ClosePrinterLink();
         EXPECT_TRUE(printer.open);  // the USB handle stays open after the command
     }
     Notice();
@@ -426,7 +425,7 @@ TEST_F(DeviceChangeTest, CommandsPollSilentlyAndANoticeAfterwardsShowsNothing) {
 }
 
 TEST_F(DeviceChangeTest, CloseUsbHandleWithoutAHandleDoesNothing) {
-    CloseUsbHandle();
+    link.CloseUsbHandle();
     EXPECT_EQ(fake.CountCalls("CloseHandle"), 0);
     EXPECT_TRUE(fake.misuses.empty());
 }
@@ -439,16 +438,16 @@ protected:
         DeviceChangeTest::SetUp();
         printer = &fake.AddUsbPrinter(kUsbPath);
         printer->onWrite = [this](const Bytes& bytes) { heard.push_back(bytes); };
-        ASSERT_EQ(OpenPrinterLink(), 0);
-        held = ActiveLink();
+        ASSERT_EQ(link.OpenPrinterLink(), 0);
+        held = link.ActiveLink();
     }
 
     // The command's own link still carries its bytes to the printer it opened.
     void ExpectCommandLinkUsable() {
-        EXPECT_EQ(ActiveLink(), held);
+        EXPECT_EQ(link.ActiveLink(), held);
         EXPECT_TRUE(fake.IsOpenHandle(held));
         heard.clear();
-        EXPECT_EQ(TimedWrite(kFrame.data(), 3, 100), 0);
+        EXPECT_EQ(link.TimedWrite(kFrame.data(), 3, 100), 0);
         EXPECT_EQ(heard, std::vector<Bytes>{kFrame});
     }
 
@@ -459,10 +458,10 @@ protected:
 TEST_F(NoticeDuringCommandTest, SamePrinterStillThereKeepsTheHeldHandle) {
     Notice();
     EXPECT_TRUE(sink.boxes.empty());
-    EXPECT_EQ(UsbHandle(), held);
+    EXPECT_EQ(link.UsbHandle(), held);
     EXPECT_EQ(printer->openCount, 1);
     ExpectCommandLinkUsable();
-    ClosePrinterLink();
+    link.ClosePrinterLink();
     EXPECT_TRUE(fake.IsOpenHandle(held));
 }
 
@@ -470,9 +469,9 @@ TEST_F(NoticeDuringCommandTest, PrinterMissingFromTheListClosesTheHandleOnlyAfte
     fake.usbInterfaces.clear();
     Notice();
     EXPECT_EQ(Texts(), std::vector<std::string>{"Usb offline, assuming COM1:"});
-    EXPECT_EQ(UsbHandle(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(link.UsbHandle(), INVALID_HANDLE_VALUE);
     ExpectCommandLinkUsable();
-    ClosePrinterLink();
+    link.ClosePrinterLink();
     EXPECT_FALSE(fake.IsOpenHandle(held));
     EXPECT_EQ(fake.OpenHandleCount(), 0);
     EXPECT_TRUE(fake.misuses.empty()) << fake.misuses.front();
@@ -484,23 +483,23 @@ TEST_F(NoticeDuringCommandTest, PrinterFoundUnderANewPathReplacesTheHandleAfterT
     fake.AddUsbPrinter(newPath);
     Notice();
     EXPECT_TRUE(sink.boxes.empty());  // still online
-    EXPECT_EQ(UsbHandle(), fake.HandleOf(newPath));
+    EXPECT_EQ(link.UsbHandle(), fake.HandleOf(newPath));
     ExpectCommandLinkUsable();
-    ClosePrinterLink();
+    link.ClosePrinterLink();
     EXPECT_FALSE(fake.IsOpenHandle(held));
     EXPECT_EQ(fake.OpenHandleCount(), 1);
-    EXPECT_EQ(UsbHandle(), fake.HandleOf(newPath));
+    EXPECT_EQ(link.UsbHandle(), fake.HandleOf(newPath));
 }
 
 TEST_F(NoticeDuringCommandTest, UnpluggedPrinterFailsTheTransferButLeaksNoHandle) {
     fake.RemoveDevice(kUsbPath);
     Notice();
     EXPECT_EQ(Texts(), std::vector<std::string>{"Usb offline, assuming COM1:"});
-    EXPECT_EQ(ActiveLink(), held);
-    EXPECT_EQ(TimedWrite(kFrame.data(), 3, 100), -2);
-    ClosePrinterLink();
+    EXPECT_EQ(link.ActiveLink(), held);
+    EXPECT_EQ(link.TimedWrite(kFrame.data(), 3, 100), -2);
+    link.ClosePrinterLink();
     EXPECT_EQ(fake.OpenHandleCount(), 0);
-    EXPECT_EQ(CurrentDeviceState(), DeviceState::Offline);
+    EXPECT_EQ(link.CurrentDeviceState(), DeviceState::Offline);
 }
 
 }  // namespace

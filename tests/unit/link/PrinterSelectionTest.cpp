@@ -60,38 +60,37 @@ TEST_F(SelectionTest, ANamedPrinterIsFoundByPathOrSerialNumberAndNoOtherIsOpened
         {"C3333", "/dev/usb/lp2"}, {"/dev/usb/lp2", "/dev/usb/lp2"}, {"U2222", "/dev/usb/lp1"},
     };
     for (const auto& [selector, path] : cases) {
-        ResetPrinterLinkForTest();
-        SelectPrinter({PrinterChoice::NamedUsbOnly, selector});
+        link.SelectPrinter({PrinterChoice::NamedUsbOnly, selector});
         fake.calls.clear();
-        EXPECT_EQ(FindUsbPrinter(), 1) << selector;
-        EXPECT_STREQ(UsbDevicePath(), path) << selector;
+        EXPECT_EQ(link.FindUsbPrinter(), 1) << selector;
+        EXPECT_STREQ(link.UsbDevicePath(), path) << selector;
         EXPECT_EQ(fake.CountCalls("CreateFileA"), 1) << selector;
-        CloseUsbHandle();
+        link.CloseUsbHandle();
     }
 }
 
 // The named printer gone, the command neither takes another printer nor falls back to COM1:.
 TEST_F(SelectionTest, ANamedPrinterThatIsNotThereIsNotReplacedByAnyOther) {
-    SelectPrinter({PrinterChoice::NamedUsbOnly, "Z9999"});
-    EXPECT_EQ(FindUsbPrinter(), 0);
-    EXPECT_EQ(OpenPrinterLink(), -1);
+    link.SelectPrinter({PrinterChoice::NamedUsbOnly, "Z9999"});
+    EXPECT_EQ(link.FindUsbPrinter(), 0);
+    EXPECT_EQ(link.OpenPrinterLink(), -1);
     EXPECT_EQ(Texts(), std::vector<std::string>{"Error opening printer"});
     EXPECT_EQ(fake.CountCalls("CreateFileA"), 0);
 }
 
 TEST_F(SelectionTest, ComOnlyLooksForNoUsbPrinter) {
-    SelectPrinter({PrinterChoice::ComOnly, ""});
-    EXPECT_EQ(OpenPrinterLink(), 0);
-    EXPECT_TRUE(ComOpened());
+    link.SelectPrinter({PrinterChoice::ComOnly, ""});
+    EXPECT_EQ(link.OpenPrinterLink(), 0);
+    EXPECT_TRUE(link.ComOpened());
     EXPECT_EQ(fake.CountCalls("SetupDiGetClassDevsA"), 0);
     EXPECT_EQ(fake.CountCalls("ListUsbPrinters"), 0);
-    ClosePrinterLink();
+    link.ClosePrinterLink();
 }
 
 // The form's rule is untouched: the first interface, without asking for the printers' identities.
 TEST_F(SelectionTest, WithoutASelectionTheFirstPrinterIsTaken) {
-    EXPECT_EQ(FindUsbPrinter(), 1);
-    EXPECT_STREQ(UsbDevicePath(), "/dev/usb/lp0");
+    EXPECT_EQ(link.FindUsbPrinter(), 1);
+    EXPECT_STREQ(link.UsbDevicePath(), "/dev/usb/lp0");
     EXPECT_EQ(fake.CountCalls("ListUsbPrinters"), 0);
 }
 

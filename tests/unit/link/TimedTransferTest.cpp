@@ -27,7 +27,7 @@ protected:
     TransferStatus Read(DWORD expected, BYTE terminator = ETX, DWORD timeout = 10) {
         destination.assign(256, 0xEE);
         received = -1;
-        return TimedRead(destination.data(), 256, expected, &received, terminator, timeout);
+        return link.TimedRead(destination.data(), 256, expected, &received, terminator, timeout);
     }
     Bytes Stored() const { return Bytes(destination.begin(), destination.begin() + received); }
 
@@ -77,7 +77,7 @@ TEST_P(TimedWriteFailureTest, ShowsItsMessageReturnsItsCodeAndLeavesNothingBehin
     device->writeScript.push_back(c.step);
     fake.tick = c.startTick;
 
-    EXPECT_EQ(TimedWrite(kFrame.data(), 6, c.timeout), c.code);
+    EXPECT_EQ(link.TimedWrite(kFrame.data(), 6, c.timeout), c.code);
 
     ASSERT_EQ(sink.boxes.size(), 1u);
     EXPECT_EQ(sink.boxes[0].kind, MessageBoxEvent::Kind::Afx);
@@ -116,7 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ComTransferTest, ImmediateCompletionNeedsNoDeadlineTest) {
     // The printer takes long over the bytes: the clock is far past the deadline on return.
     device->onWrite = [this](const Bytes&) { fake.tick += 500; };
-    EXPECT_EQ(TimedWrite(kFrame.data(), 6, 100), 0);
+    EXPECT_EQ(link.TimedWrite(kFrame.data(), 6, 100), 0);
     EXPECT_EQ(fake.CountCalls("GetTickCount"), 1);
     EXPECT_EQ(fake.CountCalls("GetOverlappedResult"), 0);
     EXPECT_TRUE(sink.boxes.empty());
@@ -129,7 +129,7 @@ TEST_F(ComTransferTest, PendingWriteThatCompletesInTimeSucceedsWhateverCountIsRe
     device->writeScript = {FakeStep::Pends(100), FakeStep::Completes(2), shortPending};
 
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(TimedWrite(kFrame.data(), 6, 100), 0) << "write " << i;
+        EXPECT_EQ(link.TimedWrite(kFrame.data(), 6, 100), 0) << "write " << i;
     }
     EXPECT_EQ(heard, std::vector<Bytes>(3, kFrame));
     EXPECT_TRUE(sink.boxes.empty());
@@ -144,26 +144,26 @@ TEST_F(ComTransferTest, ElapsedTimeEqualToTimeoutIsNotATimeout) {
     device->writeScript = {FakeStep::Pends(101), FakeStep::NeverCompletes()};
 
     DWORD start = fake.tick;
-    EXPECT_EQ(TimedWrite(kFrame.data(), 6, 100), 0);
+    EXPECT_EQ(link.TimedWrite(kFrame.data(), 6, 100), 0);
     EXPECT_EQ(fake.tick - start, 101u);
 
     start = fake.tick;
-    EXPECT_EQ(TimedWrite(kFrame.data(), 6, 100), -4);
+    EXPECT_EQ(link.TimedWrite(kFrame.data(), 6, 100), -4);
     EXPECT_EQ(fake.tick - start, 101u);
 }
 
 TEST_F(ComTransferTest, WaitsForAPendingWriteWithoutSpinning) {
     device->writeScript = {FakeStep::Pends(50)};
-    EXPECT_EQ(TimedWrite(kFrame.data(), 6, 100), 0);
+    EXPECT_EQ(link.TimedWrite(kFrame.data(), 6, 100), 0);
     // A spinning caller would poll about a thousand times per millisecond of fake time.
     EXPECT_LE(fake.CountCalls("GetOverlappedResult"), 4);
 }
 
 TEST_F(UsbTransferTest, WritesGoThroughTheUsbLinkWhenThePrinterIsOnline) {
     device->writeScript = {FakeStep::Pends(10)};
-    EXPECT_EQ(TimedWrite(kFrame.data(), 6, 100), 0);
+    EXPECT_EQ(link.TimedWrite(kFrame.data(), 6, 100), 0);
     EXPECT_EQ(heard, std::vector<Bytes>{kFrame});
-    EXPECT_FALSE(ComOpened());
+    EXPECT_FALSE(link.ComOpened());
 }
 
 // --- TimedRead -------------------------------------------------------------------------------
@@ -345,13 +345,13 @@ TEST_F(ComTransferTest, NeverStoresPastTheCallersBuffer) {
     std::vector<BYTE> exact(256, 0);
     std::vector<BYTE> guarded(256 + 16, 0xEE);
     std::int32_t count = 0;
-    EXPECT_EQ(TimedRead(exact.data(), 256, 0, &count, ETX, 10), 0);
+    EXPECT_EQ(link.TimedRead(exact.data(), 256, 0, &count, ETX, 10), 0);
     EXPECT_EQ(count, 256);
     EXPECT_EQ(exact, std::vector<BYTE>(256, 0x41));
     EXPECT_EQ(fake.CountCalls("ReadFile"), 5);  // 64-byte requests: 4 full, then the last 44
 
     device->QueueReply(reply);
-    EXPECT_EQ(TimedRead(guarded.data(), 256, 0, &count, ETX, 10), 0);
+    EXPECT_EQ(link.TimedRead(guarded.data(), 256, 0, &count, ETX, 10), 0);
     EXPECT_EQ(count, 256);
     EXPECT_EQ(Bytes(guarded.begin() + 256, guarded.end()), Bytes(16, 0xEE));
 }
@@ -405,16 +405,16 @@ class OwedQuietTest : public ComTransferTest,
 TEST_P(OwedQuietTest, CloseDropsInputUntilTheWindowHasPassedAndTheLineIsQuiet) {
     const OwedQuietCase& c = GetParam();
     const DWORD written = fake.tick;
-    ASSERT_EQ(TimedWrite(kFrame.data(), 6, 100), 0);
+    ASSERT_EQ(link.TimedWrite(kFrame.data(), 6, 100), 0);
     for (DWORD at : c.bytesAt) device->QueueReply({0x5A}, at);
     fake.tick += 110;
-    OweQuietLine();
+    link.OweQuietLine();
     fake.tick += c.boxesMs;
 
-    ClosePrinterLink();
+    link.ClosePrinterLink();
 
     EXPECT_EQ(fake.tick - written, c.closedAt);
-    EXPECT_FALSE(QuietOwed());
+    EXPECT_FALSE(link.QuietOwed());
     const std::size_t late = static_cast<std::size_t>(std::count_if(
         c.bytesAt.begin(), c.bytesAt.end(), [&](DWORD at) { return at >= c.closedAt; }));
     EXPECT_EQ(device->replies.size(), late);
@@ -441,17 +441,17 @@ INSTANTIATE_TEST_SUITE_P(
 // goes out after the window, and the next request pays nothing more.
 TEST_F(ComTransferTest, AnOwedQuietIsPaidBeforeTheNextRequest) {
     const DWORD written = fake.tick;
-    ASSERT_EQ(TimedWrite(kFrame.data(), 6, 100), 0);
+    ASSERT_EQ(link.TimedWrite(kFrame.data(), 6, 100), 0);
     device->QueueReply({0x5A}, 315);
     fake.tick += 110;
-    OweQuietLine();
-    ASSERT_EQ(TimedWrite(kFrame.data(), 6, 100), 0);
+    link.OweQuietLine();
+    ASSERT_EQ(link.TimedWrite(kFrame.data(), 6, 100), 0);
     EXPECT_EQ(fake.tick - written, 1400u);
     EXPECT_TRUE(device->replies.empty());
 
     fake.calls.clear();
-    ASSERT_EQ(TimedWrite(kFrame.data(), 6, 100), 0);
-    ClosePrinterLink();
+    ASSERT_EQ(link.TimedWrite(kFrame.data(), 6, 100), 0);
+    link.ClosePrinterLink();
     EXPECT_EQ(fake.CountCalls("ReadFile"), 0);
     EXPECT_EQ(fake.tick - written, 1400u);
 }
@@ -459,9 +459,9 @@ TEST_F(ComTransferTest, AnOwedQuietIsPaidBeforeTheNextRequest) {
 // Nothing more can come from a device that is gone: a lost link owes nothing.
 TEST_F(ComTransferTest, NothingIsOwedOnALostLink) {
     device->writeScript = {FakeStep::Fails(ERROR_DEVICE_NOT_CONNECTED)};
-    EXPECT_NE(TimedWrite(kFrame.data(), 6, 100), 0);
-    OweQuietLine();
-    EXPECT_FALSE(QuietOwed());
+    EXPECT_NE(link.TimedWrite(kFrame.data(), 6, 100), 0);
+    link.OweQuietLine();
+    EXPECT_FALSE(link.QuietOwed());
 }
 
 // --- The observer of the transfers ------------------------------------------------------------
@@ -475,17 +475,17 @@ struct Observed {
 // Each write as issued, each chunk as it came (empty ones are not news), and what is dropped.
 TEST_F(ComTransferTest, TheObserverSeesEveryWriteAndEveryChunkWithItsKind) {
     std::vector<Observed> seen;
-    SetTransferObserver([&seen](TransferEvent event, const BYTE* bytes, DWORD count) {
+    link.SetTransferObserver([&seen](TransferEvent event, const BYTE* bytes, DWORD count) {
         seen.push_back({event, Bytes(bytes, bytes + count)});
     });
-    ASSERT_EQ(TimedWrite(kFrame.data(), static_cast<DWORD>(kFrame.size()), 100), 0);
+    ASSERT_EQ(link.TimedWrite(kFrame.data(), static_cast<DWORD>(kFrame.size()), 100), 0);
     device->QueueReply({0x30, 0x31});
     device->QueueReply({0x03}, 2);
     ASSERT_EQ(Read(0), 0);
     device->QueueReply({0xAA});
-    EXPECT_TRUE(InputArrivesWithin(2));
-    SetTransferObserver(nullptr);
-    ASSERT_EQ(TimedWrite(kFrame.data(), static_cast<DWORD>(kFrame.size()), 100), 0);
+    EXPECT_TRUE(link.InputArrivesWithin(2));
+    link.SetTransferObserver(nullptr);
+    ASSERT_EQ(link.TimedWrite(kFrame.data(), static_cast<DWORD>(kFrame.size()), 100), 0);
 
     const std::vector<Observed> expected = {{TransferEvent::Written, kFrame},
                                             {TransferEvent::Received, {0x30, 0x31}},

@@ -27,16 +27,16 @@ TEST_P(UsbCommCallsRefusedTest, QueriesAreAnsweredAndTheLinkIsNotTakenForGone) {
     usb.onWrite = [&usb](const Bytes& query) { usb.QueueReply({query.back()}, 103); };
     for (const BYTE id : {0x4C, 0x55, 0x56}) {
         const Bytes query = {0x1B, 0x3F, id};
-        DiscardStaleInput();
-        ASSERT_EQ(TimedWrite(query.data(), 3, 100), 0);
-        PauseForReply(100);
+        link.DiscardStaleInput();
+        ASSERT_EQ(link.TimedWrite(query.data(), 3, 100), 0);
+        link.PauseForReply(100);
         usb.readScript.push_back(FakeStep::Completes());
         BYTE reply[256] = {};
         std::int32_t received = 0;
-        ASSERT_EQ(TimedRead(reply, sizeof reply, 1, &received, ETX, 10), 0) << int{id};
+        ASSERT_EQ(link.TimedRead(reply, sizeof reply, 1, &received, ETX, 10), 0) << int{id};
         EXPECT_EQ(Bytes(reply, reply + received), Bytes{id});
-        EXPECT_FALSE(InputArrivesWithin(2));
-        EXPECT_FALSE(LinkLost()) << int{id};
+        EXPECT_FALSE(link.InputArrivesWithin(2));
+        EXPECT_FALSE(link.LinkLost()) << int{id};
     }
     EXPECT_EQ(Texts(), std::vector<std::string>{});
     EXPECT_EQ(fake.CountCalls("PurgeComm"), 3);

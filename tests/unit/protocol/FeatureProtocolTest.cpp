@@ -19,14 +19,14 @@ using test::Bytes;
 // A command's view: the link open on COM1: around each call, as the commands hold it.
 class FeatureProtocolTest : public ::testing::Test, protected test::PrinterOnFake {
 protected:
-    void SetUp() override { ASSERT_EQ(OpenPrinterLink(), 0); }
-    void TearDown() override { ClosePrinterLink(); }
+    void SetUp() override { ASSERT_EQ(link.OpenPrinterLink(), 0); }
+    void TearDown() override { link.ClosePrinterLink(); }
 
     // Runs a query with the text pre-filled, so that an untouched or unterminated text shows.
     int Query(FeatureId id, bool decimal = false) {
         std::memset(text, 'Z', sizeof text);
         std::strcpy(text, "before");
-        return decimal ? QueryFeatureDecimal(id, text) : QueryFeature(id, text);
+        return decimal ? QueryFeatureDecimal(link, id, text) : QueryFeature(link, id, text);
     }
 
     char text[kFeatureTextSize];
@@ -158,7 +158,7 @@ TEST_F(FeatureProtocolTest, ALateOrStaleReplyNeverAnswersTheNextQuery) {
     for (const DWORD late : {120u, 315u, 1000u}) {
         printer.faults.delayMs = late;
         EXPECT_EQ(Query(0x58), -1);
-        EXPECT_TRUE(QuietOwed());
+        EXPECT_TRUE(link.QuietOwed());
         printer.faults.delayMs = 0;
         ASSERT_EQ(Query(0x66), 0) << late;
         EXPECT_EQ(std::string(text), "22") << late;
@@ -176,7 +176,7 @@ TEST_F(FeatureProtocolTest, AQueryThatCannotBeWrittenShowsOnlyTheTransfersMessag
     EXPECT_EQ(Boxes(), (std::vector<std::string>{Afx("write failed  -2")}));
     EXPECT_EQ(std::string(text), "before");
     EXPECT_EQ(CallsOf("Sleep(100)"), 0);
-    EXPECT_TRUE(QuietOwed());  // the printer may have heard part of it
+    EXPECT_TRUE(link.QuietOwed());  // the printer may have heard part of it
 }
 
 TEST_F(FeatureProtocolTest, AReplyThatCannotBeReadAddsReadError) {
@@ -191,7 +191,7 @@ TEST_F(FeatureProtocolTest, AReplyThatCannotBeReadAddsReadError) {
 
 TEST_F(FeatureProtocolTest, WriteFeatureSendsTheFrameAndReadsNothing) {
     const std::uint8_t zero = 0;
-    ASSERT_EQ(WriteFeature(0x60, 1, &zero), 0);
+    ASSERT_EQ(WriteFeature(link, 0x60, 1, &zero), 0);
     EXPECT_EQ(com.writes, (std::vector<Bytes>{{0x1B, 0x28, 0x02, 0x00, 0x60, 0x00}}));
     EXPECT_EQ(printer.Feature(0x60), 0);
     EXPECT_EQ(platform.CountCalls("ReadFile"), 0);
@@ -200,13 +200,14 @@ TEST_F(FeatureProtocolTest, WriteFeatureSendsTheFrameAndReadsNothing) {
 TEST_F(FeatureProtocolTest, WriteFeatureFailures) {
     com.writeScript.push_back(FakeStep::Fails(ERROR_GEN_FAILURE));
     const std::uint8_t value = 7;
-    EXPECT_EQ(WriteFeature(0x55, 1, &value), -1);
+    EXPECT_EQ(WriteFeature(link, 0x55, 1, &value), -1);
     EXPECT_EQ(Boxes(), (std::vector<std::string>{Afx("write failed  -2")}));
 
     // More data than the 32-byte frame holds is refused before anything is sent.
     com.writes.clear();
     const std::vector<std::uint8_t> tooMuch(kMaxWriteData + 1, 0x11);
-    EXPECT_EQ(WriteFeature(0x41, static_cast<std::uint16_t>(tooMuch.size()), tooMuch.data()), -1);
+    EXPECT_EQ(WriteFeature(link, 0x41, static_cast<std::uint16_t>(tooMuch.size()), tooMuch.data()),
+              -1);
     EXPECT_TRUE(com.writes.empty());
 }
 

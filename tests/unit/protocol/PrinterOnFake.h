@@ -20,10 +20,8 @@ using Bytes = std::vector<BYTE>;
 class PrinterOnFake {
 public:
     PrinterOnFake() : com(platform.AddDevice("COM1:", true)) {
-        ResetPrinterLinkForTest();
         sim::AttachToFakeDevice(printer, com);
     }
-    ~PrinterOnFake() { ResetPrinterLinkForTest(); }
 
     std::vector<std::string> Boxes() const {
         std::vector<std::string> lines;
@@ -44,6 +42,7 @@ public:
     ScopedMessageSink sinkInstalled{&sink};
     FakeDevice& com;
     sim::PrinterModel printer;
+    PrinterLink link;
 };
 
 inline std::string Afx(const std::string& text) {

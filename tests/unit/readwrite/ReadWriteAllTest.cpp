@@ -34,12 +34,10 @@ Bytes Write(std::uint8_t id, std::uint8_t value) {
 class ReadWriteAllTest : public ::testing::Test {
 protected:
     ReadWriteAllTest() : com(platform.AddDevice("COM1:", true)) {
-        ResetPrinterLinkForTest();
         sim::AttachToFakeDevice(printer, com);
         test::AddFeatureControls(form);
         form.AddProgressBar(IDC_PROGRESS);
     }
-    ~ReadWriteAllTest() override { ResetPrinterLinkForTest(); }
 
     // The printer stops answering once it has heard this many requests.
     void FallSilentAfter(std::size_t requests) {
@@ -85,11 +83,12 @@ protected:
     FakeDevice& com;
     sim::PrinterModel printer;
     HeadlessForm form;
+    PrinterLink link;
 };
 
 TEST_F(ReadWriteAllTest, ReadAllQueriesInNumberOrderAndFillsTheForm) {
     LoadPrinter();
-    OnReadAll(form);
+    OnReadAll(form, link);
     EXPECT_EQ(com.writes, QueriesOf(kReadOrder));
     EXPECT_TRUE(sink.boxes.empty());
     EXPECT_EQ(test::DescribeFeatureControls(form),
@@ -107,13 +106,13 @@ TEST_F(ReadWriteAllTest, ReadAllQueriesInNumberOrderAndFillsTheForm) {
 
 TEST_F(ReadWriteAllTest, WriteAllSendsTheFormInItsOwnOrderWithRevisionLast) {
     LoadPrinter();
-    OnReadAll(form);
+    OnReadAll(form, link);
     com.writes.clear();
     form.SetDlgItemText(IDC_CLAMP_DELAY, "40");
     form.SetCheck(1050, 1);               // PrinterOptions 0x20
     form.SetCurSel(IDC_JOURNAL_FONT, 7);  // "OCR"
     form.SetDlgItemText(IDC_LINES_TO_SKIP, "8");
-    OnWriteAll(form);
+    OnWriteAll(form, link);
     const std::vector<Bytes> expected = {
         Write(76, 40),    Write(85, 200),   Write(86, 3),     Write(88, 0x75),
         Write(96, 0x18),  Write(97, 0x14),  Write(98, 0x81),  Write(99, 0x0A),
@@ -132,9 +131,9 @@ TEST_F(ReadWriteAllTest, NeitherCommandTouchesAnythingWhenTheLinkDoesNotOpen) {
     platform.openFailures["COM1:"] = ERROR_ACCESS_DENIED;
     form.SetPos(IDC_PROGRESS, 30);
     const std::string before = test::DescribeFeatureControls(form);
-    for (void (*command)(WindowOps&) : {OnReadAll, OnWriteAll}) {
+    for (CommandResult (*command)(WindowOps&, PrinterLink&) : {OnReadAll, OnWriteAll}) {
         sink.boxes.clear();
-        command(form);
+        EXPECT_TRUE(command(form, link).failure);
         ASSERT_GE(sink.boxes.size(), 2u);
         EXPECT_EQ(sink.boxes.front().kind, Kind::Afx);  // the link set-up's own message first
         EXPECT_EQ(LastBox().kind, Kind::Form);
@@ -155,7 +154,7 @@ TEST_F(ReadWriteAllTest, ReadAllStopsWhenTheFirstQueryIsNotAnswered) {
     printer.faults.silent = true;
     form.SetDlgItemText(IDC_CLAMP_DELAY, "7");
     const std::string before = test::DescribeFeatureControls(form);
-    OnReadAll(form);
+    OnReadAll(form, link);
     EXPECT_EQ(com.writes, QueriesOf({76}));
     ASSERT_GE(sink.boxes.size(), 3u);
     EXPECT_EQ(sink.boxes[sink.boxes.size() - 2].text, "read error");
@@ -177,7 +176,7 @@ TEST_F(ReadWriteAllTest, ReadAllGoesOnPastALaterFailureLeavingThoseControlsAlone
     form.SetCheck(1054, 1);
     form.SetCurSel(IDC_VALIDATION_FONT, 2);
     form.SetDlgItemText(IDC_LINES_TO_SKIP, "3");
-    OnReadAll(form);
+    OnReadAll(form, link);
     EXPECT_EQ(com.writes, QueriesOf(kReadOrder));
     EXPECT_EQ(FormBoxes(), 0);
     int readErrors = 0;
@@ -205,7 +204,7 @@ TEST_F(ReadWriteAllTest, ReadAllStopsWhenThePrinterIsUnpluggedMidway) {
             platform.RemoveDevice("COM1:");
         }
     };
-    OnReadAll(form);
+    OnReadAll(form, link);
     EXPECT_EQ(FormBoxes(), 0);
     ASSERT_EQ(sink.boxes.size(), 2u);
     EXPECT_EQ(sink.boxes[1].text, "read error");
@@ -220,7 +219,7 @@ TEST_F(ReadWriteAllTest, ReadAllStopsWhenThePrinterIsUnpluggedMidway) {
 TEST_F(ReadWriteAllTest, WriteAllStopsWhenTheFirstWriteFails) {
     form.SetDlgItemText(IDC_CLAMP_DELAY, "5");
     com.writeScript.push_back(FakeStep::Fails(ERROR_GEN_FAILURE));
-    OnWriteAll(form);
+    OnWriteAll(form, link);
     EXPECT_EQ(com.writes, std::vector<Bytes>{Write(76, 5)});
     ASSERT_EQ(sink.boxes.size(), 2u);
     EXPECT_EQ(sink.boxes[0].kind, Kind::Afx);
@@ -234,7 +233,7 @@ TEST_F(ReadWriteAllTest, WriteAllStopsWhenTheFirstWriteFails) {
 TEST_F(ReadWriteAllTest, WriteAllGoesOnPastALaterFailure) {
     form.SetDlgItemText(IDC_CLAMP_DELAY, "5");
     com.writeScript = {FakeStep::Completes(), FakeStep::Fails(ERROR_GEN_FAILURE)};
-    OnWriteAll(form);
+    OnWriteAll(form, link);
     EXPECT_EQ(com.writes.size(), 7u);  // 76, then 85 and 86 empty, the six flag sets
     EXPECT_EQ(sink.boxes.size(), 1u);  // the transfer's message alone
     EXPECT_EQ(FormBoxes(), 0);
@@ -245,7 +244,7 @@ TEST_F(ReadWriteAllTest, WriteAllGoesOnPastALaterFailure) {
 // Right after start: no font selected and empty numbers, so only the six flag sets go out.
 TEST_F(ReadWriteAllTest, WriteAllRightAfterStartSendsOnlyTheFlagSets) {
     form.SetDlgItemText(IDC_LINES_TO_SKIP, "3");
-    OnWriteAll(form);
+    OnWriteAll(form, link);
     const std::vector<Bytes> expected = {Write(88, 0),  Write(98, 0),  Write(99, 0),
                                          Write(100, 3), Write(101, 0), Write(102, 0)};
     EXPECT_EQ(com.writes, expected);
@@ -258,10 +257,10 @@ TEST_F(ReadWriteAllTest, WriteAllRightAfterStartSendsOnlyTheFlagSets) {
 TEST_F(ReadWriteAllTest, ClampDelayAboveFortyIsShownAndRefusedByWriteAll) {
     LoadPrinter();
     printer.SetFeature(76, 200);
-    OnReadAll(form);
+    OnReadAll(form, link);
     EXPECT_EQ(form.GetDlgItemText(IDC_CLAMP_DELAY), "200");
     com.writes.clear();
-    OnWriteAll(form);
+    OnWriteAll(form, link);
     EXPECT_TRUE(com.writes.empty());
     ASSERT_EQ(sink.boxes.size(), 1u);
     EXPECT_EQ(LastBox().text, "ClampDelay takes a whole number from 0 to 40");
@@ -310,7 +309,7 @@ TEST_F(ReadWriteAllTest, WriteAllRefusesANumberItCannotWriteAsTyped) {
             form.SetDlgItemText(edit, text);
         }
         form.GotoDlgCtrl(IDC_JOURNAL_FONT);
-        OnWriteAll(form);
+        OnWriteAll(form, link);
         EXPECT_TRUE(com.writes.empty());
         EXPECT_EQ(com.openCount, 0);
         ASSERT_EQ(sink.boxes.size(), 1u);
@@ -329,7 +328,7 @@ TEST_F(ReadWriteAllTest, WriteAllSendsAWholeNumberWithBlanksAroundIt) {
     form.SetDlgItemText(IDC_CLAMP_DELAY, " 40\t");
     form.SetDlgItemText(IDC_SETUP_VERSION, "007");
     form.SetDlgItemText(IDC_LINES_TO_SKIP, "\t8 ");
-    OnWriteAll(form);
+    OnWriteAll(form, link);
     const std::vector<Bytes> expected = {Write(76, 40), Write(86, 7), Write(88, 0),
                                          Write(98, 0),  Write(99, 0), Write(100, 8),
                                          Write(101, 0), Write(102, 0)};
@@ -350,9 +349,9 @@ TEST_F(ReadWriteAllTest, ReadThenWriteWithoutEditsWritesBackWhatTheFormOwns) {
         printer.SetFeature(id, value);
     }
     form.SetCurSel(IDC_JOURNAL_FONT, 7);  // "OCR", chosen before the read
-    OnReadAll(form);
+    OnReadAll(form, link);
     EXPECT_EQ(form.GetDlgItemText(IDC_LINES_TO_SKIP), "8");
-    OnWriteAll(form);
+    OnWriteAll(form, link);
     const std::pair<std::uint8_t, std::uint8_t> stored[] = {
         {76, 12},   {85, 200},  {86, 3},    {87, 4},     {88, 0x77},  {96, 0x18},
         {97, 0x14}, {98, 0x9F}, {99, 0x0F}, {100, 0xE8}, {101, 0x07}, {102, 0x17},

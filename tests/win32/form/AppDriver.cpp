@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/win32/ConfigApp.h"
+#include "app/win32/ConfigForm.h"
 #include "framework/ControlIds.h"
 
 namespace tq::test {
@@ -45,8 +46,11 @@ int AppDriver::RunApp(const std::function<void(AppDriver&)>& script) {
         script(*this);
         CloseWhatIsOpen();
     });
-    const int status = RunConfigApp(GetModuleHandleA(nullptr));
+    CConfigForm form(GetModuleHandleA(nullptr));
+    link_ = &form.Link();
+    const int status = RunConfigForm(form);
     user.join();
+    link_ = nullptr;
     return status;
 }
 

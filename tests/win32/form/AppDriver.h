@@ -1,7 +1,8 @@
-// Test support: the real application under Wine, played by a test. RunApp runs the program's own
-// RunConfigApp on the test's thread; the script runs on a thread of its own and acts as the user
-// does, through the windows the program shows: it waits for them, reads them, and sends them the
-// messages that clicks and keys make. The program's thread stays the only one that runs its code.
+// Test support: the real application under Wine, played by a test. RunApp runs the program's form
+// as RunConfigApp does, on the test's thread; the script runs on a thread of its own and acts as
+// the user does, through the windows the program shows: it waits for them, reads them, and sends
+// them the messages that clicks and keys make. The program's thread stays the only one that runs
+// its code.
 #pragma once
 
 #include <chrono>
@@ -10,6 +11,10 @@
 #include <vector>
 
 #include "app/win32/Win32Api.h"
+
+namespace tq {
+class PrinterLink;
+}
 
 namespace tq::test {
 
@@ -42,11 +47,14 @@ public:
 
     // Every dialog the program shows now (the form, boxes), in no particular order.
     std::vector<HWND> Dialogs() const;
+    // The link of the running form, for a script to look at between the user's steps.
+    const PrinterLink& Link() const { return *link_; }
 
 private:
     void CloseWhatIsOpen();
 
     DWORD appThread_ = 0;
+    const PrinterLink* link_ = nullptr;
 };
 
 std::string WindowText(HWND window);

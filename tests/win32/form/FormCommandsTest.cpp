@@ -39,7 +39,6 @@ protected:
         if (!unavailable.empty()) {
             GTEST_SKIP() << unavailable;
         }
-        ResetPrinterLinkForTest();
     }
 
     // Runs the form: the start-up notice dismissed, then `script` on the shown form.
@@ -78,11 +77,12 @@ TEST_F(WinFormCommands, ReadAllFillsTheFormAsTheHeadlessFormIsFilled) {
         EXPECT_EQ(user.Dialogs().size(), 1u) << "Read All showed a box";
     });
     HeadlessForm headless;
+    PrinterLink link;
     test::AddFeatureControls(headless);
     RecordingSink boxes;
     {
         ScopedMessageSink installed(&boxes);
-        OnReadAll(headless);
+        OnReadAll(headless, link);
     }
     EXPECT_EQ(shown, test::DescribeFeatureControls(headless));
     EXPECT_TRUE(boxes.boxes.empty());

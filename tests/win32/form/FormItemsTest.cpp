@@ -150,7 +150,6 @@ std::vector<int> TemplateTabOrder(const DialogTemplate& dialogTemplate) {
 
 class WinFormItems : public ::testing::Test {
 protected:
-    void SetUp() override { ResetPrinterLinkForTest(); }
     AppDriver app;
 };
 

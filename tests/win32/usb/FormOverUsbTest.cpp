@@ -57,14 +57,7 @@ protected:
         }
         MockUsbPrinter::RemoveKeys(kFirst);
         MockUsbPrinter::RemoveKeys(kSecond);
-        ResetPrinterLinkForTest();
     }
-    // The form leaves the USB handle open when it closes, as the program leaves it to the system.
-    void TearDown() override {
-        CloseUsbHandle();
-        ResetPrinterLinkForTest();
-    }
-
     // Runs the form: the start-up notice read and dismissed, then `script` on the shown form.
     void RunForm(const std::function<void(AppDriver&, HWND form)>& script) {
         app.RunApp([this, &script](AppDriver& user) {
@@ -204,8 +197,8 @@ TEST_F(WinFormOverUsb, APrinterPluggedBackAsAnotherInterfaceTakesTheCommands) {
         ASSERT_TRUE(second.usb.Plug()) << second.usb.Error();
         EXPECT_EQ(Notify(user, form, DBT_DEVICEARRIVAL, second.usb.NoticeName()), kOnline);
         EXPECT_EQ(Get(user, form), "22");
+        EXPECT_STREQ(user.Link().UsbDevicePath(), second.usb.DevicePath().c_str());
     });
-    EXPECT_STREQ(UsbDevicePath(), second.usb.DevicePath().c_str());
 }
 
 // A notice that comes while the status box of a command is open: the printer plugged in during a
@@ -219,11 +212,12 @@ TEST_F(WinFormOverUsb, ANoticeInsideAnOpenMessageBoxLeavesTheCommandsLink) {
         EXPECT_EQ(NoticeInsideTheStatusBox(user, form, DBT_DEVICEARRIVAL, printer.usb.NoticeName(),
                                            [&] { EXPECT_TRUE(printer.usb.Plug()); }),
                   kOnline);
-        EXPECT_FALSE(ComOpened());  // closed by the command as it ended
+        EXPECT_FALSE(user.Link().ComOpened());  // closed by the command as it ended
         EXPECT_EQ(NoticeInsideTheStatusBox(user, form, DBT_DEVICEREMOVECOMPLETE,
                                            printer.usb.NoticeName(), [&] { printer.usb.Unplug(); }),
                   kOffline);
-        EXPECT_EQ(UsbHandle(), INVALID_HANDLE_VALUE);  // let go; closed as the command ended
+        EXPECT_EQ(user.Link().UsbHandle(),
+                  INVALID_HANDLE_VALUE);  // let go; closed as the command ended
         EXPECT_EQ(Get(user, form), "11");
     });
     EXPECT_EQ(startupNotice, kOffline);

@@ -36,13 +36,6 @@ protected:
             GTEST_SKIP() << unavailable;
         }
         MockUsbPrinter::RemoveKeys(kPrinter);
-        ResetPrinterLinkForTest();
-    }
-    void TearDown() override {
-        if (ComOpened())
-            ClosePrinterLink();
-        CloseUsbHandle();
-        ResetPrinterLinkForTest();
     }
 
     // The printer plugged in, with these features, and the link opened to it.
@@ -51,9 +44,9 @@ protected:
         ASSERT_TRUE(session->Ready());
         usb = std::make_unique<MockUsbPrinter>(kPrinter, session->LinePath());
         ASSERT_TRUE(usb->Plug()) << usb->Error();
-        ASSERT_EQ(OpenPrinterLink(), 0);
-        ASSERT_FALSE(ComOpened());
-        ASSERT_EQ(ActiveLink(), UsbHandle());
+        ASSERT_EQ(link.OpenPrinterLink(), 0);
+        ASSERT_FALSE(link.ComOpened());
+        ASSERT_EQ(link.ActiveLink(), link.UsbHandle());
     }
 
     // One reply read, by default with the feature queries' 10 ms deadline.
@@ -61,7 +54,7 @@ protected:
         BYTE destination[256] = {};
         std::int32_t received = 0;
         const TransferStatus status =
-            TimedRead(destination, sizeof destination, expected, &received, ETX, timeout);
+            link.TimedRead(destination, sizeof destination, expected, &received, ETX, timeout);
         reply.assign(destination, destination + received);
         return status;
     }
@@ -77,13 +70,14 @@ protected:
     std::unique_ptr<PrinterSession> session;
     std::unique_ptr<MockUsbPrinter> usb;  // after the session: unplugged before it ends
     Bytes reply;
+    PrinterLink link;  // last: lets go of its handles before the printer goes
 };
 
 // A read request issued before the printer was asked anything.
 struct PendingRead {
-    PendingRead() {
+    explicit PendingRead(HANDLE printer) {
         record.hEvent = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        issued = !os::ReadFile(UsbHandle(), chunk, sizeof chunk, nullptr, &record) &&
+        issued = !os::ReadFile(printer, chunk, sizeof chunk, nullptr, &record) &&
                  os::GetLastError() == ERROR_IO_PENDING;
     }
     ~PendingRead() { os::CloseHandle(record.hEvent); }
@@ -96,14 +90,14 @@ struct PendingRead {
 // of its own), and completes with the reply well before its deadline.
 TEST_F(WinUsbLink, APendingReadCompletesWhenThePrinterAnswers) {
     ASSERT_NO_FATAL_FAILURE(OpenTo({"--set", "88=0x5A"}));
-    std::thread asker([] {
+    std::thread asker([printer = link.UsbHandle()] {
         Sleep(50);
         OVERLAPPED record{};
         record.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         DWORD written = 0;
-        if (WriteFile(UsbHandle(), kQuery88.data(), 3, nullptr, &record) ||
+        if (WriteFile(printer, kQuery88.data(), 3, nullptr, &record) ||
             GetLastError() == ERROR_IO_PENDING) {
-            GetOverlappedResult(UsbHandle(), &record, &written, TRUE);
+            GetOverlappedResult(printer, &record, &written, TRUE);
         }
         CloseHandle(record.hEvent);
     });
@@ -122,8 +116,8 @@ TEST_F(WinUsbLink, AReadGivenUpAtItsDeadlineTakesNothingLater) {
     EXPECT_EQ(Read(1), -9);
     EXPECT_EQ(Texts(), std::vector<std::string>{"read timed out -9"});
 
-    ASSERT_EQ(TimedWrite(kQuery88.data(), 3, 100), 0);
-    PauseForReply(100);
+    ASSERT_EQ(link.TimedWrite(kQuery88.data(), 3, 100), 0);
+    link.PauseForReply(100);
     EXPECT_EQ(Read(1), 0);
     EXPECT_EQ(reply, Bytes{0x5A});
 }
@@ -131,30 +125,30 @@ TEST_F(WinUsbLink, AReadGivenUpAtItsDeadlineTakesNothingLater) {
 // A reply that nobody read (to 88) is dropped before the next query (76) is sent.
 TEST_F(WinUsbLink, InputNobodyReadIsDroppedBeforeTheNextQuery) {
     ASSERT_NO_FATAL_FAILURE(OpenTo({"--set", "88=0x5A", "--set", "76=12"}));
-    EXPECT_FALSE(::PurgeComm(UsbHandle(), PURGE_RXABORT | PURGE_RXCLEAR));
-    ASSERT_EQ(TimedWrite(kQuery88.data(), 3, 100), 0);
-    PauseForReply(200);
-    DiscardStaleInput();
-    ASSERT_EQ(TimedWrite(kQuery76.data(), 3, 100), 0);
-    PauseForReply(100);
+    EXPECT_FALSE(::PurgeComm(link.UsbHandle(), PURGE_RXABORT | PURGE_RXCLEAR));
+    ASSERT_EQ(link.TimedWrite(kQuery88.data(), 3, 100), 0);
+    link.PauseForReply(200);
+    link.DiscardStaleInput();
+    ASSERT_EQ(link.TimedWrite(kQuery76.data(), 3, 100), 0);
+    link.PauseForReply(100);
     EXPECT_EQ(Read(1), 0);
     EXPECT_EQ(reply, Bytes{0x0C});
-    EXPECT_FALSE(InputArrivesWithin(20));
-    EXPECT_FALSE(LinkLost());
+    EXPECT_FALSE(link.InputArrivesWithin(20));
+    EXPECT_FALSE(link.LinkLost());
     EXPECT_EQ(Texts(), std::vector<std::string>{});
 }
 
 TEST_F(WinUsbLink, AnUnplugEndsAPendingReadAsAPrinterThatHasGone) {
     ASSERT_NO_FATAL_FAILURE(OpenTo({}));
-    PendingRead read;
+    PendingRead read(link.UsbHandle());
     ASSERT_TRUE(read.issued);
     usb->Unplug();
     EXPECT_EQ(os::WaitForSingleObject(read.record.hEvent, 5000), WAIT_OBJECT_0);
     DWORD count = 0;
-    EXPECT_FALSE(os::GetOverlappedResult(UsbHandle(), &read.record, &count, TRUE));
+    EXPECT_FALSE(os::GetOverlappedResult(link.UsbHandle(), &read.record, &count, TRUE));
     EXPECT_EQ(os::GetLastError(), ERROR_DEVICE_NOT_CONNECTED);
-    ClosePrinterLink();
-    EXPECT_EQ(PollUsbPrinter(), DeviceEvent::WentOffline);
+    link.ClosePrinterLink();
+    EXPECT_EQ(link.PollUsbPrinter(), DeviceEvent::WentOffline);
 }
 
 }  // namespace

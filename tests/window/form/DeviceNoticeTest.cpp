@@ -105,7 +105,7 @@ TEST_F(DeviceNoticeTest, ArrivesInsideAnOpenMessageBoxAndLeavesTheCommandsLink) 
     bool comWasTheLink = false;
     StatusWithNoticeInItsBox(
         [this] { printer.PlugInUsb(); }, "Device Online",
-        [&] { comWasTheLink = printer.ActiveLinkIsCom() && printer.ComOpen(); });
+        [&] { comWasTheLink = printer.ActiveLinkIsCom(form.Link()) && printer.ComOpen(); });
     EXPECT_EQ(dialogs.messages(),
               (Lines{"form", "BRENLOW: Usb offline, assuming COM1: (i)",
                      "Printer Status Byte: <00>", "WM_DEVICECHANGE: Device Online (i)"}));
@@ -115,7 +115,7 @@ TEST_F(DeviceNoticeTest, ArrivesInsideAnOpenMessageBoxAndLeavesTheCommandsLink) 
     EXPECT_TRUE(comWasTheLink);
     EXPECT_FALSE(printer.ComOpen());  // closed by the command as it ended
     EXPECT_TRUE(printer.UsbOpen());   // kept by the device tracking
-    EXPECT_TRUE(printer.DeviceOnline());
+    EXPECT_TRUE(printer.DeviceOnline(form.Link()));
 }
 
 // The printer is unplugged while the status box of a command over USB is open: the notice says so,
@@ -125,7 +125,7 @@ TEST_F(DeviceNoticeTest, UnpluggedInsideAnOpenMessageBoxLeavesTheCommandsHandleU
     bool usbWasTheOpenLink = false;
     StatusWithNoticeInItsBox(
         [this] { printer.UnplugUsb(); }, "Usb offline, assuming COM1:",
-        [&] { usbWasTheOpenLink = printer.ActiveLinkIsUsb() && printer.UsbOpen(); });
+        [&] { usbWasTheOpenLink = printer.ActiveLinkIsUsb(form.Link()) && printer.UsbOpen(); });
     EXPECT_EQ(dialogs.messages(),
               (Lines{"form", "BRENLOW: Device Online (i)", "Printer Status Byte: <00>",
                      "WM_DEVICECHANGE: Usb offline, assuming COM1: (i)"}));

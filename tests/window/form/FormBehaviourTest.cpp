@@ -61,7 +61,8 @@ TEST_F(FormStartUpTest, AnnouncesTheUsbPrinterAndFillsTheForm) {
         EXPECT_TRUE(form.GetIcons().GetIcon(16).IsOk());
     });
     EXPECT_EQ(dialogs.messages(), (Lines{"form", "BRENLOW: Device Online (i)"}));
-    EXPECT_FALSE(printer.DeviceOnline());  // start-up discovery leaves the state to the first poll
+    EXPECT_FALSE(printer.DeviceOnline(
+        form.Link()));  // start-up discovery leaves the state to the first poll
 }
 
 class FormKeysTest : public test::FormFixture {};

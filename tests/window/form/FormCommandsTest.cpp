@@ -45,15 +45,16 @@ protected:
         std::string controls;
         Lines boxes;
     };
-    HeadlessRun RunHeadless(const std::function<void(HeadlessForm&)>& command) {
+    HeadlessRun RunHeadless(const std::function<void(HeadlessForm&, PrinterLink&)>& command) {
         HeadlessForm headless;
+        PrinterLink link;
         test::AddFeatureControls(headless);
         headless.AddEdit(IDC_FEATURE_ID);
         headless.AddEdit(IDC_FEATURE_VALUE);
         headless.AddProgressBar(IDC_PROGRESS);
         RecordingSink recorded;
         ScopedMessageSink installed(&recorded);
-        command(headless);
+        command(headless, link);
         HeadlessRun run{test::DescribeFeatureControls(headless), {}};
         for (const MessageBoxEvent& box : recorded.boxes) {
             run.boxes.push_back(box.caption + ": " + box.text +
@@ -79,7 +80,8 @@ protected:
 TEST_F(FormCommandsTest, ReadAllFillsTheFormAsTheHeadlessFormIsFilled) {
     LoadPrinter();
     RunForm([this] { ClickOn(Control(IDC_READ_ALL)); });
-    const HeadlessRun expected = RunHeadless([](HeadlessForm& f) { OnReadAll(f); });
+    const HeadlessRun expected =
+        RunHeadless([](HeadlessForm& f, PrinterLink& link) { OnReadAll(f, link); });
     EXPECT_EQ(test::DescribeFeatureControls(form.Ops()), expected.controls);
     EXPECT_EQ(Text(IDC_CLAMP_DELAY), "12");  // the picture above is not all empty
     auto& bar = dynamic_cast<wxGauge&>(Control(IDC_PROGRESS));
@@ -103,7 +105,8 @@ TEST_F(FormCommandsTest, WriteAllSendsWhatTheUserChanged) {
     EXPECT_EQ(printer.Feature(76), 25);
     // Reading the printer back gives the form as the user left it.
     const std::string left = test::DescribeFeatureControls(form.Ops());
-    EXPECT_EQ(RunHeadless([](HeadlessForm& f) { OnReadAll(f); }).controls, left);
+    EXPECT_EQ(RunHeadless([](HeadlessForm& f, PrinterLink& link) { OnReadAll(f, link); }).controls,
+              left);
     EXPECT_EQ(dialogs.messages(), (Lines{"form", kComNotice}));
 }
 
@@ -185,7 +188,7 @@ TEST_F(FormCommandsTest, StatusTestPrintPrintsAndShowsTheStatusByte) {
 // headless form: the link's own box captioned with the application's title, then the command's.
 TEST_F(FormCommandsTest, WithoutAPrinterEachButtonShowsTheHeadlessBoxesOnce) {
     printer.RemoveCom();
-    const std::pair<int, std::function<void(WindowOps&)>> buttons[] = {
+    const std::pair<int, std::function<CommandResult(WindowOps&, PrinterLink&)>> buttons[] = {
         {IDC_READ_ALL, OnReadAll},
         {IDC_WRITE_ALL, OnWriteAll},
         {IDC_GET, OnGetFeature},
@@ -197,9 +200,9 @@ TEST_F(FormCommandsTest, WithoutAPrinterEachButtonShowsTheHeadlessBoxesOnce) {
         form.Ops().SetDlgItemText(IDC_FEATURE_ID, "88");
         wxCommandEvent click(wxEVT_BUTTON, button);
         form.GetEventHandler()->ProcessEvent(click);
-        const HeadlessRun expected = RunHeadless([&](HeadlessForm& f) {
+        const HeadlessRun expected = RunHeadless([&](HeadlessForm& f, PrinterLink& link) {
             f.SetDlgItemText(IDC_FEATURE_ID, "88");
-            command(f);
+            command(f, link);
         });
         EXPECT_EQ(dialogs.messages(), expected.boxes);
         EXPECT_EQ(dialogs.messages().size(), 2u);

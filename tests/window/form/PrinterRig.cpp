@@ -17,11 +17,7 @@ const std::vector<BYTE> kTestText = {0x74, 0x65, 0x73, 0x74, 0x69, 0x6E, 0x67, 0
 }  // namespace
 
 struct PrinterRig::Impl {
-    Impl() : com(platform.AddDevice("COM1:", true)) {
-        ResetPrinterLinkForTest();
-        sim::AttachToFakeDevice(printer, com);
-    }
-    ~Impl() { ResetPrinterLinkForTest(); }
+    Impl() : com(platform.AddDevice("COM1:", true)) { sim::AttachToFakeDevice(printer, com); }
 
     FakePlatform platform;
     ScopedPlatform installed{&platform};
@@ -69,16 +65,16 @@ int PrinterRig::TestPrints() const {
     return count;
 }
 
-bool PrinterRig::DeviceOnline() const {
-    return CurrentDeviceState() == DeviceState::Online;
+bool PrinterRig::DeviceOnline(const PrinterLink& link) const {
+    return link.CurrentDeviceState() == DeviceState::Online;
 }
-bool PrinterRig::ActiveLinkIsCom() const {
-    return ActiveLink() != INVALID_HANDLE_VALUE &&
-           ActiveLink() == impl_->platform.HandleOf("COM1:");
+bool PrinterRig::ActiveLinkIsCom(const PrinterLink& link) const {
+    return link.ActiveLink() != INVALID_HANDLE_VALUE &&
+           link.ActiveLink() == impl_->platform.HandleOf("COM1:");
 }
-bool PrinterRig::ActiveLinkIsUsb() const {
-    return ActiveLink() != INVALID_HANDLE_VALUE &&
-           ActiveLink() == impl_->platform.HandleOf(kUsbPath);
+bool PrinterRig::ActiveLinkIsUsb(const PrinterLink& link) const {
+    return link.ActiveLink() != INVALID_HANDLE_VALUE &&
+           link.ActiveLink() == impl_->platform.HandleOf(kUsbPath);
 }
 bool PrinterRig::ComOpen() const {
     return impl_->com.open;

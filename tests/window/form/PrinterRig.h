@@ -5,11 +5,15 @@
 
 #include <memory>
 
+namespace tq {
+class PrinterLink;
+}
+
 namespace tq::test {
 
 class PrinterRig {
 public:
-    PrinterRig();  // the printer on COM1:, no USB printer, the link state as at program start
+    PrinterRig();  // the printer on COM1:, no USB printer
     ~PrinterRig();
     PrinterRig(const PrinterRig&) = delete;
     PrinterRig& operator=(const PrinterRig&) = delete;
@@ -22,9 +26,9 @@ public:
     void SetFeature(int id, int value);
     int TestPrints() const;  // how often the test text was printed
 
-    bool DeviceOnline() const;
-    bool ActiveLinkIsCom() const;
-    bool ActiveLinkIsUsb() const;
+    bool DeviceOnline(const PrinterLink& link) const;
+    bool ActiveLinkIsCom(const PrinterLink& link) const;
+    bool ActiveLinkIsUsb(const PrinterLink& link) const;
     bool ComOpen() const;
     bool UsbOpen() const;
 
