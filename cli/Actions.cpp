@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/SystemNames.h"
+#include "platform/SystemNames.h"
 
 namespace tq::cli {
 

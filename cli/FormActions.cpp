@@ -3,10 +3,10 @@
 #include "cli/ActionGroups.h"
 #include "cli/ConsoleText.h"
 #include "cli/FormState.h"
-#include "cli/ProcessSignals.h"
 #include "cli/Profile.h"
 #include "cli/ProfileDiff.h"
 #include "commands/Commands.h"
+#include "platform/ProcessSignals.h"
 
 namespace tq::cli {
 

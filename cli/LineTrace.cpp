@@ -1,13 +1,11 @@
 #include "cli/LineTrace.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <span>
 
 #include "cli/ConsoleText.h"
-#include "cli/SafeFiles.h"
 #include "link/PrinterLink.h"
+#include "platform/SafeFiles.h"
 
 namespace tq::cli {
 
@@ -44,7 +42,7 @@ std::string FormatTraceLine(double elapsedMs, TransferEvent event, std::string_v
 
 LineTrace::~LineTrace() {
     if (fd_ >= 0) {
-        ::close(fd_);
+        CloseLogFile(fd_);
     }
 }
 

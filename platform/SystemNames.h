@@ -3,7 +3,7 @@
 // through TQ9000_COM1; Windows has COM1: itself and names ports COMn.
 #pragma once
 
-namespace tq::cli {
+namespace tq {
 
 struct SystemNames {
     const char* comPort;     // what "COM1:" stands for, e.g. "COM1: (/dev/ttyS0 or TQ9000_COM1)"
@@ -13,4 +13,4 @@ struct SystemNames {
 
 const SystemNames& ThisSystemsNames();
 
-}  // namespace tq::cli
+}  // namespace tq

@@ -4,7 +4,7 @@
 // (a symbolic link or a junction) by the attributes of the path. The C runtime's descriptors
 // carry the data, so that its error texts match the POSIX build's ("No such file or directory"),
 // and MoveFileEx replaces the target in one step, written through to the disk.
-#include "cli/SafeFiles.h"
+#include "platform/SafeFiles.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -17,9 +17,9 @@
 #include <cstring>
 #include <random>
 
-#include "cli/ProcessSignals.h"
+#include "platform/ProcessSignals.h"
 
-namespace tq::cli {
+namespace tq {
 
 namespace {
 
@@ -228,6 +228,10 @@ bool WriteToFile(int fd, std::string_view text) {
     return WriteAll(fd, text) == 0;
 }
 
+void CloseLogFile(int fd) {
+    _close(fd);
+}
+
 namespace {
 
 // The volume serial number and the file index, which together name a file as an inode does.
@@ -288,4 +292,4 @@ std::string ReplaceRegularFile(const std::string& path, std::string_view text) {
     return PutInPlace(path, text);
 }
 
-}  // namespace tq::cli
+}  // namespace tq
