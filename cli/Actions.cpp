@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/SystemNames.h"
+#include "version/ProjectVersion.h"
 
 namespace tq::cli {
 
@@ -173,7 +174,7 @@ std::string UsageText(const ActionRegistry& registry) {
 }
 
 std::string VersionText() {
-    return std::string("tq9000ctl ") + TQ_PROJECT_VERSION + "\n";
+    return std::string("tq9000ctl ") + kProjectVersion + "\n";
 }
 
 }  // namespace tq::cli

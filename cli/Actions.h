@@ -99,7 +99,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
 // One screen: every action and every global option with an example of each, and the exit statuses.
 std::string UsageText(const ActionRegistry& registry);
 
-// "tq9000ctl 1.0.0.2\n": the project's version, as the build was given it.
+// "tq9000ctl VERSION\n": the project's version, as the build was given it.
 std::string VersionText();
 
 }  // namespace tq::cli
