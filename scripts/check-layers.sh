@@ -27,7 +27,7 @@ system_headers+='sched|semaphore|syslog|libudev|io|direct|process|share|windows|
 system_headers+='winbase|winuser|winerror|winioctl|winsock|winsock2|ws2tcpip|setupapi|cfgmgr32|'
 system_headers+='commctrl|commdlg|dbt|devguid|initguid|shellapi|shlobj|objbase|ole2|tlhelp32|'
 system_headers+='psapi|ntddser|usbprint)\.h|(sys|linux|asm|arpa|netinet)/[^>]*'
-include_pattern="^[[:space:]]*#[[:space:]]*include[[:space:]]*<(${system_headers})>"
+include_pattern="^[[:space:]]*#[[:space:]]*include[[:space:]]*[<\"](${system_headers})[>\"]"
 
 mapfile -d '' files < <(git ls-files -z -- '*.cpp' '*.cc' '*.cxx' '*.h' '*.hh' '*.hpp' '*.inl')
 if [ "${#files[@]}" -eq 0 ]; then
