@@ -7,9 +7,10 @@
 
 #include "cli/ConsoleText.h"
 #include "cli/NearestName.h"
-#include "cli/SystemNames.h"
+#include "platform/SystemNames.h"
 #include "protocol/FeatureMap.h"
 #include "protocol/FontTable.h"
+#include "version/ProjectVersion.h"
 
 namespace tq::cli {
 
@@ -324,7 +325,7 @@ std::string UsageText(const ActionRegistry& registry) {
 }
 
 std::string VersionText() {
-    return std::string("tq9000ctl ") + TQ_PROJECT_VERSION + "\n";
+    return std::string("tq9000ctl ") + kProjectVersion + "\n";
 }
 
 }  // namespace tq::cli

@@ -123,7 +123,7 @@ std::string UsageText(const ActionRegistry& registry);
 // usage text, which would push the reason off the screen.
 std::string UsageErrorText(const std::string& reason);
 
-// "tq9000ctl 1.0.0.2\n": the project's version, as the build was given it.
+// "tq9000ctl VERSION\n": the project's version, as the build was given it.
 std::string VersionText();
 
 }  // namespace tq::cli

@@ -5,11 +5,11 @@
 #include "cli/ConsoleText.h"
 #include "cli/FieldTable.h"
 #include "cli/FormState.h"
-#include "cli/ProcessSignals.h"
 #include "cli/Profile.h"
 #include "cli/ProfileDiff.h"
 #include "cli/ReadSource.h"
 #include "commands/Commands.h"
+#include "platform/ProcessSignals.h"
 
 namespace tq::cli {
 

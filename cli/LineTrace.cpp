@@ -1,14 +1,12 @@
 #include "cli/LineTrace.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <span>
 
 #include "cli/ConsoleText.h"
-#include "cli/SafeFiles.h"
 #include "link/PrinterLink.h"
 #include "platform/Platform.h"
+#include "platform/SafeFiles.h"
 
 namespace tq::cli {
 
@@ -56,7 +54,7 @@ std::string FormatTraceLine(double elapsedMs, TransferEvent event, std::string_v
 
 LineTrace::~LineTrace() {
     if (fd_ >= 0) {
-        ::close(fd_);
+        CloseLogFile(fd_);
     }
 }
 

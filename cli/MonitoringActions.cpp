@@ -10,8 +10,8 @@
 #include "cli/MonitoringCheck.h"
 #include "cli/Profile.h"
 #include "cli/ProfileDiff.h"
-#include "cli/SafeFiles.h"
 #include "commands/Commands.h"
+#include "platform/SafeFiles.h"
 
 namespace tq::cli {
 

@@ -5,7 +5,7 @@
 
 #include "cli/ConsoleText.h"
 #include "cli/FlatJson.h"
-#include "cli/SafeFiles.h"
+#include "platform/SafeFiles.h"
 
 namespace tq {
 
@@ -60,7 +60,7 @@ std::string ReadProfileText(const std::string& path, std::istream& standardInput
     if (path == kStandardStream) {
         return ReadStream(standardInput, text);
     }
-    const std::string error = cli::ReadRegularFile(path, kMaxProfileSize, text);
+    const std::string error = ReadRegularFile(path, kMaxProfileSize, text);
     if (error.empty() && text.size() > kMaxProfileSize) {
         return TooLarge();
     }
@@ -139,7 +139,7 @@ std::string SaveProfile(const Configuration& configuration, const std::string& p
         cli::WriteWhole(standardOutput, text);
         return standardOutput ? "" : cli::LostOutputText(standardOutput);
     }
-    const std::string error = cli::ReplaceRegularFile(path, text);
+    const std::string error = ReplaceRegularFile(path, text);
     return error.empty() ? "" : path + ": " + error;
 }
 

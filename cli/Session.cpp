@@ -5,9 +5,9 @@
 #include "cli/HeadlessConfigForm.h"
 #include "cli/PrinterOptions.h"
 #include "cli/Profile.h"
-#include "cli/SafeFiles.h"
 #include "commands/FormStartup.h"
 #include "link/TimedTransfer.h"
+#include "platform/SafeFiles.h"
 
 namespace tq::cli {
 

@@ -6,16 +6,16 @@
 #include "cli/ActionGroups.h"
 #include "cli/ConsoleText.h"
 #include "cli/MonitoringCheck.h"
-#include "cli/ProcessSignals.h"
 #include "cli/Session.h"
 #include "platform/CrashGuard.h"
+#include "platform/ProcessSignals.h"
 #include "platform/StandardDescriptors.h"
 
 int main(int argc, char** argv) {
     if (!tq::OpenClosedStandardDescriptors()) {
         return 1;
     }
-    tq::cli::TakeChargeOfSignals();
+    tq::TakeChargeOfSignals();
     tq::InstallCrashGuard("tq9000ctl");
     tq::cli::ActionRegistry registry;
     tq::cli::RegisterAllActions(registry);

@@ -3,12 +3,14 @@
 // and the version field.
 #pragma once
 
+#include "version/ProjectVersion.h"
+
 namespace tq {
 
 class PrinterLink;
 class WindowOps;
 
-inline constexpr const char* kVersionText = "1.0.0.2";
+inline constexpr const char* kVersionText = kProjectVersion;
 
 void StartUpForm(WindowOps& form, PrinterLink& link);
 

@@ -2,7 +2,7 @@
 // the combo box's "no selection", and the two standard button ids that are also dialog results.
 // They carry names of our own, because on Windows MB_OK, CB_ERR, IDOK and IDCANCEL are macros of
 // windows.h, which a Win32 front end includes beside these headers; the layers above the platform
-// never need windows.h for them. The Win32 platform checks at compile time that they are Win32's.
+// never need windows.h for them. The Win32 front end checks at compile time that they are Win32's.
 #pragma once
 
 namespace tq {

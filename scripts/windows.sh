@@ -21,6 +21,7 @@ cd "$(dirname "$0")/.."
 WINE="$TQ9000_WINE"
 BUILD=build/windows
 PACKAGES="$BUILD/packages"
+# The project's version, read from the one place it is written: project() in CMakeLists.txt.
 VERSION="$(sed -n 's/^project(tq9000_config VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
 
 # The stages, in the order they run. A stage is a function named stage_<name>; to add one, write
@@ -170,7 +171,7 @@ check_zip() {
   check_static "$form"
 }
 
-# "tq9000ctl 1.0.0.2" from the program, whose output Wine gives with Windows line ends.
+# "tq9000ctl $VERSION" from the program, whose output Wine gives with Windows line ends.
 expect_version() {
   local output
   output="$("$WINE" "$1" --version | tr -d '\r')"

@@ -9,8 +9,8 @@
 
 #include "cli/ActionGroups.h"
 #include "cli/ConsoleSink.h"
-#include "cli/SystemNames.h"
 #include "commands/FormStartup.h"
+#include "platform/SystemNames.h"
 #include "protocol/FeatureMap.h"
 #include "protocol/FontTable.h"
 

@@ -12,7 +12,7 @@
 #include "cli/LineTrace.h"
 #include "cli/Session.h"
 #include "link/PrinterLink.h"
-#include "platform/fake/FakePlatform.h"
+#include "tests/fake/FakePlatform.h"
 
 namespace tq::cli {
 namespace {

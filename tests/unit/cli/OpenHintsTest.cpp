@@ -8,7 +8,7 @@
 #include "cli/ActionGroups.h"
 #include "cli/Session.h"
 #include "link/PrinterLink.h"
-#include "platform/fake/FakePlatform.h"
+#include "tests/fake/FakePlatform.h"
 
 namespace tq::cli {
 namespace {

@@ -198,7 +198,7 @@ TEST_F(FormStartupTest, WithoutUsbAssumesCom1AndFillsTheForm) {
         EXPECT_EQ(form.Items(list).back(), "Large Italic");
         EXPECT_EQ(form.GetCurSel(list), kCbErr);
     }
-    EXPECT_EQ(form.GetDlgItemText(IDC_VERSION), "1.0.0.2");
+    EXPECT_EQ(form.GetDlgItemText(IDC_VERSION), kVersionText);
     EXPECT_EQ(link.CurrentDeviceState(), DeviceState::Unknown);
 }
 

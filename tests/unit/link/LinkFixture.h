@@ -10,7 +10,7 @@
 
 #include "framework/MessageBoxes.h"
 #include "link/PrinterLink.h"
-#include "platform/fake/FakePlatform.h"
+#include "tests/fake/FakePlatform.h"
 
 namespace tq::test {
 

@@ -9,9 +9,9 @@
 
 #include "framework/MessageBoxes.h"
 #include "link/PrinterLink.h"
-#include "platform/fake/FakePlatform.h"
-#include "sim/FakeHost.h"
 #include "sim/PrinterModel.h"
+#include "tests/fake/FakeHost.h"
+#include "tests/fake/FakePlatform.h"
 
 namespace tq::test {
 

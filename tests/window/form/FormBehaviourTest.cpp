@@ -13,6 +13,7 @@
 
 #include "app/wx/AboutBox.h"
 #include "app/wx/ConfigForm.h"
+#include "commands/FormStartup.h"
 #include "tests/window/ReadingOrder.h"
 #include "tests/window/form/FormFixture.h"
 
@@ -55,7 +56,7 @@ TEST_F(FormStartUpTest, AnnouncesTheUsbPrinterAndFillsTheForm) {
             EXPECT_EQ(list.GetString(9), "Large Italic");  // in table order: not sorted
             EXPECT_EQ(list.GetSelection(), wxNOT_FOUND);
         }
-        EXPECT_EQ(Text(IDC_VERSION), "1.0.0.2");
+        EXPECT_EQ(Text(IDC_VERSION), kVersionText);
         EXPECT_EQ(form.GetTitle(), "tq9000_config_app");
         EXPECT_TRUE(form.GetIcons().GetIcon(32).IsOk());
         EXPECT_TRUE(form.GetIcons().GetIcon(16).IsOk());

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "link/PrinterLink.h"
-#include "platform/fake/FakePlatform.h"
-#include "sim/FakeHost.h"
 #include "sim/PrinterModel.h"
+#include "tests/fake/FakeHost.h"
+#include "tests/fake/FakePlatform.h"
 
 namespace tq::test {
 

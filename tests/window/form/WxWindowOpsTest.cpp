@@ -22,8 +22,8 @@ protected:
 TEST_F(WxWindowOpsTest, TextOfEditsLabelsAndUnknownIds) {
     ops.SetDlgItemText(IDC_CLAMP_DELAY, "12 \xC3\xA9");
     EXPECT_EQ(ops.GetDlgItemText(IDC_CLAMP_DELAY), "12 \xC3\xA9");
-    ops.SetDlgItemText(IDC_VERSION, "1.0.0.2");  // disabled, and still set
-    EXPECT_EQ(ops.GetDlgItemText(IDC_VERSION), "1.0.0.2");
+    ops.SetDlgItemText(IDC_VERSION, "9.9.9.9");  // disabled, and still set
+    EXPECT_EQ(ops.GetDlgItemText(IDC_VERSION), "9.9.9.9");
     EXPECT_EQ(ops.GetDlgItemText(IDC_VERSION_LABEL), "Version  ");
     ops.SetDlgItemText(4242, "nowhere");
     EXPECT_EQ(ops.GetDlgItemText(4242), "");

@@ -3,8 +3,8 @@
 // after the model's reply delay in fake time.
 #pragma once
 
-#include "platform/fake/FakePlatform.h"
 #include "sim/PrinterModel.h"
+#include "tests/fake/FakePlatform.h"
 
 namespace tq::sim {
 

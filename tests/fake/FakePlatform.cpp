@@ -1,4 +1,4 @@
-#include "platform/fake/FakePlatform.h"
+#include "tests/fake/FakePlatform.h"
 
 #include <algorithm>
 #include <cstddef>

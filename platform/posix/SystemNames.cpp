@@ -1,6 +1,6 @@
-#include "cli/SystemNames.h"
+#include "platform/SystemNames.h"
 
-namespace tq::cli {
+namespace tq {
 
 const SystemNames& ThisSystemsNames() {
     static constexpr SystemNames names{"COM1: (/dev/ttyS0 or TQ9000_COM1)", "/dev/ttyUSB0",
@@ -8,4 +8,4 @@ const SystemNames& ThisSystemsNames() {
     return names;
 }
 
-}  // namespace tq::cli
+}  // namespace tq

@@ -6,7 +6,7 @@
 // A failure is told in Windows' own words ("The system cannot find the path specified", in the
 // user's language), from the Win32 error the C runtime keeps beside errno: its own texts are
 // those of POSIX, which a Windows user does not meet anywhere else.
-#include "cli/SafeFiles.h"
+#include "platform/SafeFiles.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -19,9 +19,9 @@
 #include <cstring>
 #include <random>
 
-#include "cli/ProcessSignals.h"
+#include "platform/ProcessSignals.h"
 
-namespace tq::cli {
+namespace tq {
 
 namespace {
 
@@ -253,6 +253,10 @@ bool WriteToFile(int fd, std::string_view text) {
     return WriteAll(fd, text).empty();
 }
 
+void CloseLogFile(int fd) {
+    _close(fd);
+}
+
 namespace {
 
 // The volume serial number and the file index, which together name a file as an inode does.
@@ -313,4 +317,4 @@ std::string ReplaceRegularFile(const std::string& path, std::string_view text) {
     return PutInPlace(path, text);
 }
 
-}  // namespace tq::cli
+}  // namespace tq

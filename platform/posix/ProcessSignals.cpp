@@ -2,13 +2,13 @@
 // again afterwards, when the kernel delivers it at once and its default action ends the process
 // by that signal (the shell then sees 128 + its number). A signal the process was started with
 // ignored (SIGHUP under nohup) stays ignored.
-#include "cli/ProcessSignals.h"
+#include "platform/ProcessSignals.h"
 
 #include <signal.h>
 
 #include <iterator>
 
-namespace tq::cli {
+namespace tq {
 
 namespace {
 
@@ -46,4 +46,4 @@ InterruptionsDeferred::~InterruptionsDeferred() {
     ::sigprocmask(SIG_UNBLOCK, &released, nullptr);
 }
 
-}  // namespace tq::cli
+}  // namespace tq

@@ -1,4 +1,4 @@
-#include "cli/SafeFiles.h"
+#include "platform/SafeFiles.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <random>
 
-#include "cli/ProcessSignals.h"
+#include "platform/ProcessSignals.h"
 
-namespace tq::cli {
+namespace tq {
 
 namespace {
 
@@ -288,6 +288,10 @@ bool WriteToFile(int fd, std::string_view text) {
     return WriteAll(fd, text) == 0;
 }
 
+void CloseLogFile(int fd) {
+    ::close(fd);
+}
+
 bool SameFile(const std::string& first, const std::string& second) {
     struct stat a {};
     struct stat b {};
@@ -324,4 +328,4 @@ std::string ReplaceRegularFile(const std::string& path, std::string_view text) {
     return {};
 }
 
-}  // namespace tq::cli
+}  // namespace tq

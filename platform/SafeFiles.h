@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace tq::cli {
+namespace tq {
 
 // Up to `limit` + 1 bytes of the regular file at `path` into `text`, so that the caller can refuse
 // a file that is too large without reading it whole. Empty on success, else what to print after
@@ -25,6 +25,8 @@ std::string ReadRegularFile(const std::string& path, std::size_t limit, std::str
 int OpenLogFile(const std::string& path, std::string& error);
 // Writes `text` whole to the descriptor; false when it could not.
 bool WriteToFile(int fd, std::string_view text);
+// Closes a descriptor that OpenLogFile gave.
+void CloseLogFile(int fd);
 
 // True when the two paths name one file: the same device and inode (on Windows the same volume
 // and file index) when both exist, otherwise the same path once made absolute. Nothing is opened
@@ -36,4 +38,4 @@ bool SameFile(const std::string& first, const std::string& second);
 // after "PATH: ". The temporary file is gone again whatever fails.
 std::string ReplaceRegularFile(const std::string& path, std::string_view text);
 
-}  // namespace tq::cli
+}  // namespace tq

@@ -4,13 +4,13 @@
 // first: more than a Write All takes); when the deferred work is done, the main thread ends the
 // process with the status Ctrl+C gives, STATUS_CONTROL_C_EXIT. Otherwise the handler declines
 // and the system's default ends the process as usual. A broken pipe raises no signal here.
-#include "cli/ProcessSignals.h"
+#include "platform/ProcessSignals.h"
 
 #include <windows.h>
 
 #include <mutex>
 
-namespace tq::cli {
+namespace tq {
 
 namespace {
 
@@ -53,4 +53,4 @@ InterruptionsDeferred::~InterruptionsDeferred() {
     }
 }
 
-}  // namespace tq::cli
+}  // namespace tq

@@ -1,4 +1,4 @@
-#include "sim/FakeHost.h"
+#include "tests/fake/FakeHost.h"
 
 #include <utility>
 

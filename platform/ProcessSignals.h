@@ -8,7 +8,7 @@
 // a shell expects of it. A Write All is bounded (twelve writes of at most 100 ms), so the wait is.
 #pragma once
 
-namespace tq::cli {
+namespace tq {
 
 // Called once, first thing: on POSIX a broken pipe no longer ends the process; on Windows the
 // console's control handler that InterruptionsDeferred relies on is installed.
@@ -27,4 +27,4 @@ private:
     unsigned deferredBefore_ = 0;  // which interruptions an outer scope (or the caller) held
 };
 
-}  // namespace tq::cli
+}  // namespace tq

@@ -1,7 +1,8 @@
 // The framework numbers the message-box types, the combo box's "no selection" and the standard
 // button ids under names of its own, so that no layer above the platform needs windows.h for them.
-// Here, where windows.h is at hand, the compiler holds those numbers to Win32's. windows.h comes
-// first, as in a Win32 front end: the framework's headers must build after its macros.
+// Here, in the Win32 front end, where windows.h is at hand, the compiler holds those numbers to
+// Win32's (the platform seam knows no windows, so the check is not its). windows.h comes first,
+// bare: the framework's headers must build after all of its macros.
 #include <windows.h>
 
 #include "framework/ControlIds.h"

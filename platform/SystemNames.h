@@ -4,7 +4,7 @@
 // "/?" for their help.
 #pragma once
 
-namespace tq::cli {
+namespace tq {
 
 struct SystemNames {
     const char* comPort;     // what "COM1:" stands for, e.g. "COM1: (/dev/ttyS0 or TQ9000_COM1)"
@@ -15,4 +15,4 @@ struct SystemNames {
 
 const SystemNames& ThisSystemsNames();
 
-}  // namespace tq::cli
+}  // namespace tq
