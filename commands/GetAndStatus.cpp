@@ -122,7 +122,10 @@ StatusResult EnquireStatus(WindowOps& form, PrinterLink& link) {
     std::optional<std::uint8_t> status;
     const CommandResult result = WithPrinterLink(
         form, link, [&form, &link, &status] { status = EnquireAndShowStatus(form, link); });
-    return {result.failure, result.failure ? std::nullopt : status};
+    StatusResult ended;
+    ended.failure = result.failure;
+    ended.status = result.failure ? std::nullopt : status;
+    return ended;
 }
 
 }  // namespace tq
