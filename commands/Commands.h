@@ -41,9 +41,4 @@ struct StatusResult : CommandResult {
 };
 StatusResult EnquireStatus(WindowOps& form, PrinterLink& link);
 
-// The status byte without the test print, for a front end that watches a printer (tq9000ctl's
-// `enquire`): the enquiry alone, the byte shown in the same "Printer Status Byte" box, and nothing
-// printed on paper. Bracketed and reported as "Status / Test Print" is.
-void EnquireStatus(WindowOps& form);
-
 }  // namespace tq

@@ -24,11 +24,6 @@ int SendStatusEnquiry(PrinterLink& link);
 // as with SendStatusEnquiry.
 int SendStatusEnquiryAlone(PrinterLink& link);
 
-// Drops stale input, then writes ENQ alone, with no test text before it: the status byte is then
-// the only reply the exchange expects. 0 when written; one that fails owes the line a quiet period,
-// as with SendStatusEnquiry.
-int SendStatusEnquiryAlone();
-
 // Pauses for the printer's answer and reads it into `status`. The answer is exactly one byte: an
 // unread or longer reply is a read failure ("read error" shown after the transfer's message, as
 // ReadReply does), and the result is -1 with `status` untouched.
