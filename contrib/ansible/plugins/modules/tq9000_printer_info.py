@@ -23,32 +23,7 @@ description:
     with tq9000ctl's own messages.
 requirements:
   - tq9000ctl on the managed host (the tq9000 configuration utility)
-options:
-  port:
-    description:
-      - The serial device to use as C(COM1:) (tq9000ctl's C(--port)); no USB printer is looked
-        for then.
-      - Without I(port), I(usb) or I(no_usb), tq9000ctl takes the first USB printer, else
-        C(COM1:) (C(TQ9000_COM1) in the task's environment, else C(/dev/ttyS0)).
-    type: str
-  usb:
-    description:
-      - Only the USB printer with this serial number or device path, such as C(/dev/usb/lp1)
-        (tq9000ctl's C(--usb)).
-    type: str
-  no_usb:
-    description:
-      - Do not look for a USB printer; use C(COM1:) (tq9000ctl's C(--no-usb)).
-    type: bool
-    default: false
-  executable:
-    description:
-      - The tq9000ctl to run, a name looked up on C(PATH) or a path.
-    type: str
-    default: tq9000ctl
 notes:
-  - The user the task runs as needs access to the printer's device, such as the C(dialout) group
-    for a serial port or C(lp) for a USB printer.
   - I(configuration) with I(inventory) added as its last member holds what
     C(tq9000ctl read-all save) writes, in the same order; written out with
     C(to_nice_json(indent=2, sort_keys=false)) it is a profile that
@@ -57,6 +32,7 @@ notes:
 author:
   - tq9000 utility maintainers
 extends_documentation_fragment:
+  - tq9000.printer.printer
   - action_common_attributes
 attributes:
   check_mode:
