@@ -25,9 +25,6 @@ set(ENV{PKG_CONFIG_PATH} "")
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
-# Debian puts the 64-bit loader beside the `wine` wrapper script rather than on PATH.
-if(EXISTS /usr/lib/wine/wine64)
-  set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
-else()
-  set(CMAKE_CROSSCOMPILING_EMULATOR wine64)
-endif()
+# Tests run under Wine's 64-bit loader (which Debian puts beside the `wine` wrapper script rather
+# than on PATH), through a script that starts a program again when Wine did not start it at all.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-start.sh)
