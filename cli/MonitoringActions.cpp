@@ -10,6 +10,7 @@
 #include "cli/MonitoringCheck.h"
 #include "cli/Profile.h"
 #include "cli/ProfileDiff.h"
+#include "cli/ReadSource.h"
 #include "commands/Commands.h"
 #include "platform/SafeFiles.h"
 
@@ -18,15 +19,16 @@ namespace tq::cli {
 namespace {
 
 // The printer as the line and the metrics name it: the USB printer the run was told to use, or
-// the one it found, else COM1:.
+// the one it found (by its serial number when it has one), else COM1:.
 std::string PrinterName(const PrinterLink& link) {
     if (link.Selection().choice == PrinterChoice::NamedUsbOnly) {
         return link.Selection().usbSelector;
     }
+    const PrinterSource source = SourceOfLinkJustUsed(link);
     if (link.CurrentDeviceState() == DeviceState::Online) {
-        return link.UsbDevicePath();
+        return source.serial.empty() ? source.device : source.serial;
     }
-    return "COM1:";
+    return kPrinterPortName;
 }
 
 // Read All, and the names of the fields that differ from the profile's settings.

@@ -114,25 +114,50 @@ TEST_F(CtlUsbSelectionTest, TheNamedPrinterAloneHearsTheCommand) {
 
 // The inventory of `show --json` names the USB printer the fields were read from: its device path
 // and the serial number its device id gives, never the settings of COM1:.
+// The simulated printer behind a mock printer's node, answering until the test is done with it.
+class Answering {
+public:
+    explicit Answering(MockPrinter& printer)
+        : serve_([this, &printer] {
+              while (!done_) {
+                  for (const Bytes& chunk : model_.Receive(printer.printer.Read(64, 50))) {
+                      printer.printer.Write(chunk);
+                  }
+              }
+          }) {}
+    ~Answering() {
+        done_ = true;
+        serve_.join();
+    }
+
+private:
+    sim::PrinterModel model_;
+    std::atomic<bool> done_ = false;
+    std::thread serve_;
+};
+
 TEST_F(CtlUsbSelectionTest, TheInventoryNamesTheUsbPrinterThatWasRead) {
-    MockPrinter& printer = *printers[1];
-    sim::PrinterModel model;
-    std::atomic<bool> done = false;
-    std::thread serve([&] {
-        while (!done) {
-            for (const Bytes& chunk : model.Receive(printer.printer.Read(64, 50))) {
-                printer.printer.Write(chunk);
-            }
-        }
-    });
-    const ProcessResult r = Ctl({"--usb", "U2", "read-all", "show", "--json"});
-    done = true;
-    serve.join();
+    ProcessResult r;
+    {
+        Answering answering(*printers[1]);
+        r = Ctl({"--usb", "U2", "read-all", "show", "--json"});
+    }
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("  \"inventory\": {\n    \"link\": \"usb\",\n    \"device\": "
                          "\"/dev/usb/lp1\",\n    \"serial\": \"B2222\",\n    \"setting\": \"\",\n"),
               std::string::npos)
         << r.out;
+}
+
+// The monitoring check names the printer it found by its serial number.
+TEST_F(CtlUsbSelectionTest, TheCheckNamesTheUsbPrinterItFoundBySerialNumber) {
+    ProcessResult r;
+    {
+        Answering answering(*printers[0]);
+        r = Ctl({"check"});
+    }
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, r.out.find(" | ")), "TQ9000 OK - status 00 on A1111");
 }
 
 TEST_F(CtlUsbSelectionTest, AnUnknownPrinterIsRefusedAndNothingIsSent) {
