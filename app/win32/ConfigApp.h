@@ -3,6 +3,8 @@
 // program ends when the form closes; nothing is saved.
 #pragma once
 
+#include <functional>
+
 #include "app/win32/Win32Api.h"
 
 namespace tq {
@@ -13,8 +15,8 @@ class MessageSink;
 // Returns the program's exit status: 0 once the form has closed, 1 when it could not be shown.
 // Boxes are shown owned by the form, unless `boxes` is given to take them instead (the start-up
 // benchmark answers them unseen).
-int RunConfigApp(HINSTANCE instance, MessageSink* boxes = nullptr);
-// The same with a form the caller made and keeps, and whose link it may look at afterwards.
-int RunConfigForm(CConfigForm& form, MessageSink* boxes = nullptr);
+// `formMade`, when given, sees the form before it is shown (a test keeps it to look at its link).
+int RunConfigApp(HINSTANCE instance, MessageSink* boxes = nullptr,
+                 const std::function<void(CConfigForm&)>& formMade = {});
 
 }  // namespace tq

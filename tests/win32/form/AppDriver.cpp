@@ -46,9 +46,8 @@ int AppDriver::RunApp(const std::function<void(AppDriver&)>& script) {
         script(*this);
         CloseWhatIsOpen();
     });
-    CConfigForm form(GetModuleHandleA(nullptr));
-    link_ = &form.Link();
-    const int status = RunConfigForm(form);
+    const int status = RunConfigApp(GetModuleHandleA(nullptr), nullptr,
+                                    [this](CConfigForm& form) { link_ = &form.Link(); });
     user.join();
     link_ = nullptr;
     return status;

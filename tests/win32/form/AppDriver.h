@@ -1,5 +1,5 @@
-// Test support: the real application under Wine, played by a test. RunApp runs the program's form
-// as RunConfigApp does, on the test's thread; the script runs on a thread of its own and acts as
+// Test support: the real application under Wine, played by a test. RunApp runs the program's own
+// RunConfigApp on the test's thread; the script runs on a thread of its own and acts as
 // the user does, through the windows the program shows: it waits for them, reads them, and sends
 // them the messages that clicks and keys make. The program's thread stays the only one that runs
 // its code.
