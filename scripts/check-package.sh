@@ -59,8 +59,8 @@ check_programs() {  # version
 }
 
 # The words a program's --help lists at the start of a line (actions) or as options.
-help_words() {  # program
-  "$1" --help | grep -oE '^  [a-z-]+|--[a-z-]+' | sed 's/^ *//' | sort -u
+help_words() {  # program: its actions and options, from --help's lists (the prose after is not)
+  "$1" --help | sed '/^values:/,$d' | grep -oE '^  [a-z-]+|--[a-z-]+' | sed 's/^ *//' | sort -u
 }
 
 check_man_pages() {
