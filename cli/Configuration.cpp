@@ -25,12 +25,6 @@ std::array<FieldInfo, kFieldCount> MakeFields() {
     return fields;
 }
 
-std::string Hex2(int byte) {
-    char text[3];
-    std::snprintf(text, sizeof text, "%02X", byte & 0xFF);
-    return text;
-}
-
 std::string FontName(int index) {
     return FontCodeOfIndex(index) ? FontTable[static_cast<std::size_t>(index)].displayName
                                   : kNoFont;
@@ -152,6 +146,12 @@ bool Configuration::AnyKnown() const {
         }
     }
     return false;
+}
+
+std::string Hex2(int byte) {
+    char text[3];
+    std::snprintf(text, sizeof text, "%02X", byte & 0xFF);
+    return text;
 }
 
 }  // namespace tq

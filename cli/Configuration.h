@@ -88,4 +88,7 @@ private:
     PrinterSource source_;
 };
 
+// A byte as the form shows an option group: two upper-case hexadecimal digits, "0A".
+std::string Hex2(int byte);
+
 }  // namespace tq

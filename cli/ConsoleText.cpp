@@ -63,4 +63,12 @@ void WriteProgramLine(std::ostream& stream, std::string_view text) {
     WriteWhole(stream, "tq9000ctl: " + EscapeNameForTerminal(text) + "\n");
 }
 
+std::string Joined(const std::vector<std::string>& names) {
+    std::string joined;
+    for (const std::string& name : names) {
+        joined += (joined.empty() ? "" : ", ") + name;
+    }
+    return joined;
+}
+
 }  // namespace tq::cli

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tq::cli {
 
@@ -31,5 +32,8 @@ void WriteProgramLine(std::ostream& stream, std::string_view text);
 // "standard output: cannot be written: No space left on device": standard output that failed in
 // WriteWhole, with the reason of its first failure when the system gave one.
 std::string LostOutputText(std::ostream& out);
+
+// "ClampDelay, LinesToSkip": names in a sentence.
+std::string Joined(const std::vector<std::string>& names);
 
 }  // namespace tq::cli

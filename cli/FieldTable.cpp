@@ -56,12 +56,6 @@ const char* LabelOf(const FlagBinding& box) {
     return item != nullptr ? item->text : "";
 }
 
-std::string Hex2(int value) {
-    char text[3];
-    std::snprintf(text, sizeof text, "%02X", value & 0xFF);
-    return text;
-}
-
 // "0-40", "bits 77", "10 fonts", "0-8 in bits 0F of ValidationOptions"
 std::string WhatItTakes(const FieldInfo& field) {
     if (field.linesToSkip) {

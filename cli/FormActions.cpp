@@ -28,14 +28,6 @@ void StopOnError(ActionContext& context, const std::string& error) {
     }
 }
 
-std::string Joined(const std::vector<std::string>& names) {
-    std::string joined;
-    for (const std::string& name : names) {
-        joined += (joined.empty() ? "" : ", ") + name;
-    }
-    return joined;
-}
-
 // Only the features whose reply reached the form count as read: a failed query leaves its field
 // as it was. The fields read now are this printer's, so it becomes the configuration's source.
 void RunReadAll(ActionContext& context, const ParsedAction&) {

@@ -27,12 +27,6 @@ bool IsHexDigits(std::string_view text) {
            text.find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
 }
 
-std::string Hex2(int byte) {
-    char text[3];
-    std::snprintf(text, sizeof text, "%02X", byte & 0xFF);
-    return text;
-}
-
 std::string FontNames() {
     std::string names;
     for (const FontEntry& font : FontTable) {

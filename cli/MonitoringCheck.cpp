@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/ConsoleText.h"
+#include "protocol/FeatureMap.h"
 
 namespace tq::cli {
 
@@ -21,14 +22,6 @@ std::string Decimal(double value, const char* format) {
     char text[32];
     std::snprintf(text, sizeof text, format, value);
     return text;
-}
-
-std::string Joined(const std::vector<std::string>& names) {
-    std::string joined;
-    for (const std::string& name : names) {
-        joined += (joined.empty() ? "" : ", ") + name;
-    }
-    return joined;
 }
 
 // A port that another program holds, or that the system will not let this user open, says nothing
@@ -189,13 +182,13 @@ int ReportCheckUsageError(const std::string& error, std::ostream& out, std::ostr
 }
 
 std::optional<std::uint8_t> ParseStatusByte(const std::string& text) {
-    const std::string digits =
-        text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0 ? text.substr(2) : text;
+    const std::string_view digits =
+        std::string_view(text).substr(text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0 ? 2 : 0);
     if (digits.empty() || digits.size() > 2 ||
-        digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+        digits.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos) {
         return std::nullopt;
     }
-    return static_cast<std::uint8_t>(std::stoul(digits, nullptr, 16));
+    return ReadHexByte(digits);
 }
 
 }  // namespace tq::cli
