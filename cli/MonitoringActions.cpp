@@ -25,10 +25,10 @@ std::string PrinterName(const PrinterLink& link) {
         return link.Selection().usbSelector;
     }
     const PrinterSource source = SourceOfLinkJustUsed(link);
-    if (link.CurrentDeviceState() == DeviceState::Online) {
-        return source.serial.empty() ? source.device : source.serial;
+    if (source.link != "usb") {
+        return kPrinterPortName;
     }
-    return kPrinterPortName;
+    return source.serial.empty() ? source.device : source.serial;
 }
 
 // Read All, and the names of the fields that differ from the profile's settings.
